@@ -1,0 +1,90 @@
+#pragma once
+
+#include "dbf_field.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+class CodePage;
+
+// One open table file of dBASE III or FoxPro 2.x (version byte 0x03, 0x83 or
+// 0xF5), read in chunks on demand and written record by record.
+//
+// The file is checked when it is opened: a header or field list that does not
+// hold together, or a record count that the file cannot hold, is refused with
+// a StoreError naming the file and the fault. Writes go straight to the file:
+// when a write returns, the record and the header that covers it are in the
+// file. A new record is written before the record count that includes it, so
+// a crash leaves a table that opens and holds every earlier record.
+class DbfTable {
+public:
+    ~DbfTable();
+    DbfTable(const DbfTable &) = delete;
+    DbfTable &operator=(const DbfTable &) = delete;
+
+    static std::unique_ptr<DbfTable> open(const QString &path);
+    // Writes a new empty dBASE III table marked Windows-1252. Refuses an
+    // existing file.
+    static void create(const QString &path, const QList<FieldDef> &fields);
+
+    const QString &path() const { return path_; }
+    const QString &name() const { return name_; } // file name without ".dbf"
+    unsigned char version() const { return version_; }
+    const CodePage &codePage() const { return *codePage_; }
+    bool isReadOnly() const { return readOnly_; }
+
+    int fieldCount() const { return int(fields_.size()); }
+    const FieldDef &field(int index) const { return fields_[size_t(index)]; }
+    int fieldIndex(const QString &name) const; // any case; -1 when absent
+    int recordLength() const { return recordLength_; }
+
+    // Records in the file, deleted ones included, as the header counts them
+    // (re-read from the file by refreshCount()).
+    quint32 recordCount() const { return count_; }
+    quint32 refreshCount();
+
+    // The bytes of record recno (deletion flag first). The pointer stays
+    // valid until the next call that reads or writes this table.
+    const char *record(quint32 recno);
+    bool isDeleted(quint32 recno) { return record(recno)[0] == '*'; }
+
+    // A record of blanks, as a new record starts.
+    QByteArray blankRecord() const;
+    QVariant value(const char *record, int field) const;
+    void setValue(char *record, int field, const QVariant &value) const; // throws on misfit
+
+    void writeRecord(quint32 recno, const QByteArray &bytes);
+    quint32 appendRecord(const QByteArray &bytes);
+    void markDeleted(quint32 recno);
+    void sync(); // flushes the file to disk
+
+private:
+    DbfTable() = default;
+    void readHeader();
+    void load(quint32 recno);
+    void ensureWritable() const;
+    void writeAt(qint64 offset, const char *data, qint64 size);
+    void stampHeader(bool withCount);
+    [[noreturn]] void fail(const QString &what) const;
+
+    QString path_;
+    QString name_;
+    int fd_ = -1;
+    bool readOnly_ = false;
+    unsigned char version_ = 0;
+    const CodePage *codePage_ = nullptr;
+    std::vector<FieldDef> fields_;
+    mutable QHash<QString, int> nameCache_;
+    int headerLength_ = 0;
+    int recordLength_ = 0;
+    quint32 count_ = 0;
+
+    std::vector<char> buffer_; // a run of consecutive records
+    quint32 bufferFirst_ = 0;
+    quint32 bufferCount_ = 0;
+};

@@ -1,0 +1,303 @@
+#include "recordset.h"
+
+#include "dbf_table.h"
+#include "field_codec.h"
+#include "store_error.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <algorithm>
+
+QVariant Field::Value() const { return rs_->value(index_); }
+void Field::setValue(const QVariant &value) const { rs_->setValue(index_, value); }
+QString Field::Name() const { return rs_->fieldName(index_); }
+
+Recordset::Recordset(std::unique_ptr<DbfTable> table) : table_(std::move(table))
+{
+    current_ = nextLive(0);
+}
+
+Recordset::~Recordset() = default;
+
+DbfTable &Recordset::open() const
+{
+    if (!table_)
+        throw StoreError(QStringLiteral("El conjunto de registros está cerrado."));
+    return *table_;
+}
+
+QString Recordset::tableName() const { return table_ ? table_->name() : QString(); }
+
+bool Recordset::Eof() const { return current_ == kNone; }
+
+quint32 Recordset::nextLive(quint32 from)
+{
+    DbfTable &t = open();
+    for (quint32 r = from; r < t.recordCount(); ++r)
+        if (!t.isDeleted(r))
+            return r;
+    return kNone;
+}
+
+quint32 Recordset::previousLive(quint32 from)
+{
+    DbfTable &t = open();
+    if (t.recordCount() == 0)
+        return kNone;
+    for (qint64 r = std::min<qint64>(from, qint64(t.recordCount()) - 1); r >= 0; --r)
+        if (!t.isDeleted(quint32(r)))
+            return quint32(r);
+    return kNone;
+}
+
+void Recordset::buildIndex()
+{
+    if (live_)
+        return;
+    DbfTable &t = open();
+    std::vector<quint32> rows;
+    rows.reserve(t.recordCount());
+    for (quint32 r = 0; r < t.recordCount(); ++r)
+        if (!t.isDeleted(r))
+            rows.push_back(r);
+    live_ = std::move(rows);
+    indexedCount_ = t.recordCount();
+}
+
+long Recordset::RecordCount()
+{
+    buildIndex();
+    return long(live_->size());
+}
+
+void Recordset::leaveEdit()
+{
+    editMode_ = EditMode::None;
+    dirty_ = false;
+}
+
+void Recordset::MoveFirst()
+{
+    leaveEdit();
+    current_ = nextLive(0);
+}
+
+void Recordset::MoveNext()
+{
+    leaveEdit();
+    if (current_ != kNone)
+        current_ = nextLive(current_ + 1);
+}
+
+void Recordset::MovePrevious()
+{
+    leaveEdit();
+    if (current_ == kNone)
+        current_ = previousLive(open().recordCount());
+    else
+        current_ = current_ == 0 ? kNone : previousLive(current_ - 1);
+}
+
+void Recordset::MoveLast()
+{
+    leaveEdit();
+    current_ = previousLive(open().recordCount());
+}
+
+void Recordset::moveToRow(int row)
+{
+    leaveEdit();
+    buildIndex();
+    current_ = (row >= 0 && size_t(row) < live_->size()) ? (*live_)[size_t(row)] : kNone;
+}
+
+int Recordset::currentRow()
+{
+    if (current_ == kNone)
+        return -1;
+    buildIndex();
+    const auto it = std::lower_bound(live_->begin(), live_->end(), current_);
+    return (it != live_->end() && *it == current_) ? int(it - live_->begin()) : -1;
+}
+
+const char *Recordset::currentBytes()
+{
+    if (editMode_ != EditMode::None)
+        return buffer_.constData();
+    if (current_ == kNone)
+        throw StoreError(QStringLiteral("No hay registro actual en la tabla «%1».").arg(tableName()));
+    return open().record(current_);
+}
+
+int Recordset::checkedIndex(int index) const
+{
+    if (index < 0 || index >= open().fieldCount())
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene campo en la posición %2.").arg(tableName()).arg(index));
+    return index;
+}
+
+int Recordset::fieldCount() const { return open().fieldCount(); }
+int Recordset::fieldIndex(const QString &name) const { return open().fieldIndex(name); }
+QString Recordset::fieldName(int index) const { return open().field(checkedIndex(index)).name; }
+
+Field Recordset::Fields(int index) { return Field(this, checkedIndex(index)); }
+
+Field Recordset::Fields(const QString &name)
+{
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene el campo %2.").arg(tableName(), name));
+    return Field(this, index);
+}
+
+QVariant Recordset::value(int index)
+{
+    checkedIndex(index);
+    return table_->value(currentBytes(), index);
+}
+
+double Recordset::number(int index, bool *isNull)
+{
+    checkedIndex(index);
+    const FieldDef &f = table_->field(index);
+    if (!f.isNumeric()) {
+        bool ok = false;
+        const double d = value(index).toDouble(&ok);
+        *isNull = !ok;
+        return ok ? d : 0;
+    }
+    return FieldCodec::decodeNumber(f, currentBytes(), isNull);
+}
+
+void Recordset::setValue(int index, const QVariant &value)
+{
+    checkedIndex(index);
+    if (editMode_ == EditMode::None)
+        throw StoreError(QStringLiteral("Se quiso cambiar el campo %1 de la tabla «%2» sin editar un registro.")
+                             .arg(fieldName(index), tableName()));
+    table_->setValue(buffer_.data(), index, value);
+    dirty_ = true;
+}
+
+void Recordset::AddNew()
+{
+    DbfTable &t = open();
+    buffer_ = t.blankRecord();
+    editMode_ = EditMode::AddNew;
+    dirty_ = false;
+}
+
+void Recordset::Edit()
+{
+    DbfTable &t = open();
+    if (current_ == kNone)
+        throw StoreError(QStringLiteral("No hay registro actual que editar en la tabla «%1».").arg(tableName()));
+    buffer_ = QByteArray(t.record(current_), t.recordLength());
+    editMode_ = EditMode::Edit;
+    dirty_ = false;
+}
+
+void Recordset::Update()
+{
+    DbfTable &t = open();
+    switch (editMode_) {
+    case EditMode::None:
+        throw StoreError(QStringLiteral("No hay registro nuevo ni editado que guardar en la tabla «%1».").arg(tableName()));
+    case EditMode::Edit:
+        t.writeRecord(current_, buffer_);
+        break;
+    case EditMode::AddNew: {
+        const quint32 recno = t.appendRecord(buffer_);
+        if (live_ && indexedCount_ == recno) {
+            live_->push_back(recno);
+            indexedCount_ = recno + 1;
+        } else {
+            live_.reset();
+        }
+        current_ = recno;
+        break;
+    }
+    }
+    leaveEdit();
+}
+
+void Recordset::CancelUpdate() { leaveEdit(); }
+
+void Recordset::Delete()
+{
+    DbfTable &t = open();
+    leaveEdit();
+    if (current_ == kNone)
+        throw StoreError(QStringLiteral("No hay registro actual que borrar en la tabla «%1».").arg(tableName()));
+    if (t.isDeleted(current_))
+        return;
+    t.markDeleted(current_);
+    if (live_) {
+        const auto it = std::lower_bound(live_->begin(), live_->end(), current_);
+        if (it != live_->end() && *it == current_)
+            live_->erase(it);
+    }
+}
+
+void Recordset::Close()
+{
+    table_.reset();
+    live_.reset();
+    current_ = kNone;
+    leaveEdit();
+}
+
+void Recordset::Sync() { open().sync(); }
+
+void Recordset::FindFirst(const QString &criterion)
+{
+    static const QRegularExpression like(QStringLiteral(R"(^\s*\[?(\w+)\]?\s+like\s+'(.*)'\s*$)"),
+                                         QRegularExpression::CaseInsensitiveOption
+                                             | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = like.match(criterion);
+    if (!m.hasMatch())
+        throw StoreError(QStringLiteral("La búsqueda «%1» no se reconoce.").arg(criterion));
+    QString pattern = m.captured(2);
+    pattern.replace(QLatin1String("''"), QLatin1String("'"));
+    if (pattern.endsWith(u'*'))
+        pattern.chop(1);
+    FindFirstPrefix(m.captured(1), pattern);
+}
+
+void Recordset::FindFirstPrefix(const QString &fieldName, const QString &prefix)
+{
+    DbfTable &t = open();
+    const int index = t.fieldIndex(fieldName);
+    if (index < 0)
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene el campo %2.").arg(tableName(), fieldName));
+    leaveEdit();
+    for (quint32 r = 0; r < t.recordCount(); ++r) {
+        const char *rec = t.record(r);
+        if (rec[0] == '*')
+            continue;
+        const QVariant v = t.value(rec, index);
+        QString text;
+        if (v.typeId() == QMetaType::Double)
+            text = FieldCodec::plainNumber(v.toDouble());
+        else if (v.typeId() == QMetaType::QDate)
+            text = v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        else
+            text = v.toString();
+        if (text.startsWith(prefix, Qt::CaseInsensitive)) {
+            current_ = r;
+            noMatch_ = false;
+            return;
+        }
+    }
+    noMatch_ = true;
+}
+
+void EliminaRegistros(Recordset &rs)
+{
+    // Every record goes, wherever the walk stood when called.
+    rs.MoveFirst();
+    while (!rs.Eof()) {
+        rs.Delete();
+        rs.MoveNext();
+    }
+}

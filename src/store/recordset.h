@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class DbfTable;
+class Recordset;
+
+// One field of the current record of a record set, addressed by position or
+// by name: rs.Fields("BANCO").Value(), rs.Fields(4).setValue(9).
+class Field {
+public:
+    Field(Recordset *rs, int index) : rs_(rs), index_(index) {}
+    QVariant Value() const;
+    void setValue(const QVariant &value) const;
+    QString Name() const;
+    int index() const { return index_; }
+
+private:
+    Recordset *rs_;
+    int index_;
+};
+
+// The records of one table in table order, with a current record. Records
+// marked deleted are invisible: not walked, not counted, not found. Records
+// are read from the file as the walk reaches them.
+//
+// Field values are read from the current record, or from the edit buffer
+// while AddNew or Edit is pending; Update writes the buffer to the file.
+class Recordset {
+public:
+    enum class EditMode { None, Edit, AddNew };
+
+    explicit Recordset(std::unique_ptr<DbfTable> table);
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
+
+    QString tableName() const;
+    bool isOpen() const { return table_ != nullptr; }
+
+    // True when there is no current record: the set is empty, or a walk
+    // moved past the last record.
+    bool Eof() const;
+    // The exact number of records.
+    long RecordCount();
+
+    void MoveFirst();
+    void MoveNext();
+    void MovePrevious();
+    void MoveLast();
+
+    void AddNew();
+    void Edit();
+    void Update();
+    void CancelUpdate();
+    // Deletes the current record; the walk goes on with MoveNext.
+    void Delete();
+    void Close();
+    // Flushes what this table has written to disk.
+    void Sync();
+
+    // "field Like 'text*'" (the field, any case, and a prefix; case is not
+    // significant): the first record in table order that matches becomes
+    // current. When none does, NoMatch() is true and the current record stays.
+    void FindFirst(const QString &criterion);
+    void FindFirstPrefix(const QString &field, const QString &prefix);
+    bool NoMatch() const { return noMatch_; }
+
+    int fieldCount() const;
+    Field Fields(int index);
+    Field Fields(const QString &name);
+    int fieldIndex(const QString &name) const; // -1 when absent
+    QString fieldName(int index) const;
+
+    QVariant value(int index);
+    // The number held by a numeric field without building a QVariant.
+    double number(int index, bool *isNull);
+    void setValue(int index, const QVariant &value);
+
+    EditMode editMode() const { return editMode_; }
+    bool isDirty() const { return dirty_; }
+
+    // Row access for views: rows are the records in table order, 0-based.
+    int rowCount() { return int(RecordCount()); }
+    void moveToRow(int row);
+    int currentRow(); // -1 at the end
+
+    DbfTable *table() const { return table_.get(); }
+
+private:
+    static constexpr quint32 kNone = 0xFFFFFFFFu;
+
+    DbfTable &open() const;
+    void leaveEdit();
+    quint32 nextLive(quint32 from);
+    quint32 previousLive(quint32 from);
+    void buildIndex();
+    const char *currentBytes();
+    int checkedIndex(int index) const;
+
+    std::unique_ptr<DbfTable> table_;
+    quint32 current_ = kNone;
+    bool noMatch_ = false;
+    EditMode editMode_ = EditMode::None;
+    bool dirty_ = false;
+    QByteArray buffer_;
+
+    // Physical numbers of the live records, built when first needed.
+    std::optional<std::vector<quint32>> live_;
+    quint32 indexedCount_ = 0; // physical records the index covers
+};
+
+// Deletes every record of the set.
+void EliminaRegistros(Recordset &rs);

@@ -1,0 +1,51 @@
+// quelvar-tablas: makes request folders and shows table files as text.
+//
+//   quelvar-tablas crear CARPETA [--datos DIR]
+//   quelvar-tablas mostrar ARCHIVO.dbf
+
+#include "store/request_folder.h"
+#include "store/store_error.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+int usage()
+{
+    std::fputs("Uso:\n"
+               "  quelvar-tablas crear CARPETA [--datos DIR]   crea una carpeta de solicitud lista\n"
+               "  quelvar-tablas mostrar ARCHIVO.dbf          muestra una tabla como CSV (UTF-8)\n",
+               stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    try {
+        if (args.size() >= 2 && args[0] == QLatin1String("crear")) {
+            QString dataDir = QStringLiteral(QUELVAR_DATA_DIR);
+            if (args.size() == 4 && args[2] == QLatin1String("--datos"))
+                dataDir = args[3];
+            else if (args.size() != 2)
+                return usage();
+            RequestFolder::create(args[1], dataDir);
+            std::printf("Carpeta de solicitud lista: %s\n", qPrintable(args[1]));
+            return 0;
+        }
+        if (args.size() == 2 && args[0] == QLatin1String("mostrar")) {
+            const QByteArray csv = RequestFolder::toCsv(args[1]).toUtf8();
+            std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+            return 0;
+        }
+    } catch (const StoreError &e) {
+        std::fprintf(stderr, "%s\n", e.message().toUtf8().constData());
+        return 1;
+    }
+    return usage();
+}
