@@ -1,0 +1,131 @@
+// Table files that do not hold together are refused on opening, naming the
+// file and the fault; none crashes or reads part of its records silently.
+
+#include "table_files.h"
+
+#include "store/store_error.h"
+
+namespace {
+
+void putLe16(QByteArray &b, int at, int v)
+{
+    b[at] = char(v & 0xFF);
+    b[at + 1] = char((v >> 8) & 0xFF);
+}
+
+void putLe32(QByteArray &b, int at, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+class TestDamagedTables : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QByteArray good_; // five fields, three records
+    static constexpr int kHeader = 32 + 5 * 32 + 1;
+    static constexpr int kRecord = 1 + 13 + 12 + 3 + 8 + 1;
+
+private slots:
+    void initTestCase()
+    {
+        const QString path = makeTable(dir_, QStringLiteral("good.dbf"));
+        appendTexts(path, {QStringLiteral("UNO"), QStringLiteral("DOS"), QStringLiteral("TRES")});
+        good_ = readAll(path);
+        QCOMPARE(good_.size(), kHeader + 3 * kRecord + 1);
+    }
+
+    void refusedOnOpening_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("fault");
+        QByteArray b;
+
+        QTest::newRow("empty file") << QByteArray() << QStringLiteral("menos que un encabezado");
+        QTest::newRow("cut inside the header") << good_.left(100) << QStringLiteral("el encabezado declara");
+        b = good_;
+        b[0] = char(0x8B);
+        QTest::newRow("dBASE IV version") << b << QStringLiteral("versión 0x8B");
+        b = good_;
+        putLe16(b, 8, 40);
+        QTest::newRow("header too small for a field") << b << QStringLiteral("no alcanzan para un campo");
+        b = good_;
+        putLe16(b, 10, kRecord + 4);
+        QTest::newRow("record length longer than fields") << b << QStringLiteral("no coincide");
+        b = good_;
+        putLe16(b, 10, kRecord - 4);
+        QTest::newRow("record length shorter than fields") << b << QStringLiteral("sale del registro");
+        b = good_;
+        putLe32(b, 4, 4);
+        QTest::newRow("more records than the file holds") << b << QStringLiteral("declara 4 registros");
+        b = good_;
+        putLe32(b, 4, 0xFFFFFFFFu);
+        QTest::newRow("absurd record count") << b << QStringLiteral("registros");
+        b = good_;
+        b[kHeader - 1] = 'X'; // terminator lost
+        QTest::newRow("field list never ends") << b << QStringLiteral("sale del encabezado");
+        b = good_;
+        b[32 + 32 + 11] = 'Q';
+        QTest::newRow("unknown field kind") << b << QStringLiteral("tipo no admitido");
+        b = good_;
+        b[32 + 3 * 32 + 16] = 9; // date of 9 bytes
+        QTest::newRow("date of the wrong size") << b << QStringLiteral("debe ser 8");
+        b = good_;
+        b[32 + 32 + 16] = 0;
+        QTest::newRow("field of length zero") << b << QStringLiteral("longitud");
+        b = good_;
+        b[32] = 0;
+        QTest::newRow("field without a name") << b << QStringLiteral("no tiene nombre");
+        b = good_;
+        putLe16(b, 8, 32 + 2 * 32 + 16); // header ends inside the third descriptor
+        b[32 + 2 * 32] = 'X';
+        QTest::newRow("descriptor cut by the header end") << b << QStringLiteral("sale del encabezado");
+    }
+
+    void refusedOnOpening()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, fault);
+        const QString path = dir_.filePath(QStringLiteral("damaged.dbf"));
+        writeAll(path, bytes);
+        try {
+            DbfTable::open(path);
+            QFAIL("a damaged table was opened");
+        } catch (const StoreError &e) {
+            QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(fault), qPrintable(e.message()));
+        }
+    }
+
+    void countSmallerThanTheDataReadsTheCountedRecords()
+    {
+        QByteArray b = good_;
+        putLe32(b, 4, 2);
+        const QString path = dir_.filePath(QStringLiteral("short.dbf"));
+        writeAll(path, b);
+        Recordset rs(DbfTable::open(path));
+        QCOMPARE(rs.RecordCount(), 2L);
+        rs.MoveLast();
+        QCOMPARE(rs.value(0), QVariant(QStringLiteral("DOS")));
+        // A new record takes the place after the counted ones.
+        rs.AddNew();
+        rs.setValue(0, QStringLiteral("NUEVO"));
+        rs.Update();
+        QCOMPARE(headerCount(readAll(path)), 3u);
+        QCOMPARE(rs.value(0), QVariant(QStringLiteral("NUEVO")));
+    }
+
+    void missingEndMarkIsNoFault()
+    {
+        const QString path = dir_.filePath(QStringLiteral("noeof.dbf"));
+        writeAll(path, good_.chopped(1));
+        Recordset rs(DbfTable::open(path));
+        QCOMPARE(rs.RecordCount(), 3L);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDamagedTables)
+#include "test_damaged_tables.moc"
