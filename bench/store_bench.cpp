@@ -1,1 +1,137 @@
-int main() { return 0; }
+// Speed of the table engine on a large imported-goods table.
+//
+//   build/bin/quelvar-bench [RECORDS] [RUNS]      (defaults 100000 and 7)
+//
+// Builds an insupedi table of RECORDS records in a scratch folder and prints
+// the median of RUNS runs of each measure: a walk of every record summing
+// MONT_SOLIC, opening the table's data link, one appended record (AddNew and
+// Update, 10,000 per run) and an in-place edit of a middle record.
+
+#include "store/data_link.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
+#include "store/request_schema.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double timeMedian(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        work();
+        times.push_back(millis(Clock::now() - start));
+    }
+    return median(times);
+}
+
+void fill(Recordset &rs, int records, int firstNumber)
+{
+    for (int i = 0; i < records; ++i) {
+        const int n = firstNumber + i;
+        rs.AddNew();
+        rs.setValue(0, QStringLiteral("A1"));
+        rs.setValue(1, QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')));
+        rs.setValue(2, QDate(2026, 1, 1).addDays(n % 300));
+        rs.setValue(3, QStringLiteral("84719001"));
+        rs.setValue(4, 15);
+        rs.setValue(5, 123.45);
+        rs.setValue(6, QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
+        rs.setValue(7, 10);
+        rs.setValue(9, 1234.5);
+        rs.setValue(12, 1.25 + n % 7);
+        rs.Update();
+    }
+}
+
+void report(const char *what, double value, const char *unit, double target)
+{
+    std::printf("%-44s %10.3f %s   (objetivo < %g %s)\n", what, value, unit, target, unit);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int records = args.size() > 1 ? args[1].toInt() : 100000;
+    const int runs = args.size() > 2 ? args[2].toInt() : 7;
+    constexpr int kAppends = 10000;
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("insupedi.dbf"));
+    DbfTable::create(path, RequestSchema::find(QStringLiteral("insupedi"))->fields);
+    {
+        Recordset rs(DbfTable::open(path));
+        fill(rs, records, 0);
+    }
+    std::printf("insupedi: %d registros, mediana de %d corridas\n", records, runs);
+
+    double expected = 0;
+    for (int n = 0; n < records; ++n)
+        expected += 1.25 + n % 7;
+    double sum = 0;
+    const double walk = timeMedian(runs, [&] {
+        Recordset rs(DbfTable::open(path));
+        const int field = rs.fieldIndex(QStringLiteral("MONT_SOLIC"));
+        sum = 0;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            bool isNull = false;
+            sum += rs.number(field, &isNull);
+        }
+    });
+    if (sum != expected) {
+        std::fprintf(stderr, "suma incorrecta: %f en vez de %f\n", sum, expected);
+        return 1;
+    }
+    report("recorrido sumando MONT_SOLIC", walk, "ms", 20);
+
+    const double opening = timeMedian(runs, [&] {
+        DataLink link(QStringLiteral("dtsInsupedi"), QStringLiteral("FoxPro 2.5;"));
+        link.setDatabaseName(dir.path());
+        link.setRecordSource(QStringLiteral("Insupedi"));
+        link.Refresh();
+    });
+    report("apertura de la liga", opening, "ms", 5);
+
+    int appended = records;
+    const double appends = timeMedian(runs, [&] {
+        Recordset rs(DbfTable::open(path));
+        fill(rs, kAppends, appended);
+        appended += kAppends;
+    });
+    report("alta de un registro (AddNew + Update)", appends / kAppends, "ms", 0.2);
+
+    Recordset rs(DbfTable::open(path));
+    const int middle = int(rs.RecordCount() / 2);
+    double value = 0;
+    const double edit = timeMedian(runs * 10, [&] {
+        rs.moveToRow(middle);
+        rs.Edit();
+        rs.setValue(12, value += 1);
+        rs.Update();
+    });
+    report("edición de un registro intermedio", edit, "ms", 0.2);
+    return 0;
+}
