@@ -150,6 +150,51 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, DbfTable::open(path));
     }
 
+    void foxProMemoTablesOpenAndKeepTheirMemos_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("dBASE III with memo") << 0x83;
+        QTest::newRow("FoxPro 2 with memo") << 0xF5;
+    }
+
+    void foxProMemoTablesOpenAndKeepTheirMemos()
+    {
+        QFETCH(int, version);
+        // NOMBRE C5, NOTAS M10, PESO F8.2: one record whose memo points at block 7.
+        QByteArray file(32, '\0');
+        file[0] = char(version);
+        file[4] = 1;
+        file[8] = char(32 + 3 * 32 + 1);
+        file[10] = char(1 + 5 + 10 + 8);
+        file[29] = 0x03;
+        const auto descriptor = [](const char *name, char type, int length, int decimals) {
+            QByteArray d(32, '\0');
+            d.replace(0, int(qstrlen(name)), name);
+            d[11] = type;
+            d[16] = char(length);
+            d[17] = char(decimals);
+            return d;
+        };
+        file += descriptor("NOMBRE", 'C', 5, 0) + descriptor("NOTAS", 'M', 10, 0) + descriptor("PESO", 'F', 8, 2);
+        file += '\r';
+        file += QByteArray(" CAFE          7    2.50") + char(0x1A);
+        const QString path = dir_.filePath(QStringLiteral("memo%1.dbf").arg(version));
+        writeAll(path, file);
+
+        Recordset rs(DbfTable::open(path));
+        QCOMPARE(rs.value(0), QVariant(QStringLiteral("CAFE")));
+        QVERIFY(!rs.Fields(QStringLiteral("notas")).Value().isValid());
+        QCOMPARE(rs.value(2), QVariant(2.5));
+        rs.Edit();
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.setValue(1, QStringLiteral("texto")));
+        rs.setValue(0, QStringLiteral("TE"));
+        rs.setValue(2, 3.126);
+        rs.Update();
+        const QByteArray after = readAll(path);
+        QCOMPARE(uchar(after[0]), uchar(version));
+        QCOMPARE(after.mid(32 + 3 * 32 + 1, 24), QByteArray(" TE            7    3.13"));
+    }
+
     void writesStampTheHeader()
     {
         const QString path = makeTable(dir_, QStringLiteral("stamp.dbf"));
