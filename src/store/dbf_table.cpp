@@ -380,18 +380,24 @@ void DbfTable::create(const QString &path, const QList<FieldDef> &fields)
     file += kTerminator;
     file += kEndOfFile;
 
+    // Written whole under a scratch name, then linked into place: the table
+    // appears complete or not at all, and an existing file is never replaced.
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        if (errno == EEXIST)
-            throw StoreError(QStringLiteral("La tabla «%1» ya existe; no se sobrescribe.").arg(path));
+    const QByteArray scratch = native + ".nueva-" + QByteArray::number(::getpid());
+    const int fd = ::open(scratch.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
         throw StoreError(QStringLiteral("No se pudo crear la tabla «%1»: %2.").arg(path, systemError()));
-    }
-    const bool ok = ::write(fd, file.constData(), size_t(file.size())) == file.size() && ::fsync(fd) == 0;
-    const QString why = systemError();
+    const bool written = ::write(fd, file.constData(), size_t(file.size())) == file.size() && ::fsync(fd) == 0;
+    QString why = systemError();
     ::close(fd);
-    if (!ok) {
-        ::unlink(native.constData());
-        throw StoreError(QStringLiteral("No se pudo crear la tabla «%1»: %2.").arg(path, why));
+    int linkError = 0;
+    if (written && ::link(scratch.constData(), native.constData()) != 0) {
+        linkError = errno;
+        why = systemError();
     }
+    ::unlink(scratch.constData());
+    if (linkError == EEXIST)
+        throw StoreError(QStringLiteral("La tabla «%1» ya existe; no se sobrescribe.").arg(path));
+    if (!written || linkError != 0)
+        throw StoreError(QStringLiteral("No se pudo crear la tabla «%1»: %2.").arg(path, why));
 }

@@ -129,6 +129,12 @@ private slots:
             return f.readAll();
         }();
         QVERIFY_THROWS_EXCEPTION(StoreError, RequestFolder::create(folder_, QStringLiteral(QUELVAR_DATA_DIR)));
+        const QString estados = QDir(folder_).filePath(QStringLiteral("Estados.dbf"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, DbfTable::create(estados, {charField(QStringLiteral("X"), 1)}));
+        QFile f(estados);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QCOMPARE(QDir(folder_).entryList(QDir::Files | QDir::Hidden).size(), 11); // no scratch file left
 
         // One table of another case is enough to refuse, and nothing is added.
         const QString other = dir_.filePath(QStringLiteral("otra"));

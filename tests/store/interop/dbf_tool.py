@@ -1,0 +1,97 @@
+"""Reads and writes test tables with python-dbf, for the interoperability tests.
+
+  dbf_tool.py dump PATH [TAIL]   prints the table as JSON (only the last TAIL
+                                 records when given)
+  dbf_tool.py create PATH        creates a table from the JSON on stdin:
+                                 {"codepage": "cp1252", "fields": "NAME C(20); ...",
+                                  "records": [{"values": [...], "deleted": false}]}
+  dbf_tool.py append PATH        appends the JSON records on stdin to a table
+
+Values travel as JSON: text as is, numbers as numbers, dates as "YYYY-MM-DD",
+logicals as true/false, and null for a blank field. Character fields are
+reported exactly as python-dbf decodes them, padding included, so that the
+caller can see whether a leading blank survived.
+"""
+import datetime
+import json
+import sys
+
+import dbf
+
+
+def to_json(value):
+    if isinstance(value, (datetime.date, dbf.Date)):
+        return value.strftime("%Y-%m-%d") if value else None
+    if isinstance(value, bool) or value is None:
+        return value
+    if isinstance(value, (int, float)):
+        return value
+    if isinstance(value, bytes):
+        return value.decode("latin-1")
+    return str(value)
+
+
+def from_json(value, field_type):
+    if value is None:
+        return None
+    if field_type == "D":
+        return datetime.date.fromisoformat(value)
+    return value
+
+
+def field_types(table):
+    return [chr(table.field_info(name).field_type) for name in table.field_names]
+
+
+def append_records(table, records):
+    types = field_types(table)
+    for rec in records:
+        table.append(tuple(from_json(v, t) for v, t in zip(rec["values"], types)))
+        if rec.get("deleted"):
+            dbf.delete(table[-1])
+
+
+def dump(path, tail):
+    table = dbf.Table(path)
+    table.open(dbf.READ_ONLY)
+    try:
+        first = max(0, len(table) - tail) if tail is not None else 0
+        out = {
+            "codepage": table.codepage.name,
+            "count": len(table),
+            "fields": [str(name).upper() for name in table.field_names],
+            "records": [],
+        }
+        for i in range(first, len(table)):
+            rec = table[i]
+            out["records"].append({
+                "deleted": bool(dbf.is_deleted(rec)),
+                "values": [to_json(rec[j]) for j in range(len(table.field_names))],
+            })
+    finally:
+        table.close()
+    json.dump(out, sys.stdout, ensure_ascii=True)
+
+
+def main():
+    command, path = sys.argv[1], sys.argv[2]
+    if command == "dump":
+        dump(path, int(sys.argv[3]) if len(sys.argv) > 3 else None)
+    elif command == "create":
+        spec = json.load(sys.stdin)
+        table = dbf.Table(path, spec["fields"], dbf_type="db3", codepage=spec["codepage"])
+        table.open(dbf.READ_WRITE)
+        append_records(table, spec["records"])
+        table.close()
+    elif command == "append":
+        spec = json.load(sys.stdin)
+        table = dbf.Table(path)
+        table.open(dbf.READ_WRITE)
+        append_records(table, spec["records"])
+        table.close()
+    else:
+        sys.exit("unknown command " + command)
+
+
+if __name__ == "__main__":
+    main()
