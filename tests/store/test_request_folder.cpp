@@ -121,6 +121,16 @@ private slots:
         QCOMPARE(pedimentos->Fields(0).Value(), QVariant(QStringLiteral("V1")));
     }
 
+    void cataloguesHoldTheirSourcesExactly()
+    {
+        // Shown back as CSV, each catalogue table is its UTF-8 source line for line.
+        for (const TableSchema &t : RequestSchema::catalogueTables()) {
+            QFile source(QDir(QStringLiteral(QUELVAR_DATA_DIR)).filePath(t.source));
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            QCOMPARE(RequestFolder::toCsv(QDir(folder_).filePath(t.file)), QString::fromUtf8(source.readAll()));
+        }
+    }
+
     void existingTablesAreNeverOverwritten()
     {
         const QByteArray before = [&] {
