@@ -93,7 +93,7 @@ int toFlag(const FieldDef &field, const QVariant &value, const QString &tableNam
         if (t.isEmpty() || t == QLatin1String("?"))
             return -1;
         if (t == QLatin1String("T") || t == QLatin1String("Y") || t == QLatin1String("S") || t == QLatin1String("1")
-            || t == QLatin1String("TRUE") || t == QLatin1String("SÍ") || t == QLatin1String("SI"))
+            || t == QLatin1String("TRUE") || t == QStringLiteral("SÍ") || t == QLatin1String("SI"))
             return 1;
         if (t == QLatin1String("F") || t == QLatin1String("N") || t == QLatin1String("0") || t == QLatin1String("FALSE")
             || t == QLatin1String("NO"))

@@ -68,6 +68,8 @@ private slots:
         QVERIFY(!roundTrip(3, QVariant()).isValid());
         QCOMPARE(roundTrip(4, true), QVariant(true));
         QCOMPARE(roundTrip(4, false), QVariant(false));
+        QCOMPARE(roundTrip(4, QStringLiteral("Sí")), QVariant(true));
+        QCOMPARE(roundTrip(4, QStringLiteral("n")), QVariant(false));
         QVERIFY(!roundTrip(4, QVariant()).isValid());
 
         // Every spelling other writers use for a logical value.
