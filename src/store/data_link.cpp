@@ -23,6 +23,14 @@ void DataLink::addBoundEditor(BoundEditor *editor)
 
 void DataLink::removeBoundEditor(BoundEditor *editor) { editors_.removeAll(editor); }
 
+void DataLink::addRowWriter(PendingRowWriter *writer)
+{
+    if (!rowWriters_.contains(writer))
+        rowWriters_.append(writer);
+}
+
+void DataLink::removeRowWriter(PendingRowWriter *writer) { rowWriters_.removeAll(writer); }
+
 QString DataLink::tableOf(const QString &recordSource)
 {
     static const QRegularExpression select(QStringLiteral(R"(^\s*select\s+\*\s+from\s+\[?([^\s\];]+)\]?\s*;?\s*$)"),
@@ -84,6 +92,9 @@ void DataLink::writePendingEdits()
 
 void DataLink::Refresh()
 {
+    if (recordset_)
+        for (PendingRowWriter *w : std::as_const(rowWriters_))
+            w->writePendingRow();
     writePendingEdits();
     if (databaseName_.isEmpty() || tableOf(recordSource_).isEmpty()) {
         recordset_.reset();

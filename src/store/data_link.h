@@ -20,6 +20,16 @@ public:
     virtual void pendingEditSaved() = 0;
 };
 
+// Something that keeps edits of the link's records outside them (a grid's
+// row being edited) and writes them to the table before the link is
+// refreshed, so that a refresh never drops what the user typed.
+class PendingRowWriter {
+public:
+    virtual ~PendingRowWriter() = default;
+    // Writes what is pending; throws StoreError when the table refuses it.
+    virtual void writePendingRow() = 0;
+};
+
 // A named record source of the request window: a dialect, a database folder
 // and a record source (a table name or "Select * from " + a table name).
 // Refresh opens the record source's table from the folder, on its first record.
@@ -37,8 +47,8 @@ public:
     const QString &RecordSource() const { return recordSource_; }
     void setRecordSource(const QString &source) { recordSource_ = source; }
 
-    // Writes the pending edits of the bound controls to the current record,
-    // then closes the record set and opens it again from the folder and
+    // Writes the pending rows of the row writers and the pending edits of the
+    // bound controls to the current record, then closes the record set and opens it again from the folder and
     // record source, on the first record. With no folder or no record source
     // the link is left detached (no record set). Throws StoreError when the
     // table cannot be found or opened; the old record set then stays open.
@@ -49,6 +59,8 @@ public:
 
     void addBoundEditor(BoundEditor *editor);
     void removeBoundEditor(BoundEditor *editor);
+    void addRowWriter(PendingRowWriter *writer);
+    void removeRowWriter(PendingRowWriter *writer);
 
     // The table file that a record source names in a folder, found without
     // regard to case; empty when there is none.
@@ -68,4 +80,5 @@ private:
     QString recordSource_;
     std::unique_ptr<Recordset> recordset_;
     QList<BoundEditor *> editors_;
+    QList<PendingRowWriter *> rowWriters_;
 };
