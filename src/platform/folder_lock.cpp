@@ -1,0 +1,51 @@
+#include "folder_lock.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSysInfo>
+
+FolderLock::FolderLock(const QString &folder)
+    : folder_(folder), lock_(QDir(folder).filePath(fileName()))
+{
+    // Held for as long as the program runs: only a holder that no longer
+    // runs makes the lock stale, never its age.
+    lock_.setStaleLockTime(0);
+}
+
+FolderLock::~FolderLock() = default;
+
+QString FolderLock::acquire()
+{
+    if (lock_.isLocked() || lock_.tryLock(0))
+        return {};
+    const QString folder = QDir::toNativeSeparators(folder_);
+    if (!QFileInfo(folder_).isDir())
+        return QStringLiteral("La carpeta de solicitud «%1» no existe.").arg(folder);
+    switch (lock_.error()) {
+    case QLockFile::LockFailedError: {
+        qint64 pid = 0;
+        QString host;
+        QString app;
+        QString holder;
+        if (lock_.getLockInfo(&pid, &host, &app)) {
+            holder = QStringLiteral(" (proceso %1").arg(pid);
+            if (!app.isEmpty())
+                holder += QStringLiteral(", «%1»").arg(app);
+            if (!host.isEmpty() && host != QSysInfo::machineHostName())
+                holder += QStringLiteral(", en el equipo %1").arg(host);
+            holder += u')';
+        }
+        return QStringLiteral("La carpeta de solicitud «%1» ya está abierta en otro programa QUELVAR%2.\n\n"
+                              "Cierre ese programa antes de abrir esta carpeta de nuevo.")
+            .arg(folder, holder);
+    }
+    case QLockFile::PermissionError:
+        return QStringLiteral("No se puede escribir en la carpeta de solicitud «%1»: no hay permiso para crear "
+                              "el archivo «%2», con el que el programa la reserva mientras trabaja en ella.")
+            .arg(folder, fileName());
+    default:
+        return QStringLiteral("No se pudo reservar la carpeta de solicitud «%1»: no se pudo escribir en ella "
+                              "el archivo «%2».")
+            .arg(folder, fileName());
+    }
+}

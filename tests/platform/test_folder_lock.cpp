@@ -1,0 +1,123 @@
+// One program per request folder. The other program is lock_holder, a child
+// process that takes the lock and holds it until its input closes.
+
+#include "folder_snapshot.h"
+
+#include "platform/folder_lock.h"
+#include "store/request_folder.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+class TestFolderLock : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString folder_;
+
+    QString lockPath() const { return QDir(folder_).filePath(FolderLock::fileName()); }
+
+    // Starts a holder on the folder; true once it says it holds the lock.
+    static bool startHolder(QProcess &holder, const QString &folder)
+    {
+        holder.start(QStringLiteral(LOCK_HOLDER), {folder});
+        if (!holder.waitForStarted() || !holder.waitForReadyRead(10000))
+            return false;
+        return holder.readLine().trimmed() == "bloqueada";
+    }
+
+    static qint64 pidInLock(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed().toLongLong() : 0;
+    }
+
+private slots:
+    void init()
+    {
+        folder_ = dir_.filePath(QString::fromLatin1(QTest::currentTestFunction()));
+        RequestFolder::create(folder_, QStringLiteral(QUELVAR_DATA_DIR));
+        ageFiles(folder_);
+    }
+
+    void secondProgramIsRefusedUntilTheFirstEnds()
+    {
+        const FolderSnapshot tables = snapshot(folder_);
+        QProcess holder;
+        QVERIFY(startHolder(holder, folder_));
+
+        FolderLock second(folder_);
+        const QString refusal = second.acquire();
+        QVERIFY2(refusal.contains(folder_), qPrintable(refusal));
+        QVERIFY2(refusal.contains(QString::number(holder.processId())), qPrintable(refusal));
+        QVERIFY(!second.isHeld());
+        // However long the first has held it.
+        {
+            QFile lockFile(lockPath());
+            QVERIFY(lockFile.open(QIODevice::ReadWrite));
+            QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+        }
+        QVERIFY(!second.acquire().isEmpty());
+
+        // The lock is the only file the holder added.
+        FolderSnapshot withLock = snapshot(folder_);
+        QVERIFY(withLock.remove(FolderLock::fileName()) == 1);
+        QVERIFY(withLock == tables);
+
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+        QCOMPARE(holder.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(lockPath()));
+
+        QCOMPARE(second.acquire(), QString());
+        QVERIFY(second.isHeld());
+        QCOMPARE(pidInLock(lockPath()), QCoreApplication::applicationPid());
+
+        // Now this program holds it, and another is refused.
+        QProcess third;
+        third.start(QStringLiteral(LOCK_HOLDER), {folder_});
+        QVERIFY(third.waitForFinished(10000));
+        QCOMPARE(third.exitCode(), 1);
+        QVERIFY(third.readAllStandardOutput().contains(QByteArray::number(QCoreApplication::applicationPid())));
+
+        second.release();
+        QVERIFY(!QFileInfo::exists(lockPath()));
+        QVERIFY(snapshot(folder_) == tables);
+    }
+
+    void lockOfAProgramThatDiedIsTakenOver()
+    {
+        QProcess holder;
+        QVERIFY(startHolder(holder, folder_));
+        holder.kill();
+        QVERIFY(holder.waitForFinished(10000));
+        QVERIFY(QFileInfo::exists(lockPath()));
+
+        FolderLock lock(folder_);
+        QCOMPARE(lock.acquire(), QString());
+        QCOMPARE(pidInLock(lockPath()), QCoreApplication::applicationPid());
+    }
+
+    void folderWhereNoLockCanBeWrittenIsReported()
+    {
+        if (geteuid() != 0) {
+            QVERIFY(QFile::setPermissions(folder_, QFile::ReadOwner | QFile::ExeOwner));
+            FolderLock readOnly(folder_);
+            const QString refusal = readOnly.acquire();
+            QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QVERIFY2(refusal.contains(folder_), qPrintable(refusal));
+            QVERIFY(!readOnly.isHeld());
+        }
+        const QString gone = dir_.filePath(QStringLiteral("no-existe"));
+        FolderLock lock(gone);
+        const QString error = lock.acquire();
+        QVERIFY2(error.contains(gone), qPrintable(error));
+        QVERIFY(!lock.isHeld());
+        QVERIFY(!QFileInfo::exists(gone));
+    }
+};
+
+QTEST_MAIN(TestFolderLock)
+#include "test_folder_lock.moc"
