@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Before the window opens: every table it uses must open from the request
+// folder. Opening reads the headers only; nothing is written to the files.
+namespace TableCheck {
+
+// The table files the window opens: the seven request tables, then the four
+// catalogues, as shipped (looked up in a folder without regard to case).
+QStringList tableFiles();
+
+// Empty when every table opens; otherwise a Spanish message about the first
+// that is missing or cannot be opened, naming the folder, the file and the
+// fault.
+QString problem(const QString &folder);
+
+} // namespace TableCheck
