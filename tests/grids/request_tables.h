@@ -9,15 +9,12 @@
 #include "store/request_folder.h"
 #include "store/request_links.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVariantMap>
-#include <memory>
 
-// A fresh request folder with the seven request links open on it.
 struct RequestTables {
     QTemporaryDir dir;
     QString folder = dir.filePath(QStringLiteral("solicitud"));
@@ -38,68 +35,46 @@ struct RequestTables {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // Appends records (field name → value) through a handle of its own, then
-    // refreshes the link so that it sees them.
+    // Appends records (field name → value), then refreshes the link.
     void add(const QString &table, DataLink *link, const QList<QVariantMap> &records)
     {
-        {
-            Recordset rs(DbfTable::open(file(table)));
-            for (const QVariantMap &r : records) {
-                rs.AddNew();
-                for (auto it = r.cbegin(); it != r.cend(); ++it)
-                    rs.Fields(it.key()).setValue(it.value());
-                rs.Update();
-            }
+        Recordset rs(DbfTable::open(file(table)));
+        for (const QVariantMap &r : records) {
+            rs.AddNew();
+            for (auto it = r.cbegin(); it != r.cend(); ++it)
+                rs.Fields(it.key()).setValue(it.value());
+            rs.Update();
         }
         link->Refresh();
     }
 
-    // The value of a field of a record as the table file holds it now.
+    // A field of a record as the table file holds it now.
     QVariant stored(const QString &table, int row, const QString &field) const
     {
         Recordset rs(DbfTable::open(file(table)));
         rs.moveToRow(row);
-        return rs.Eof() ? QVariant(QStringLiteral("<sin registro>")) : rs.Fields(field).Value();
+        return rs.Fields(field).Value();
     }
 
-    long storedCount(const QString &table) const
-    {
-        Recordset rs(DbfTable::open(file(table)));
-        return rs.RecordCount();
-    }
+    long count(const QString &table) const { return Recordset(DbfTable::open(file(table))).RecordCount(); }
 };
 
-// Fills a table with count copies of a record quickly: one record is written
-// by the engine, then repeated in the file with its first field numbered.
-inline void fillByCopies(const QString &path, int count, const QVariantMap &record, const QString &numbered)
+// Makes the table's first record count times over, with the given text
+// field numbered 1, 2, 3…, written straight into the file.
+inline void repeatFirstRecord(const QString &path, int count, const QString &numbered)
 {
-    {
-        Recordset rs(DbfTable::open(path));
-        rs.AddNew();
-        for (auto it = record.cbegin(); it != record.cend(); ++it)
-            rs.Fields(it.key()).setValue(it.value());
-        rs.Update();
-    }
-    FieldDef field;
-    int length = 0;
-    {
-        std::unique_ptr<DbfTable> table = DbfTable::open(path);
-        field = table->field(table->fieldIndex(numbered));
-        length = table->recordLength();
-    }
+    const std::unique_ptr<DbfTable> table = DbfTable::open(path);
+    const FieldDef field = table->field(table->fieldIndex(numbered));
+    const int length = table->recordLength();
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadWrite));
     QByteArray file = f.readAll();
-    const int header = int(quint8(file[8])) | int(quint8(file[9])) << 8;
+    const int header = quint8(file[8]) | quint8(file[9]) << 8;
     const QByteArray first = file.mid(header, length);
     file.truncate(header);
-    file.reserve(header + qsizetype(count) * length + 1);
-    for (int i = 0; i < count; ++i) {
-        QByteArray rec = first;
-        const QByteArray n = QByteArray::number(i + 1).leftJustified(field.length, ' ');
-        rec.replace(field.offset, field.length, n);
-        file += rec;
-    }
+    for (int i = 1; i <= count; ++i)
+        file += QByteArray(first).replace(field.offset, field.length,
+                                          QByteArray::number(i).leftJustified(field.length));
     file += char(0x1A);
     for (int i = 0; i < 4; ++i)
         file[4 + i] = char(quint32(count) >> (8 * i));
