@@ -1,0 +1,146 @@
+// Speed of a document grid over a large imported-goods table.
+//
+//   build/bin/quelvar-grid-bench [RECORDS] [RUNS]      (defaults 100000 and 7)
+//
+// Runs without a display (it sets QT_QPA_PLATFORM=offscreen unless told
+// otherwise). Builds an insupedi table of RECORDS records in a scratch folder,
+// shows it in the grid dbMI (1000 x 600 pixels) and prints medians: opening
+// the grid (link refresh, model and view, first drawing) over RUNS runs; one
+// page step down, drawn, over a whole pass from the top to the bottom; and
+// writing one edited row (a cell typed on a middle row, then the row written)
+// over 10 x RUNS runs.
+
+#include "grids/bound_grid.h"
+#include "grids/grid_columns.h"
+#include "grids/record_table_model.h"
+#include "store/data_link.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
+#include "store/request_schema.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double timeMedian(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        work();
+        times.push_back(millis(Clock::now() - start));
+    }
+    return median(times);
+}
+
+void fill(Recordset &rs, int records)
+{
+    for (int n = 0; n < records; ++n) {
+        rs.AddNew();
+        rs.setValue(0, QStringLiteral("A1"));
+        rs.setValue(1, QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')));
+        rs.setValue(2, QDate(2026, 1, 1).addDays(n % 300));
+        rs.setValue(3, QStringLiteral("84719001"));
+        rs.setValue(4, 15);
+        rs.setValue(5, 123.45);
+        rs.setValue(6, QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
+        rs.setValue(7, 10);
+        rs.setValue(9, 1234.5);
+        rs.setValue(12, 1.25 + n % 7);
+        rs.Update();
+    }
+}
+
+void report(const char *what, double value, const char *unit, double target)
+{
+    std::printf("%-44s %10.3f %s   (objetivo < %g %s)\n", what, value, unit, target, unit);
+}
+
+std::unique_ptr<BoundGrid> openGrid(DataLink &link)
+{
+    link.Refresh();
+    auto grid = std::make_unique<BoundGrid>(GridColumns::grid(QStringLiteral("dbMI"))->columns, &link);
+    grid->resize(1000, 600);
+    grid->show();
+    grid->grab();
+    return grid;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int records = args.size() > 1 ? args[1].toInt() : 100000;
+    const int runs = args.size() > 2 ? args[2].toInt() : 7;
+
+    QTemporaryDir dir;
+    DbfTable::create(dir.filePath(QStringLiteral("insupedi.dbf")), RequestSchema::find(QStringLiteral("insupedi"))->fields);
+    {
+        Recordset rs(DbfTable::open(dir.filePath(QStringLiteral("insupedi.dbf"))));
+        fill(rs, records);
+    }
+    DataLink link(QStringLiteral("dtsInsupedi"), QStringLiteral("FoxPro 2.5;"));
+    link.setDatabaseName(dir.path());
+    link.setRecordSource(QStringLiteral("Insupedi"));
+    std::printf("insupedi: %d registros en dbMI de 1000 x 600\n", records);
+
+    const double opening = timeMedian(runs, [&] { openGrid(link); });
+    report("apertura de la rejilla (mediana)", opening, "ms", 100);
+
+    std::unique_ptr<BoundGrid> grid = openGrid(link);
+    RecordTableModel *model = grid->recordModel();
+    QScrollBar *bar = grid->verticalScrollBar();
+    std::vector<double> steps;
+    const auto passStart = Clock::now();
+    while (bar->value() < bar->maximum()) {
+        const auto start = Clock::now();
+        bar->setValue(bar->value() + bar->pageStep());
+        grid->grab();
+        steps.push_back(millis(Clock::now() - start));
+    }
+    const double pass = millis(Clock::now() - passStart);
+    const int lastLine = grid->rowViewportPosition(model->newRecordRow());
+    if (lastLine < 0 || lastLine >= grid->viewport()->height()) {
+        std::fprintf(stderr, "el recorrido no llegó al final de la tabla\n");
+        return 1;
+    }
+    report("avance de una página, dibujada (mediana)", median(steps), "ms", 16);
+    std::printf("%-44s %10.1f ms   (%zu páginas)\n", "recorrido completo de arriba abajo", pass, steps.size());
+
+    const int middle = records / 2;
+    const QModelIndex price = model->index(middle, 5);
+    double value = 100;
+    const double write = timeMedian(runs * 10, [&] {
+        model->setData(price, QString::number(value += 0.5));
+        grid->commitPendingRow();
+    });
+    if (model->data(price).toString() != QString::number(value)) {
+        std::fprintf(stderr, "el renglón editado no quedó escrito\n");
+        return 1;
+    }
+    report("escritura de un renglón editado (mediana)", write, "ms", 1);
+    return 0;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "grid_columns.h"
+#include "store/data_link.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QMap>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+class Recordset;
+
+// The records of a data link as table rows, one per record in table order,
+// with one column per grid column bound to a field by name. While the link is
+// open a blank new-record line follows the last record; a detached link gives
+// no rows at all.
+//
+// Records are read when a row is asked for (the record set moves to that row),
+// so a large table opens at the cost of its record count.
+//
+// Edits do not reach the table cell by cell: the typed texts of one row wait in
+// a pending row until the row is written (commitPendingRow), which a view does
+// when the user leaves the row and the link does before it is refreshed.
+class RecordTableModel : public QAbstractTableModel, public PendingRowWriter {
+    Q_OBJECT
+public:
+    RecordTableModel(DataLink *link, QList<GridColumn> columns, QObject *parent = nullptr);
+    ~RecordTableModel() override;
+
+    DataLink *link() const { return link_; }
+    const QList<GridColumn> &columns() const { return columns_; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Keeps the text typed into a cell (EditRole) in the pending row; empty
+    // text stands for a null value. Editing a row other than the pending one
+    // first writes the pending one; false when that write is refused (the
+    // pending row then stays as it was).
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    int recordCount() const { return records_; }
+    // The row of the blank new-record line, or -1 when the link is detached.
+    int newRecordRow() const { return isOpen() ? records_ : -1; }
+    bool isNewRecordRow(int row) const { return isOpen() && row == records_; }
+    // The column's field is in the table: its cells show and edit it.
+    bool isBound(int column) const;
+
+    bool hasPendingRow() const { return pendingRow_ >= 0; }
+    int pendingRow() const { return pendingRow_; }
+    // The typed text of a cell of the pending row, or a null string.
+    QString pendingText(int row, int column) const;
+
+    // Writes the pending row to its record (or, on the new-record line, as a
+    // new record). Throws StoreError when the table refuses a value; nothing
+    // is written then and the typed texts stay pending.
+    void commitPendingRow();
+    // Drops the typed texts of the pending row.
+    void discardPendingRow();
+    // Deletes the record of the row; on the new-record line drops its typed
+    // texts. Throws StoreError.
+    void deleteRow(int row);
+    // Reads the link's record set afresh, dropping any pending row. For the
+    // window after it changed the records behind the model's back.
+    void reload();
+
+    // PendingRowWriter: a refresh of the link writes the pending row first.
+    void writePendingRow() override;
+
+    // Text of a field value as the grid shows it: null as empty text, a
+    // number as plain decimal text, a date as dd/mm/yyyy.
+    static QString displayText(const QVariant &value);
+    // Row marks of the vertical header, for the window's legend as well.
+    static QString editingMark();   // the row has typed texts not yet written
+    static QString newRecordMark(); // the blank line that adds a record
+
+signals:
+    // The pending row is about to be written: a view flushes its open editor.
+    void aboutToWritePendingRow();
+    void rowWritten(int row);
+    void rowDeleted();
+
+private:
+    bool isOpen() const { return recordset() != nullptr; }
+    Recordset *recordset() const;
+    QString recordText(int row, int column) const;
+    void readLink();
+    void markRow(int row);
+    void detachFromLink();
+
+    QPointer<DataLink> link_;
+    QList<GridColumn> columns_;
+    QList<int> fields_;       // field index of each column, -1 when absent
+    QList<bool> numeric_;     // the column's field holds numbers
+    int records_ = 0;
+    int pendingRow_ = -1;
+    QMap<int, QString> pendingTexts_; // by column
+};

@@ -1,0 +1,176 @@
+// The bound grid driven from the keyboard: a row written when it is left,
+// records added on the new-record line, a refused value, the Delete key, and
+// the pending row written for the window.
+
+#include "request_tables.h"
+
+#include "grids/bound_grid.h"
+#include "grids/grid_columns.h"
+#include "grids/record_table_model.h"
+#include "platform/message_box.h"
+#include "store/store_error.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QSignalSpy>
+
+namespace {
+
+const QString kUnit = QStringLiteral("insunit");
+constexpr int kFraccion = 0, kCosto = 2; // columns of dbCU
+
+QVariantMap unitCost(const QString &fraccion, double costo)
+{
+    return {{QStringLiteral("FRACCION"), fraccion}, {QStringLiteral("COSTO_UNIT"), costo}};
+}
+
+} // namespace
+
+class TestBoundGrid : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<RequestTables> t_;
+    std::unique_ptr<BoundGrid> grid_;
+    std::unique_ptr<QAbstractItemModelTester> tester_;
+
+    BoundGrid &open(const QList<QVariantMap> &records)
+    {
+        t_ = std::make_unique<RequestTables>();
+        t_->add(kUnit, t_->links.dtsInsunit, records);
+        grid_ = std::make_unique<BoundGrid>(GridColumns::grid(QStringLiteral("dbCU"))->columns, t_->links.dtsInsunit);
+        tester_ = std::make_unique<QAbstractItemModelTester>(grid_->model());
+        grid_->show();
+        grid_->activateWindow();
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(grid_.get());
+        return *grid_;
+    }
+
+    void goTo(int row, int column)
+    {
+        grid_->setCurrentIndex(grid_->model()->index(row, column));
+        grid_->setFocus();
+    }
+
+    // Keys go where a user's would: to the cell editor when one is open. The
+    // editor takes in Return after the key is handled, hence the events.
+    QWidget *target() const { return QApplication::focusWidget() ? QApplication::focusWidget() : grid_.get(); }
+    void press(const QString &keys)
+    {
+        for (const QChar c : keys) // the first key opens the editor
+            QTest::keyClick(target(), c.toLatin1());
+    }
+    void press(Qt::Key key)
+    {
+        QTest::keyClick(target(), key);
+        QCoreApplication::processEvents();
+    }
+
+    QString cell(int row, int column) const { return grid_->model()->index(row, column).data().toString(); }
+
+private slots:
+    void init()
+    {
+        MessageBox::setScripted(true);
+        MessageBox::clearShown();
+    }
+
+    void cleanup()
+    {
+        tester_.reset();
+        grid_.reset();
+        t_.reset();
+    }
+
+    void rowIsWrittenOnceWhenLeft()
+    {
+        BoundGrid &grid = open({unitCost("84719001", 10), unitCost("84719002", 20)});
+        QSignalSpy written(grid.recordModel(), &RecordTableModel::rowWritten);
+        const QByteArray before = t_->bytes(kUnit);
+
+        goTo(0, kCosto);
+        press("99.5"); // typing replaces the cell
+        press(Qt::Key_Return);
+        press(Qt::Key_Left);
+        press("tornillos");
+        press(Qt::Key_Tab);
+        QCOMPARE(cell(0, kCosto), QStringLiteral("99.5"));
+        QCOMPARE(t_->bytes(kUnit), before);
+
+        press(Qt::Key_Down);
+        press(Qt::Key_Up);
+        press(Qt::Key_Down);
+        QCOMPARE(written.count(), 1);
+        QCOMPARE(t_->stored(kUnit, 0, QStringLiteral("COSTO_UNIT")), QVariant(99.5));
+        QCOMPARE(t_->stored(kUnit, 0, QStringLiteral("DESCRIP")), QVariant(QStringLiteral("tornillos")));
+    }
+
+    void newRecordLineAddsOnLeaving()
+    {
+        BoundGrid &grid = open({unitCost("84719001", 10)});
+        goTo(1, kFraccion);
+        press("84719002");
+        press(Qt::Key_Down); // written, and the cursor moves to the fresh line
+        QCOMPARE(t_->stored(kUnit, 1, QStringLiteral("FRACCION")), QVariant(QStringLiteral("84719002")));
+        QCOMPARE(grid.currentIndex().row(), 2);
+        QVERIFY(grid.recordModel()->isNewRecordRow(2));
+
+        press("7");
+        press(Qt::Key_Up);
+        QCOMPARE(t_->count(kUnit), 3L);
+        QCOMPARE(grid.model()->rowCount(), 4);
+    }
+
+    void refusedRowIsReportedAndKept()
+    {
+        BoundGrid &grid = open({unitCost("84719001", 10), unitCost("84719002", 20)});
+        const QByteArray before = t_->bytes(kUnit);
+
+        for (int row : {1, 2}) { // a record, then the new-record line
+            goTo(row, kCosto);
+            press("abc");
+            press(row == 1 ? Qt::Key_Up : Qt::Key_Down);
+            const MessageBox::Shown shown = MessageBox::shown().last();
+            QCOMPARE(shown.icon, MessageBox::Icon::Exclamation);
+            QVERIFY2(shown.text.startsWith(QStringLiteral("No se pudo guardar el renglón. ")), qPrintable(shown.text));
+            QVERIFY(shown.text.contains(QStringLiteral("«abc» no es un número")));
+            QCOMPARE(grid.currentIndex(), grid.model()->index(row, kCosto));
+            QCOMPARE(cell(row, kCosto), QStringLiteral("abc"));
+            QCOMPARE(t_->bytes(kUnit), before);
+            press(Qt::Key_Escape); // drops what was typed on the row
+            QCOMPARE(cell(row, kCosto), row == 1 ? QStringLiteral("20") : QString());
+        }
+        QCOMPARE(MessageBox::shown().size(), 2);
+    }
+
+    void deleteKeyAsksFirst()
+    {
+        BoundGrid &grid = open({unitCost("1", 1), unitCost("2", 2), unitCost("3", 3)});
+        goTo(1, kFraccion);
+        MessageBox::setNextAnswers({MessageBox::Answer::No, MessageBox::Answer::Yes});
+        press(Qt::Key_Delete);
+        QCOMPARE(t_->count(kUnit), 3L);
+        press(Qt::Key_Delete);
+        QCOMPARE(MessageBox::shownTexts(), QStringList(2, QStringLiteral("¿Desea eliminar el renglón seleccionado?")));
+        QCOMPARE(t_->count(kUnit), 2L);
+        QCOMPARE(t_->stored(kUnit, 1, QStringLiteral("FRACCION")), QVariant(QStringLiteral("3")));
+        QCOMPARE(grid.model()->rowCount(), 3);
+    }
+
+    void windowWritesTheCellBeingTyped()
+    {
+        BoundGrid &grid = open({unitCost("84719001", 10)});
+        goTo(0, kCosto);
+        press("11");
+        grid.commitPendingRow();
+        QCOMPARE(t_->stored(kUnit, 0, QStringLiteral("COSTO_UNIT")), QVariant(11.0));
+
+        goTo(0, kCosto);
+        press("12");
+        t_->links.dtsInsunit->Refresh(); // as a save does
+        QCOMPARE(t_->stored(kUnit, 0, QStringLiteral("COSTO_UNIT")), QVariant(12.0));
+        QVERIFY(!grid.hasPendingRow());
+    }
+};
+
+QTEST_MAIN(TestBoundGrid)
+#include "test_bound_grid.moc"
