@@ -6,6 +6,10 @@
                                  {"codepage": "cp1252", "fields": "NAME C(20); ...",
                                   "records": [{"values": [...], "deleted": false}]}
   dbf_tool.py append PATH        appends the JSON records on stdin to a table
+  dbf_tool.py folder DIR         creates several tables in DIR from the JSON on
+                                 stdin: {"tables": [{"file": ..., "codepage": ...,
+                                 "fields": ..., "records": [...]}, ...]}
+  dbf_tool.py dumpall DIR F...   prints {"F": table, ...} for the named files
 
 Values travel as JSON: text as is, numbers as numbers, dates as "YYYY-MM-DD",
 logicals as true/false, and null for a blank field. Character fields are
@@ -14,6 +18,7 @@ caller can see whether a leading blank survived.
 """
 import datetime
 import json
+import os
 import sys
 
 import dbf
@@ -51,7 +56,14 @@ def append_records(table, records):
             dbf.delete(table[-1])
 
 
-def dump(path, tail):
+def create(path, spec):
+    table = dbf.Table(path, spec["fields"], dbf_type="db3", codepage=spec["codepage"])
+    table.open(dbf.READ_WRITE)
+    append_records(table, spec["records"])
+    table.close()
+
+
+def read(path, tail=None):
     table = dbf.Table(path)
     table.open(dbf.READ_ONLY)
     try:
@@ -70,7 +82,11 @@ def dump(path, tail):
             })
     finally:
         table.close()
-    json.dump(out, sys.stdout, ensure_ascii=True)
+    return out
+
+
+def dump(path, tail):
+    json.dump(read(path, tail), sys.stdout, ensure_ascii=True)
 
 
 def main():
@@ -78,11 +94,12 @@ def main():
     if command == "dump":
         dump(path, int(sys.argv[3]) if len(sys.argv) > 3 else None)
     elif command == "create":
-        spec = json.load(sys.stdin)
-        table = dbf.Table(path, spec["fields"], dbf_type="db3", codepage=spec["codepage"])
-        table.open(dbf.READ_WRITE)
-        append_records(table, spec["records"])
-        table.close()
+        create(path, json.load(sys.stdin))
+    elif command == "folder":
+        for spec in json.load(sys.stdin)["tables"]:
+            create(os.path.join(path, spec["file"]), spec)
+    elif command == "dumpall":
+        json.dump({f: read(os.path.join(path, f)) for f in sys.argv[3:]}, sys.stdout, ensure_ascii=True)
     elif command == "append":
         spec = json.load(sys.stdin)
         table = dbf.Table(path)

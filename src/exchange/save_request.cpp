@@ -1,0 +1,102 @@
+// Saving the request: the company and request records with the choices of
+// the header and lists that are not bound to a field.
+#include "window/frm_quelvar.h"
+
+#include "platform/message_box.h"
+#include "store/data_link.h"
+#include "store/recordset.h"
+#include "store/request_links.h"
+#include "store/store_error.h"
+#include "window/field_edit.h"
+
+#include <QComboBox>
+#include <QRadioButton>
+
+namespace {
+
+Recordset &openSet(DataLink *link)
+{
+    Recordset *rs = link->recordset();
+    if (!rs)
+        throw StoreError(QStringLiteral("La tabla de la liga %1 no está abierta.").arg(link->name()));
+    return *rs;
+}
+
+void beginEdit(Recordset &rs)
+{
+    if (rs.Eof())
+        rs.AddNew();
+    else
+        rs.Edit();
+}
+
+// Leaves no record of the two in edit mode after a failed save.
+void cancelEdits(RequestLinks *links)
+{
+    for (DataLink *link : {links->dtsEmpresas, links->dtsSolicitu})
+        if (Recordset *rs = link->recordset(); rs && rs->editMode() != Recordset::EditMode::None)
+            rs->CancelUpdate();
+}
+
+} // namespace
+
+bool FrmQuelvar::GuardaInformacion()
+{
+    try {
+        // Pending edits of the fields and grid rows reach their tables, and
+        // each set is opened again on its first record.
+        for (DataLink *link : {links_->dtsEmpresas, links_->dtsSolicitu, links_->dtsInsupedi, links_->dtsExporped,
+                               links_->dtsFactura, links_->dtsImpTLC})
+            link->Refresh();
+
+        Recordset &empresas = openSet(links_->dtsEmpresas);
+        Recordset &solicitu = openSet(links_->dtsSolicitu);
+        beginEdit(empresas);
+        beginEdit(solicitu);
+
+        const bool directa = opcTSolicitud[0]->isChecked();
+        const bool transferencia = opcTSolicitud[1]->isChecked();
+        if (directa || transferencia)
+            solicitu.Fields(QStringLiteral("OTipoExpor")).setValue(transferencia ? 1 : 0);
+
+        const int refund = cmbTDevolucion->currentIndex();
+        if (refund >= 0 && refund <= 2)
+            solicitu.Fields(QStringLiteral("Tipo_Expor")).setValue(QStringLiteral("MRP").mid(refund, 1));
+        if (transferencia)
+            solicitu.Fields(QStringLiteral("Tipo_Expor")).setValue(QStringLiteral("T"));
+
+        const int exportType = cmbTExportacion->currentIndex();
+        if (directa) {
+            if (refund == 0 && exportType >= 0 && exportType <= 2)
+                solicitu.Fields(QStringLiteral("Mer_Ret")).setValue(QStringLiteral("ONT").mid(exportType, 1));
+        } else if (exportType == 0 || exportType == 1) {
+            solicitu.Fields(QStringLiteral("Mer_Ret")).setValue(QStringLiteral("CP").mid(exportType, 1));
+        }
+
+        const bool initial = cmbTSolicitud->currentIndex() == 0;
+        solicitu.Fields(QStringLiteral("tsol")).setValue(initial ? QStringLiteral("N") : QStringLiteral("R"));
+        if (!initial)
+            solicitu.Fields(QStringLiteral("folio"))
+                .setValue(txt(QStringLiteral("txtFolio"))->text() + txt(QStringLiteral("txtFolioA"))->text());
+
+        empresas.Fields(QStringLiteral("BANCO")).setValue(cmbBanco->currentText());
+        if (cmbActFiscal->currentIndex() >= 0)
+            empresas.Fields(QStringLiteral("Sector")).setValue(cmbActFiscal->currentData());
+        solicitu.Fields(QStringLiteral("Unidad")).setValue(cmbUM->currentText());
+
+        empresas.Update();
+        solicitu.Update();
+
+        EstableceLigas();
+        // A save is on disk when it is reported done: a power cut after it
+        // loses nothing.
+        links_->syncRequestTables();
+        return true;
+    } catch (const StoreError &e) {
+        cancelEdits(links_);
+        showStoreFailure(QStringLiteral("No se pudo guardar la información de la solicitud; lo que no se guardó "
+                                        "sigue en pantalla."),
+                         e.message());
+        return false;
+    }
+}

@@ -1,0 +1,151 @@
+#include "frm_quelvar.h"
+
+#include "bound_controls.h"
+#include "field_edit.h"
+#include "field_specs.h"
+#include "grids/bound_grid.h"
+#include "platform/message_box.h"
+#include "store/data_link.h"
+#include "store/request_links.h"
+#include "store/store_error.h"
+#include "window_texts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
+    : QMainWindow(parent), folder_(folder), links_(new RequestLinks(this))
+{
+    buildWindow();
+    bindFields();
+    connect(SSTabDatos, &QTabWidget::currentChanged, this, &FrmQuelvar::onTabChanged);
+    connect(cmbTSolicitud, &QComboBox::currentIndexChanged, this, &FrmQuelvar::cmbTSolicitud_Click);
+    Form_Load();
+}
+
+FrmQuelvar::~FrmQuelvar() = default;
+
+FieldEdit *FrmQuelvar::txt(const QString &name) const
+{
+    FieldEdit *f = ctl<FieldEdit>(name);
+    Q_ASSERT_X(f, "txt", qPrintable(name));
+    return f;
+}
+
+BoundGrid *FrmQuelvar::grid(const QString &name) const { return ctl<BoundGrid>(name); }
+
+void FrmQuelvar::bindFields()
+{
+    for (const TextFieldSpec &s : textFieldSpecs())
+        if (!s.link.isEmpty())
+            boundTexts_.append(new BoundText(txt(s.name), links_->link(s.link), s.field));
+    for (const CheckFieldSpec &s : checkFieldSpecs()) {
+        auto *box = ctl<QCheckBox>(s.name);
+        box->setText(s.caption);
+        boundChecks_.append(new BoundCheck(box, links_->dtsSolicitu, s.field));
+    }
+
+    // The keyboard order follows the order in which the request is filled in.
+    const QStringList order{
+        "opcTSolicitud(0)", "opcTSolicitud(1)", "cmbTDevolucion", "cmbTExportacion", "cmbTSolicitud",
+        "txtFolio",         "txtFolioA",        "txtRFC",         "txtRSocial",      "txtDireccion",
+        "txtCP",            "cmbEdo",           "txtDelegacion",  "txtColonia",      "txtTelefono",
+        "txtFax",           "txtEmail",         "cmbActFiscal",   "txtNRLegal",      "txtPRLegal",
+        "txtMRLegal",       "txtDireccionRep",  "txtTelRep",      "txtCargo",        "txtFaxRep",
+        "cmbBanco",         "txtCuenta",        "txtSuc",         "txtPlaza",        "txtProducto",
+        "txtVExpFOB",       "txtFraccionExp",   "txtCantidadExp", "cmbUM",           "txtDevS",
+        "txtPUMN",          "txtPUDls",         "txtMPN",         "txtMPE",          "txtCIN",
+        "txtCIE",           "txtCNIN",          "txtEN",          "txtSN",           "txtDN",
+        "dbCU",             "dbMI",             "dbED",           "chkApendice8",    "txtPorcentaje",
+        "chkReporte",       "dbEI",             "chkAnexoB",      "chkAnexoC",       "dbITLC"};
+    QWidget *previous = nullptr;
+    for (const QString &name : order) {
+        QWidget *w = ctl<QWidget>(name);
+        Q_ASSERT_X(w, "keyboard order", qPrintable(name));
+        if (previous && w)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void FrmQuelvar::Form_Load()
+{
+    try {
+        LimpiaPantalla();
+        EstableceLigas();
+        LlenaArregloMsg();
+    } catch (const StoreError &) {
+        // One more try at opening the tables; a second failure reaches the caller.
+        EstableceLigas();
+    }
+}
+
+void FrmQuelvar::LimpiaPantalla()
+{
+    for (FieldEdit *f : findChildren<FieldEdit *>())
+        f->setText(QString());
+    for (QComboBox *c : findChildren<QComboBox *>())
+        c->setCurrentIndex(-1);
+    // Emptying the boxes is no edit of the stored fields: the boxes show
+    // those again once the links are open.
+    for (BoundText *b : std::as_const(boundTexts_))
+        b->discardPendingEdit();
+}
+
+void FrmQuelvar::EstableceLigas()
+{
+    if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    links_->setFolder(folder_);
+    links_->refreshRequestLinks();
+}
+
+void FrmQuelvar::LlenaArregloMsg()
+{
+    msgLongGrid_ = WindowTexts::gridLengthMessages();
+    cmbTDevolucion->addItems(WindowTexts::refundTypes());
+    cmbTSolicitud->addItems(WindowTexts::requestKinds());
+    // Adding items to an empty combo selects the first; the request kind and
+    // refund type stay unchosen until the stored request or the user picks.
+    cmbTDevolucion->setCurrentIndex(-1);
+    cmbTSolicitud->setCurrentIndex(-1);
+}
+
+void FrmQuelvar::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    try {
+        links_->refreshCatalogues();
+    } catch (const StoreError &e) {
+        showStoreFailure(QStringLiteral("No se pudieron abrir los catálogos de la solicitud."), e.message());
+    }
+    Form_Activate();
+}
+
+void FrmQuelvar::closeEvent(QCloseEvent *event)
+{
+    if (MessageBox::question(this, QStringLiteral("Desea guardar la información antes de salir del progama. "))) {
+        if (!GuardaInformacion()) {
+            // What could not be written is still on screen: staying open
+            // lets the user correct it instead of losing it.
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+void FrmQuelvar::showStoreFailure(const QString &what, const QString &why)
+{
+    MessageBox::warning(this, what + QStringLiteral("\n\n") + why);
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QStringList>
+
+class BoundCheck;
+class BoundGrid;
+class BoundText;
+class DataLink;
+class FieldEdit;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QRadioButton;
+class QTabWidget;
+class QToolButton;
+class Recordset;
+class RequestLinks;
+
+// The request window: the company, the request and its documents, on nine
+// tabs under a fixed header, with the command bar below. Every control is
+// found by its objectName; controls of an array carry their index in
+// brackets ("cmdAccion(6)", "txtTED(0)").
+class FrmQuelvar : public QMainWindow {
+    Q_OBJECT
+public:
+    // Opens the request kept in the folder. Throws StoreError when its tables
+    // cannot be opened.
+    explicit FrmQuelvar(const QString &folder, QWidget *parent = nullptr);
+    ~FrmQuelvar() override;
+
+    QString folder() const { return folder_; }
+    RequestLinks *links() const { return links_; }
+    const QStringList &gridLengthMessages() const { return msgLongGrid_; }
+    quint8 opcDT() const { return OpcDT; }
+    quint8 mDev() const { return MDev; }
+
+    // --- life of the window ---
+    void Form_Load();
+    void Form_Activate();
+    void LimpiaPantalla();
+    void EstableceLigas();
+    void LlenaArregloMsg();
+    void InicializaControles();
+    void SSTabDatos_Click(int previousTab);
+
+    // --- command bar, save and erase ---
+    void cmdAccion_Click(int index);
+    // Stores the company and request records. On an error of the tables it
+    // says what could not be written and returns false; what the user typed
+    // stays in the window.
+    bool GuardaInformacion();
+    bool BorraInformacion(quint8 accion);
+    void ColocaCeros(quint8 aCero);
+
+    // --- tabs, combos and lists ---
+    void EstableceVisiblesTab(const QString &mask);
+    void PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLink *company);
+    void PersonalizaComboUM();
+    void PersonalizaGrid(BoundGrid *grid);
+    void LlenaCmbTExportacion(int requestType);
+    void ColocaValsCombosEM(quint8 requestType);
+    void cmbTSolicitud_Click();
+
+    // Steps of the start-up whose work grows with the request modes and the
+    // grid computations.
+    void EstableceFormatosGrid();
+    void RecalculaTotales();
+    void VerificaMDevA8();
+    void VerificaMDevBC();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    template <class T> T *ctl(const QString &name) const { return findChild<T *>(name); }
+    FieldEdit *txt(const QString &name) const;
+    BoundGrid *grid(const QString &name) const;
+
+    // Building the window (window_layout.cpp).
+    void buildWindow();
+    QWidget *buildHeader();
+    QWidget *buildAddressTab();
+    QWidget *buildGeneralTab();
+    QWidget *buildGoodsTab();
+    QWidget *buildCostTab();
+    QWidget *buildUnitCostTab();
+    QWidget *buildImportsTab();
+    QWidget *buildDirectExportTab();
+    QWidget *buildIndirectExportTab();
+    QWidget *buildTlcanTab();
+    QWidget *buildCommandBar();
+    void buildPickerLists(QWidget *parent);
+    void bindFields();
+    FieldEdit *makeField(const QString &name, QWidget *parent);
+    FieldEdit *makeTotal(const QString &name, QWidget *parent);
+    BoundGrid *makeGrid(const QString &name, QWidget *parent);
+
+    void onTabChanged(int index);
+    bool unitCostsComplete();
+    void showStoreFailure(const QString &what, const QString &why);
+
+    QString folder_;
+    RequestLinks *links_;
+    QTabWidget *SSTabDatos = nullptr;
+    QList<QRadioButton *> opcTSolicitud;
+    QComboBox *cmbTSolicitud = nullptr;
+    QComboBox *cmbTDevolucion = nullptr;
+    QComboBox *cmbTExportacion = nullptr;
+    QComboBox *cmbEdo = nullptr;
+    QComboBox *cmbActFiscal = nullptr;
+    QComboBox *cmbBanco = nullptr;
+    QComboBox *cmbUM = nullptr;
+    QListWidget *lstClave = nullptr;
+    QListWidget *lstFraccion = nullptr;
+    QListWidget *lstPais = nullptr;
+    QListWidget *lstPaisAux = nullptr;
+    QList<BoundText *> boundTexts_;
+    QList<BoundCheck *> boundChecks_;
+    QStringList msgLongGrid_;
+
+    int currentTab_ = 0;
+    bool shownOnce_ = false;
+    quint8 OpcDT = 0;
+    quint8 MDev = 0;
+};

@@ -1,0 +1,227 @@
+// What the request window does each time it becomes active: it fills its
+// lists and reloads every choice that is not bound to a field from the
+// stored company and request.
+#include "frm_quelvar.h"
+
+#include "field_edit.h"
+#include "grids/bound_grid.h"
+#include "store/data_link.h"
+#include "store/recordset.h"
+#include "store/request_links.h"
+#include "store/store_error.h"
+#include "window_texts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QRadioButton>
+
+namespace {
+
+// The record set of a link, or an error that ends the step asking for it.
+Recordset &openSet(DataLink *link)
+{
+    Recordset *rs = link->recordset();
+    if (!rs)
+        throw StoreError(QStringLiteral("La liga %1 no está abierta.").arg(link->name()));
+    return *rs;
+}
+
+QString firstChar(const QVariant &v) { return v.isNull() ? QString() : v.toString().trimmed().left(1).toUpper(); }
+
+} // namespace
+
+void FrmQuelvar::Form_Activate()
+{
+    try {
+        PersonalizaCombos(cmbEdo, links_->dtsEstados, links_->dtsEmpresas);
+        PersonalizaCombos(cmbActFiscal, links_->dtsSectores, links_->dtsEmpresas);
+    } catch (const StoreError &) {
+        // A catalogue that cannot be read leaves its combo as filled so far.
+    }
+    PersonalizaComboUM();
+    for (const char *name : {"dbCU", "dbMI", "dbED", "dbEI", "dbITLC"})
+        PersonalizaGrid(grid(QString::fromLatin1(name)));
+    InicializaControles();
+    if (!ctl<QCheckBox>(QStringLiteral("chkApendice8"))->isHidden())
+        VerificaMDevA8();
+    if (OpcDT == 4)
+        VerificaMDevBC();
+}
+
+void FrmQuelvar::InicializaControles()
+{
+    // The steps run in order; the first that fails (an empty request table,
+    // say) ends the initialisation quietly and the rest are skipped.
+    try {
+        Recordset &empresas = openSet(links_->dtsEmpresas);
+        if (empresas.Eof())
+            empresas.AddNew();
+        else
+            empresas.Edit();
+
+        cmbBanco->clear();
+        cmbBanco->addItems(WindowTexts::banks());
+        cmbBanco->setCurrentIndex(-1);
+
+        if (empresas.RecordCount() > 0) {
+            const QVariant bank = empresas.Fields(QStringLiteral("BANCO")).Value();
+            if (!bank.isNull())
+                cmbBanco->setCurrentIndex(cmbBanco->findText(bank.toString()));
+            const QVariant sector = empresas.Fields(QStringLiteral("Sector")).Value();
+            if (!sector.isNull())
+                cmbActFiscal->setCurrentIndex(sector.toInt() - 1 < cmbActFiscal->count() ? sector.toInt() - 1 : -1);
+        }
+
+        ColocaCeros(0);
+
+        lstClave->clear();
+        Recordset &claves = openSet(links_->dtsPedimentos);
+        for (claves.MoveFirst(); !claves.Eof(); claves.MoveNext())
+            lstClave->addItem(claves.Fields(0).Value().toString());
+        lstPais->clear();
+        Recordset &paises = openSet(links_->dtsPaises);
+        for (paises.MoveFirst(); !paises.Eof(); paises.MoveNext())
+            lstPais->addItem(paises.Fields(1).Value().toString());
+
+        EstableceFormatosGrid();
+
+        Recordset &solicitu = openSet(links_->dtsSolicitu);
+        if (solicitu.Fields(QStringLiteral("DEPRE_MAQ")).Value().isNull())
+            ColocaCeros(1);
+
+        RecalculaTotales();
+
+        const int requestType = solicitu.Fields(QStringLiteral("OTipoExpor")).Value().toInt();
+        LlenaCmbTExportacion(requestType);
+
+        if (solicitu.RecordCount() > 0) {
+            if (requestType >= 0 && requestType < opcTSolicitud.size())
+                opcTSolicitud[requestType]->setChecked(true);
+
+            const QString refund = firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value());
+            const int refundIndex = QStringList{QStringLiteral("M"), QStringLiteral("R"), QStringLiteral("P")}
+                                        .indexOf(refund);
+            if (refundIndex >= 0)
+                cmbTDevolucion->setCurrentIndex(refundIndex);
+
+            ColocaValsCombosEM(quint8(requestType));
+
+            const QString kind = firstChar(solicitu.Fields(QStringLiteral("tsol")).Value());
+            if (kind == QLatin1String("N")) {
+                cmbTSolicitud->setCurrentIndex(0);
+            } else {
+                cmbTSolicitud->setCurrentIndex(1);
+                const QVariant folio = solicitu.Fields(QStringLiteral("folio")).Value();
+                if (!folio.isNull()) {
+                    const QString text = folio.toString();
+                    txt(QStringLiteral("txtFolio"))->setText(text.mid(0, 4));
+                    txt(QStringLiteral("txtFolioA"))->setText(text.mid(4, 4));
+                }
+            }
+        }
+    } catch (const StoreError &) {
+    }
+}
+
+void FrmQuelvar::PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLink *company)
+{
+    combo->clear();
+    Recordset &rs = openSet(catalogue);
+    rs.MoveLast();
+    rs.MoveFirst();
+    const long count = rs.RecordCount();
+    for (long i = 0; i < count && !rs.Eof(); ++i) {
+        combo->addItem(rs.Fields(1).Value().toString());
+        const QVariant code = rs.Fields(0).Value();
+        bool numeric = false;
+        const int value = code.toString().trimmed().toInt(&numeric);
+        if (code.typeId() == QMetaType::Double)
+            combo->setItemData(int(i), int(code.toDouble()));
+        else if (numeric)
+            combo->setItemData(int(i), value);
+        rs.MoveNext();
+    }
+    combo->setCurrentIndex(-1);
+    if (combo != cmbEdo)
+        return;
+    Recordset *companySet = company->recordset();
+    if (companySet && companySet->RecordCount() > 0 && !companySet->Eof()) {
+        const QVariant state = companySet->Fields(4).Value();
+        if (!state.isNull()) {
+            const int index = state.toInt() - 1;
+            combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+        }
+    }
+}
+
+void FrmQuelvar::PersonalizaComboUM()
+{
+    cmbUM->clear();
+    cmbUM->addItems(WindowTexts::units());
+    cmbUM->setCurrentIndex(-1);
+    try {
+        Recordset *rs = links_->dtsSolicitu->recordset();
+        if (rs && rs->RecordCount() > 0 && !rs->Eof()) {
+            const QVariant unit = rs->Fields(QStringLiteral("Unidad")).Value();
+            if (!unit.isNull())
+                cmbUM->setCurrentIndex(cmbUM->findText(unit.toString()));
+        }
+    } catch (const StoreError &) {
+        // A unit that cannot be read leaves the list without a choice.
+    }
+}
+
+void FrmQuelvar::PersonalizaGrid(BoundGrid *grid)
+{
+    if (!grid)
+        return;
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+void FrmQuelvar::LlenaCmbTExportacion(int requestType)
+{
+    cmbTExportacion->clear();
+    if (requestType == 0)
+        cmbTExportacion->addItems(WindowTexts::directExportTypes());
+    else if (requestType == 1)
+        cmbTExportacion->addItems(WindowTexts::transferExportTypes());
+    cmbTExportacion->setCurrentIndex(cmbTExportacion->count() > 0 ? 0 : -1);
+}
+
+void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
+{
+    Recordset &solicitu = openSet(links_->dtsSolicitu);
+    const QString merRet = firstChar(solicitu.Fields(QStringLiteral("Mer_Ret")).Value());
+    if (requestType != 0) {
+        const int index = QStringList{QStringLiteral("C"), QStringLiteral("P")}.indexOf(merRet);
+        if (index >= 0)
+            cmbTExportacion->setCurrentIndex(index);
+        return;
+    }
+    if (firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value()) != QLatin1String("M"))
+        return;
+    const int index = QStringList{QStringLiteral("O"), QStringLiteral("N"), QStringLiteral("T")}.indexOf(merRet);
+    if (index >= 0)
+        cmbTExportacion->setCurrentIndex(index);
+}
+
+void FrmQuelvar::cmbTSolicitud_Click()
+{
+    const bool initial = cmbTSolicitud->currentIndex() == 0;
+    for (const char *name : {"txtFolio", "txtFolioA"}) {
+        FieldEdit *f = txt(QString::fromLatin1(name));
+        if (initial)
+            f->setText(QString());
+        f->setEnabled(!initial);
+    }
+}
+
+// The grid formats, the totals and the refund modes are set by the request
+// modes and the grid computations; with none of them chosen there is nothing
+// to set.
+void FrmQuelvar::EstableceFormatosGrid() {}
+void FrmQuelvar::RecalculaTotales() {}
+void FrmQuelvar::VerificaMDevA8() {}
+void FrmQuelvar::VerificaMDevBC() {}

@@ -1,0 +1,160 @@
+#include "request_fixture.h"
+
+#include "store/csv_text.h"
+#include "store/request_schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+
+namespace {
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+const QString kTool = QStringLiteral(INTEROP_DIR "/dbf_tool.py");
+
+QString fieldList(const QList<FieldDef> &fields)
+{
+    QStringList parts;
+    for (const FieldDef &f : fields) {
+        switch (f.type) {
+        case 'C': parts << QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length); break;
+        case 'N': parts << QStringLiteral("%1 N(%2,%3)").arg(f.name).arg(f.length).arg(f.decimals); break;
+        case 'D': parts << QStringLiteral("%1 D").arg(f.name); break;
+        case 'L': parts << QStringLiteral("%1 L").arg(f.name); break;
+        default: parts << QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length); break;
+        }
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+QJsonValue jsonValue(const FieldDef &f, const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QJsonValue::Null;
+    switch (f.type) {
+    case 'N': return v.toDouble();
+    case 'L': return v.toBool();
+    case 'D': return v.toDate().toString(Qt::ISODate);
+    default: return v.toString();
+    }
+}
+
+QByteArray runTool(const QStringList &args, const QByteArray &input, QString *error)
+{
+    QProcess p;
+    p.start(kPython, QStringList{kTool} + args);
+    if (!p.waitForStarted()) {
+        *error = QStringLiteral("no se pudo iniciar python3");
+        return {};
+    }
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        *error = QString::fromUtf8(p.readAllStandardError());
+    return p.readAllStandardOutput();
+}
+
+} // namespace
+
+RequestFixture::RequestFixture() = default;
+
+bool RequestFixture::haveTools()
+{
+    QProcess p;
+    p.start(kPython, {QStringLiteral("-c"), QStringLiteral("import dbf")});
+    return p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+QString RequestFixture::file(const QString &table) const
+{
+    const TableSchema *schema = RequestSchema::find(table);
+    return QDir(folder()).filePath(schema ? schema->file : table);
+}
+
+QString RequestFixture::create(const Records &records)
+{
+    QJsonArray tables;
+    auto add = [&](const TableSchema &schema, const QList<QVariantMap> &rows) {
+        QJsonArray out;
+        for (const QVariantMap &row : rows) {
+            QVariantMap upper;
+            for (auto it = row.begin(); it != row.end(); ++it)
+                upper.insert(it.key().toUpper(), it.value());
+            QJsonArray values;
+            for (const FieldDef &f : schema.fields)
+                values.append(jsonValue(f, upper.value(f.name.toUpper())));
+            out.append(QJsonObject{{QStringLiteral("values"), values}});
+        }
+        tables.append(QJsonObject{{QStringLiteral("file"), schema.file},
+                                  {QStringLiteral("codepage"), QStringLiteral("cp1252")},
+                                  {QStringLiteral("fields"), fieldList(schema.fields)},
+                                  {QStringLiteral("records"), out}});
+    };
+    for (const TableSchema &schema : RequestSchema::requestTables()) {
+        QList<QVariantMap> rows;
+        for (auto it = records.begin(); it != records.end(); ++it)
+            if (RequestSchema::find(it.key()) == &schema)
+                rows = it.value();
+        add(schema, rows);
+    }
+    for (const TableSchema &schema : RequestSchema::catalogueTables()) {
+        QFile csv(QStringLiteral(QUELVAR_DATA_DIR "/") + schema.source);
+        if (!csv.open(QIODevice::ReadOnly))
+            return QStringLiteral("no se pudo leer ") + csv.fileName();
+        QList<QStringList> lines = CsvText::parse(QString::fromUtf8(csv.readAll()), schema.source);
+        QList<QVariantMap> rows;
+        for (int i = 1; i < lines.size(); ++i) {
+            QVariantMap row;
+            for (int c = 0; c < lines[i].size() && c < schema.fields.size(); ++c) {
+                const FieldDef &f = schema.fields[c];
+                row.insert(f.name, f.type == 'N' ? QVariant(lines[i][c].toDouble()) : QVariant(lines[i][c]));
+            }
+            rows.append(row);
+        }
+        add(schema, rows);
+    }
+    QString error;
+    runTool({QStringLiteral("folder"), folder()},
+            QJsonDocument(QJsonObject{{QStringLiteral("tables"), tables}}).toJson(QJsonDocument::Compact), &error);
+    return error;
+}
+
+QList<QVariantMap> RequestFixture::rows(const QString &table) const
+{
+    const QString name = QFileInfo(file(table)).fileName();
+    QString error;
+    const QByteArray out = runTool({QStringLiteral("dumpall"), folder(), name}, {}, &error);
+    QList<QVariantMap> result;
+    if (!error.isEmpty()) {
+        qWarning("python3-dbf: %s", qPrintable(error));
+        return result;
+    }
+    const QJsonObject dump = QJsonDocument::fromJson(out).object().value(name).toObject();
+    const QJsonArray fields = dump.value(QStringLiteral("fields")).toArray();
+    for (const QJsonValue &rec : dump.value(QStringLiteral("records")).toArray()) {
+        if (rec.toObject().value(QStringLiteral("deleted")).toBool())
+            continue;
+        const QJsonArray values = rec.toObject().value(QStringLiteral("values")).toArray();
+        QVariantMap row;
+        for (int i = 0; i < fields.size(); ++i) {
+            const QJsonValue v = values.at(i);
+            QVariant value;
+            if (v.isString()) {
+                QString s = v.toString();
+                while (s.endsWith(u' '))
+                    s.chop(1);
+                value = s;
+            } else if (v.isDouble()) {
+                value = v.toDouble();
+            } else if (v.isBool()) {
+                value = v.toBool();
+            }
+            row.insert(fields.at(i).toString(), value);
+        }
+        result.append(row);
+    }
+    return result;
+}

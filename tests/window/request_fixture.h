@@ -1,0 +1,37 @@
+#pragma once
+
+// Request folders for the window tests, written by python3-dbf as a
+// deployment ships them, and read back with it: what the window stores is
+// checked by another program's reading of the files.
+
+#include <QJsonObject>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+class RequestFixture {
+public:
+    using Records = QMap<QString, QList<QVariantMap>>; // table file -> records (field -> value)
+
+    RequestFixture();
+
+    QString folder() const { return dir_.path(); }
+    QString file(const QString &table) const;
+
+    // Writes the eleven tables: the request tables with the given records
+    // (empty otherwise) and the catalogues from the data folder. Returns an
+    // error text, empty on success.
+    QString create(const Records &records = {});
+
+    // The live records of a request table as python3-dbf reads them: field
+    // names in upper case, text trimmed of trailing blanks, numbers as
+    // doubles, flags as bools, dates as "yyyy-mm-dd", null as an invalid
+    // QVariant.
+    QList<QVariantMap> rows(const QString &table) const;
+
+    static bool haveTools();
+
+private:
+    QTemporaryDir dir_;
+};

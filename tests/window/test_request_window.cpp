@@ -1,0 +1,406 @@
+// The request window over folders written by python3-dbf: what it shows
+// at start, what every save writes, the erase commands, the guards of the
+// tab strip, the exit question and the About box.
+#include "window_harness.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+QVariantMap company()
+{
+    return {{"RFC", "ABC010101XY1"}, {"NOMBRE", "EXPORTADORA DEL NORTE"}, {"CODIGO_POS", "01234"},
+            {"BANCO", "BANORTE, S.A."}, {"SECTOR", 1.0}, {"ESTADO", 9.0}};
+}
+
+QVariantMap request(const QVariantMap &extra = {})
+{
+    QVariantMap r{{"OTIPOEXPOR", 0.0}, {"TIPO_EXPOR", "M"}, {"MER_RET", "O"}, {"TSOL", "N"},
+                  {"UNIDAD", "PIEZA"}, {"DESCRIP", "TORNILLOS"}, {"VALOR_FOB", 1234.5}, {"CANTIDAD", 0.0},
+                  {"DEPRE_MAQ", 3.0}, {"APENDICE8", true}};
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        r.insert(it.key(), it.value());
+    return r;
+}
+
+QList<QVariantMap> unitCosts(bool complete)
+{
+    QVariantMap row{{"FRACCION", "01020304"}, {"TASA_ADVAL", 10.0}, {"COSTO_UNIT", 15.5}};
+    if (complete)
+        row.insert("DESCRIP", "TUERCAS");
+    return {row};
+}
+
+} // namespace
+
+class TestRequestWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!RequestFixture::haveTools())
+            QSKIP("python3-dbf is not installed");
+    }
+
+    void storedValuesShowWhole()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {company()}},
+                        {"solicitu", {request({{"PRE_VEN_SO", 1234567890123.5}, {"PORCENTAJE", 7.25}})}}}));
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("DEVOLUCIÓN DE IMPUESTOS V 3.0"));
+        QCOMPARE(h.text("txtRFC")->text(), QStringLiteral("ABC010101XY1"));
+        QCOMPARE(h.text("txtRSocial")->text(), QStringLiteral("EXPORTADORA DEL NORTE"));
+        QCOMPARE(h.text("txtVExpFOB")->text(), QStringLiteral("1234.5"));
+        QCOMPARE(h.text("txtCantidadExp")->text(), QStringLiteral("0"));
+        QCOMPARE(h.text("txtPorcentaje")->text(), QStringLiteral("7.25"));
+        QCOMPARE(h.text("txtColonia")->text(), QString());
+        QVERIFY(h.get<QCheckBox>("chkApendice8")->isChecked());
+        QVERIFY(!h.get<QCheckBox>("chkAnexoB")->isChecked());
+        // Longer than its typing limit of 14, shown whole and saved whole.
+        QCOMPARE(h.text("txtPUMN")->text(), QStringLiteral("1234567890123.5"));
+        // The choices that are not bound come from the stored records.
+        QCOMPARE(h.combo("cmbBanco")->currentText(), QStringLiteral("BANORTE, S.A."));
+        QCOMPARE(h.combo("cmbActFiscal")->currentIndex(), 0);
+        QCOMPARE(h.combo("cmbEdo")->currentIndex(), 8);
+        QCOMPARE(h.combo("cmbUM")->currentText(), QStringLiteral("PIEZA"));
+        QCOMPARE(h.combo("cmbTDevolucion")->currentIndex(), 0);
+        QCOMPARE(h.combo("cmbTExportacion")->currentText(), QStringLiteral("Originarios"));
+        QCOMPARE(h.combo("cmbTSolicitud")->currentIndex(), 0);
+        QVERIFY(h.get<QRadioButton>("opcTSolicitud(0)")->isChecked());
+        QVERIFY(!h.text("txtFolio")->isEnabled());
+        QCOMPARE(h.text("txtTCU")->text(), QStringLiteral("0"));
+        QVERIFY(MessageBox::shown().isEmpty());
+
+        // A tax id begins with a blank, and keeps it through a save.
+        h.type("txtRFC", " ABC010101XY1");
+        h.command(6);
+        const QVariantMap saved = h.rows("solicitu").value(0);
+        QCOMPARE(saved.value("PRE_VEN_SO").toDouble(), 1234567890123.5);
+        QCOMPARE(h.rows("empresas").value(0).value("RFC").toString(), QStringLiteral(" ABC010101XY1"));
+    }
+
+    void typingLimitBoundsTheUserOnly()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request({{"PRE_VEN_SO", 1234567890123.5}})}}}));
+        QLineEdit *price = h.text("txtPUMN");
+        price->end(false);
+        QTest::keyClick(price, Qt::Key_5);
+        QCOMPARE(price->text(), QStringLiteral("1234567890123.5"));
+        QTest::keyClick(price, Qt::Key_Backspace);
+        QCOMPARE(price->text(), QStringLiteral("1234567890123."));
+
+        QLineEdit *cp = h.text("txtCP");
+        h.type("txtCP", "0123456");
+        QCOMPARE(cp->text(), QStringLiteral("01234"));
+    }
+
+    void replyFolioFillsBothBoxes()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request({{"TSOL", "R"}, {"FOLIO", "12342025"}})}}}));
+        QCOMPARE(h.combo("cmbTSolicitud")->currentIndex(), 1);
+        QCOMPARE(h.text("txtFolio")->text(), QStringLiteral("1234"));
+        QCOMPARE(h.text("txtFolioA")->text(), QStringLiteral("2025"));
+        QVERIFY(h.text("txtFolio")->isEnabled());
+    }
+
+    void emptyRequestStopsAtTheFirstMissingRecord()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        // No stored request: the zeros of the cost structure are not placed
+        // and no choice is made for the user.
+        QCOMPARE(h.text("txtMPN")->text(), QString());
+        QCOMPARE(h.text("txtTCU")->text(), QStringLiteral("0"));
+        QCOMPARE(h.combo("cmbTDevolucion")->currentIndex(), -1);
+        QCOMPARE(h.combo("cmbTSolicitud")->currentIndex(), -1);
+        QCOMPARE(h.combo("cmbBanco")->count(), 32);
+        QCOMPARE(h.combo("cmbBanco")->itemText(27), QStringLiteral("BANCO MERCANTIL DEL NORTE"));
+        QCOMPARE(h.tabs()->count(), 9);
+    }
+
+    void everyTabChangeSavesOnce()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        h.type("txtRSocial", "COMERCIAL");
+        h.tabs()->setCurrentIndex(1);
+        QCOMPARE(h.rows("empresas").size(), 1);
+        QCOMPARE(h.rows("solicitu").size(), 1);
+        QCOMPARE(h.rows("empresas").value(0).value("NOMBRE").toString(), QStringLiteral("COMERCIAL"));
+        QCOMPARE(h.rows("solicitu").value(0).value("TSOL").toString(), QStringLiteral("R"));
+
+        h.type("txtNRLegal", "ANA");
+        QTest::mouseClick(h.tabs()->tabBar(), Qt::LeftButton, {},
+                          h.tabs()->tabBar()->tabRect(2).center());
+        QCOMPARE(h.tabs()->currentIndex(), 2);
+        h.command(6);
+        const auto companies = h.rows("empresas");
+        QCOMPARE(companies.size(), 1);
+        QCOMPARE(companies.value(0).value("REP_LEGAL").toString(), QStringLiteral("ANA"));
+        QCOMPARE(h.rows("solicitu").size(), 1);
+    }
+
+    void saveStoresTheChoices_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("refund");
+        QTest::addColumn<int>("exportType");
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("merRet");
+        QTest::newRow("transferencia ignores the refund type") << 1 << 1 << 1 << "T" << "P";
+        QTest::newRow("directa, transformadas") << 0 << 0 << 2 << "M" << "T";
+        QTest::newRow("directa, retorno keeps Mer_Ret") << 0 << 1 << -1 << "R" << "X";
+    }
+
+    void saveStoresTheChoices()
+    {
+        QFETCH(int, type);
+        QFETCH(int, refund);
+        QFETCH(int, exportType);
+        QFETCH(QString, tipo);
+        QFETCH(QString, merRet);
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {company()}}, {"solicitu", {request({{"MER_RET", "X"}})}}}));
+        QTest::mouseClick(h.get<QRadioButton>(QStringLiteral("opcTSolicitud(%1)").arg(type)), Qt::LeftButton);
+        h.window->LlenaCmbTExportacion(type);
+        h.combo("cmbTDevolucion")->setCurrentIndex(refund);
+        h.combo("cmbTExportacion")->setCurrentIndex(exportType);
+        h.combo("cmbUM")->setCurrentIndex(0);
+        h.combo("cmbActFiscal")->setCurrentIndex(2);
+        h.combo("cmbBanco")->setCurrentIndex(3);
+        h.command(6);
+        const QVariantMap r = h.rows("solicitu").value(0);
+        QCOMPARE(r.value("OTIPOEXPOR").toInt(), type);
+        QCOMPARE(r.value("TIPO_EXPOR").toString(), tipo);
+        QCOMPARE(r.value("MER_RET").toString(), merRet);
+        QCOMPARE(r.value("UNIDAD").toString(), QStringLiteral("KILO"));
+        const QVariantMap c = h.rows("empresas").value(0);
+        QCOMPARE(c.value("SECTOR").toInt(), 3);
+        QCOMPARE(c.value("BANCO").toString(), QStringLiteral("IXE"));
+        QCOMPARE(h.rows("solicitu").size(), 1);
+    }
+
+    void folioIsStoredOnlyForAReply()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request({{"FOLIO", "99992000"}})}}}));
+        h.command(6);
+        QCOMPARE(h.rows("solicitu").value(0).value("FOLIO").toString(), QStringLiteral("99992000"));
+
+        h.combo("cmbTSolicitud")->setCurrentIndex(1);
+        QVERIFY(h.text("txtFolio")->isEnabled());
+        h.type("txtFolio", "12");
+        h.type("txtFolioA", "2024");
+        h.command(6);
+        const QVariantMap r = h.rows("solicitu").value(0);
+        QCOMPARE(r.value("TSOL").toString(), QStringLiteral("R"));
+        QCOMPARE(r.value("FOLIO").toString(), QStringLiteral("122024"));
+
+        h.combo("cmbTSolicitud")->setCurrentIndex(0);
+        QCOMPARE(h.text("txtFolio")->text(), QString());
+        h.command(6);
+        QCOMPARE(h.rows("solicitu").value(0).value("FOLIO").toString(), QStringLiteral("122024"));
+    }
+
+    void eraseCommands()
+    {
+        const RequestFixture::Records full{
+            {"empresas", {company()}}, {"solicitu", {request()}}, {"insunit", unitCosts(true)},
+            {"insupedi", {{{"TIPO", "A1"}}}}, {"exporped", {{{"NO_PEDIMEN", "1"}}}},
+            {"factura", {{{"NODOC", "2"}}}}, {"impTLC", {{{"PAIS_IMPOR", "CANADA"}}}}};
+        const QStringList requestTables{"solicitu", "insunit", "insupedi", "exporped", "factura", "impTLC"};
+
+        WindowHarness h;
+        QVERIFY(h.open(full));
+        MessageBox::setNextAnswer(MessageBox::Answer::No);
+        h.command(3);
+        QCOMPARE(h.rows("insunit").size(), 1);
+
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        h.command(3);
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("Esta acción te eliminará la información de la solicitud que has capturado. Se procede "
+                                "a borrar?"));
+        for (const QString &t : requestTables)
+            QVERIFY2(h.rows(t).isEmpty(), qPrintable(t));
+        QCOMPARE(h.rows("empresas").size(), 1);
+        QCOMPARE(h.combo("cmbBanco")->currentText(), QStringLiteral("BANORTE, S.A."));
+        QCOMPARE(h.combo("cmbEdo")->currentIndex(), 8);
+        QCOMPARE(h.combo("cmbTDevolucion")->currentIndex(), -1);
+        QCOMPARE(h.combo("cmbUM")->currentIndex(), -1);
+        QCOMPARE(h.text("txtRSocial")->text(), QStringLiteral("EXPORTADORA DEL NORTE"));
+        QCOMPARE(h.text("txtProducto")->text(), QString());
+        for (const char *name : {"txtMPN", "txtDN", "txtTCU", "txtTED(3)", "txtTLCAN(1)"})
+            QCOMPARE(h.text(name)->text(), QStringLiteral("0"));
+
+        WindowHarness all;
+        QVERIFY(all.open(full));
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        all.command(2);
+        for (const QString &t : requestTables + QStringList{"empresas"})
+            QVERIFY2(all.rows(t).isEmpty(), qPrintable(t));
+        QCOMPARE(all.combo("cmbBanco")->currentIndex(), -1);
+        QCOMPARE(all.combo("cmbEdo")->currentIndex(), -1);
+        QCOMPARE(all.text("txtRSocial")->text(), QString());
+        QCOMPARE(MessageBox::unansweredQuestions(), 0);
+    }
+
+    void unitCostsGuardTheImportsTab()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request()}}}));
+        const QString message = QStringLiteral(
+            "Debes de completar la información de los costos unitarios para accesar al apartado de mercancías "
+            "importadas");
+        h.tabs()->setCurrentIndex(5);
+        QCOMPARE(h.tabs()->currentIndex(), 4);
+        QCOMPARE(MessageBox::shownTexts(), QStringList{message});
+
+        WindowHarness missing;
+        QVERIFY(missing.open({{"solicitu", {request()}}, {"insunit", unitCosts(false)}}));
+        missing.tabs()->setCurrentIndex(5);
+        QCOMPARE(missing.tabs()->currentIndex(), 4);
+
+        WindowHarness complete;
+        QVERIFY(complete.open({{"solicitu", {request()}}, {"insunit", unitCosts(true)}}));
+        complete.tabs()->setCurrentIndex(5);
+        QCOMPARE(complete.tabs()->currentIndex(), 5);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void leavingUnitCostsComparesTheTotals()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request()}}, {"insunit", unitCosts(true)}}));
+        h.tabs()->setCurrentIndex(4);
+        QVERIFY(MessageBox::shown().isEmpty());
+        h.text("txtTE")->setText(QStringLiteral("5"));
+        h.text("txtTCU")->setText(QStringLiteral("15.5"));
+
+        MessageBox::setNextAnswer(MessageBox::Answer::No);
+        h.tabs()->setCurrentIndex(3);
+        QCOMPARE(h.tabs()->currentIndex(), 4);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().first().icon, MessageBox::Icon::Exclamation);
+        QVERIFY(MessageBox::shown().first().text.startsWith(QStringLiteral("No concuerda el desglose")));
+
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        h.tabs()->setCurrentIndex(3);
+        QCOMPARE(h.tabs()->currentIndex(), 3);
+
+        // Equal totals ask nothing.
+        MessageBox::clearShown();
+        h.tabs()->setCurrentIndex(4);
+        h.text("txtTE")->setText(QStringLiteral("15.5"));
+        h.tabs()->setCurrentIndex(2);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void exitAsksToSave()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {company()}}, {"solicitu", {request()}}}));
+        h.type("txtRSocial", "OTRA");
+        MessageBox::setNextAnswer(MessageBox::Answer::No);
+        QVERIFY(h.window->close());
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("Desea guardar la información antes de salir del progama. "));
+        QCOMPARE(h.rows("empresas").value(0).value("NOMBRE").toString(), QStringLiteral("EXPORTADORA DEL NORTE"));
+
+        QVERIFY(h.reopen());
+        h.type("txtRSocial", "OTRA");
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        QVERIFY(h.window->close());
+        QCOMPARE(h.rows("empresas").value(0).value("NOMBRE").toString(), QStringLiteral("OTRA"));
+    }
+
+    void aFailedSaveKeepsWhatWasTyped()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {company()}}, {"solicitu", {request()}}}));
+        // Wider than any stored number can hold.
+        h.type("txtMPN", "12345678901234567");
+        h.command(6);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown().first().text.startsWith(QStringLiteral("No se pudo guardar")));
+        QVERIFY(MessageBox::shown().first().text.contains(QStringLiteral("MAT_PRI_NA")));
+        QCOMPARE(h.text("txtMPN")->text(), QStringLiteral("12345678901234567"));
+        QCOMPARE(h.rows("solicitu").value(0).value("MAT_PRI_NA"), QVariant());
+
+        // Closing with Yes does not lose it either: the window stays open.
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        QVERIFY(!h.window->close());
+        h.type("txtMPN", "123");
+        h.command(6);
+        QCOMPARE(h.rows("solicitu").value(0).value("MAT_PRI_NA").toDouble(), 123.0);
+    }
+
+    void aboutBoxReloadsTheStoredChoices()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {company()}}, {"solicitu", {request()}}}));
+        h.combo("cmbBanco")->setCurrentIndex(0);
+        h.combo("cmbUM")->setCurrentIndex(0);
+
+        // Coming back from another program, or from a message box, reloads nothing.
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(h.window.get(), &activate);
+        QCOMPARE(h.combo("cmbBanco")->currentIndex(), 0);
+
+        QString title;
+        QTimer::singleShot(0, [&] {
+            QWidget *about = QApplication::activeModalWidget();
+            QVERIFY(about);
+            title = about->windowTitle();
+            QCOMPARE(about->objectName(), QStringLiteral("frmAbout"));
+            QTest::mouseClick(about->findChild<QWidget *>("cmdOK"), Qt::LeftButton);
+        });
+        h.command(8);
+        QCOMPARE(title, QStringLiteral("Acerca de"));
+        QCOMPARE(h.combo("cmbBanco")->currentText(), QStringLiteral("BANORTE, S.A."));
+        QCOMPARE(h.combo("cmbUM")->currentText(), QStringLiteral("PIEZA"));
+    }
+
+    void keyboardOrderFollowsTheRequest()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        const QStringList expected{"txtRFC",     "txtRSocial",  "txtDireccion", "txtCP",      "cmbEdo",
+                                   "txtDelegacion", "txtEmail", "cmbActFiscal", "txtNRLegal", "txtFaxRep",
+                                   "cmbBanco",   "txtCuenta",   "txtPlaza",     "txtProducto", "cmbUM",
+                                   "txtDevS",    "txtPUDls",    "txtMPN",       "txtMPE",     "txtDN",
+                                   "dbCU",       "dbMI"};
+        QStringList seen;
+        QWidget *w = h.get("txtRFC");
+        for (int i = 0; i < 200 && w; ++i, w = w->nextInFocusChain())
+            if (expected.contains(w->objectName()) && !seen.contains(w->objectName()))
+                seen << w->objectName();
+        QCOMPARE(seen, expected);
+    }
+
+    void commandBar()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        const QStringList tips{"Consideraciones Generales", "Borrar toda la información",
+                               "Borra información sólo de la solicitud", "Generar disco  para Ferralia",
+                               "Imprimir solicitud", "Grabar datos", "Recuperar información de diskette",
+                               "Acerca de.."};
+        int lastX = -1;
+        for (int i = 1; i <= 8; ++i) {
+            auto *b = h.get<QToolButton>(QStringLiteral("cmdAccion(%1)").arg(i));
+            QCOMPARE(b->toolTip(), tips[i - 1]);
+            QVERIFY(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly);
+            QVERIFY(!b->icon().isNull());
+            QVERIFY(b->x() > lastX);
+            lastX = b->x();
+        }
+    }
+};
+
+QTEST_MAIN(TestRequestWindow)
+#include "test_request_window.moc"

@@ -1,0 +1,68 @@
+#pragma once
+
+// Opens the real request window over a fixture folder, with the message
+// boxes scripted, and finds its controls by name.
+
+#include "platform/message_box.h"
+#include "request_fixture.h"
+#include "window/frm_quelvar.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+struct WindowHarness {
+    RequestFixture fixture;
+    std::unique_ptr<FrmQuelvar> window;
+
+    // Creates the folder with the records and opens the window on it.
+    bool open(const RequestFixture::Records &records = {})
+    {
+        const QString error = fixture.create(records);
+        if (!error.isEmpty()) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        return reopen();
+    }
+
+    bool reopen()
+    {
+        MessageBox::setScripted(true);
+        MessageBox::clearShown();
+        window.reset();
+        window = std::make_unique<FrmQuelvar>(fixture.folder());
+        window->show();
+        return true;
+    }
+
+    template <class T = QWidget> T *get(const QString &name) const
+    {
+        T *w = window->findChild<T *>(name);
+        if (!w)
+            qWarning("no control %s", qPrintable(name));
+        return w;
+    }
+    QLineEdit *text(const QString &name) const { return get<QLineEdit>(name); }
+    QComboBox *combo(const QString &name) const { return get<QComboBox>(name); }
+    QTabWidget *tabs() const { return get<QTabWidget>(QStringLiteral("SSTabDatos")); }
+
+    void command(int index) const
+    {
+        QTest::mouseClick(get<QToolButton>(QStringLiteral("cmdAccion(%1)").arg(index)), Qt::LeftButton);
+    }
+    // Replaces a field's text the way the user does: select all, type.
+    void type(const QString &name, const QString &value) const
+    {
+        QLineEdit *f = text(name);
+        f->selectAll();
+        QTest::keyClick(f, Qt::Key_Delete);
+        QTest::keyClicks(f, value);
+    }
+    QList<QVariantMap> rows(const QString &table) const { return fixture.rows(table); }
+};
