@@ -3,7 +3,7 @@
 # is missing. Sourced by run.sh and test.sh.
 QUELVAR_PACKAGES=(
     cmake g++ make
-    qt6-base-dev qt6-translations-l10n
+    qt6-base-dev qt6-translations-l10n fonts-dejavu-core
     python3-dbf dbview
 )
 
