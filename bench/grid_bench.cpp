@@ -18,6 +18,8 @@
 #include "store/recordset.h"
 #include "store/request_schema.h"
 
+#include "bench_timing.h"
+
 #include <QApplication>
 #include <QDate>
 #include <QScrollBar>
@@ -31,26 +33,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeMedian(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(millis(Clock::now() - start));
-    }
-    return median(times);
-}
+using namespace BenchTiming;
 
 void fill(Recordset &rs, int records)
 {

@@ -14,14 +14,6 @@
 
 namespace {
 
-Recordset &openSet(DataLink *link)
-{
-    Recordset *rs = link->recordset();
-    if (!rs)
-        throw StoreError(QStringLiteral("La tabla de la liga %1 no está abierta.").arg(link->name()));
-    return *rs;
-}
-
 void beginEdit(Recordset &rs)
 {
     if (rs.Eof())
@@ -49,8 +41,8 @@ bool FrmQuelvar::GuardaInformacion()
                                links_->dtsFactura, links_->dtsImpTLC})
             link->Refresh();
 
-        Recordset &empresas = openSet(links_->dtsEmpresas);
-        Recordset &solicitu = openSet(links_->dtsSolicitu);
+        Recordset &empresas = links_->dtsEmpresas->openRecordset();
+        Recordset &solicitu = links_->dtsSolicitu->openRecordset();
         beginEdit(empresas);
         beginEdit(solicitu);
 

@@ -28,21 +28,7 @@ RecordTableModel::~RecordTableModel()
 QString RecordTableModel::editingMark() { return QStringLiteral("✎"); }
 QString RecordTableModel::newRecordMark() { return QStringLiteral("*"); }
 
-QString RecordTableModel::displayText(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::UnknownType:
-        return {};
-    case QMetaType::Double:
-        return FieldCodec::plainNumber(value.toDouble());
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("T") : QStringLiteral("F");
-    default:
-        return value.toString();
-    }
-}
+QString RecordTableModel::displayText(const QVariant &value) { return FieldCodec::displayText(value); }
 
 Recordset *RecordTableModel::recordset() const
 {

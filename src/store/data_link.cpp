@@ -23,6 +23,13 @@ void DataLink::addBoundEditor(BoundEditor *editor)
 
 void DataLink::removeBoundEditor(BoundEditor *editor) { editors_.removeAll(editor); }
 
+Recordset &DataLink::openRecordset() const
+{
+    if (!recordset_)
+        throw StoreError(QStringLiteral("La liga %1 no tiene una tabla abierta.").arg(name()));
+    return *recordset_;
+}
+
 void DataLink::addRowWriter(PendingRowWriter *writer)
 {
     if (!rowWriters_.contains(writer))

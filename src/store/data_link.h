@@ -56,6 +56,8 @@ public:
 
     // The open record set, or nullptr when the link is detached.
     Recordset *recordset() const { return recordset_.get(); }
+    // The open record set; throws StoreError when the link is detached.
+    Recordset &openRecordset() const;
 
     void addBoundEditor(BoundEditor *editor);
     void removeBoundEditor(BoundEditor *editor);

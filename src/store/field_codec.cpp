@@ -110,21 +110,6 @@ int toFlag(const FieldDef &field, const QVariant &value, const QString &tableNam
     }
 }
 
-QString toText(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return plainNumber(value.toDouble());
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("T") : QStringLiteral("F");
-    default:
-        return value.toString();
-    }
-}
-
 void encodeNumber(const FieldDef &field, double d, char *dest, const QString &tableName)
 {
     if (!std::isfinite(d))
@@ -182,6 +167,21 @@ bool parseDecimal(QStringView text, double *out)
         return false;
     *out = d;
     return true;
+}
+
+QString displayText(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plainNumber(value.toDouble());
+    case QMetaType::QDate:
+        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("T") : QStringLiteral("F");
+    default:
+        return value.toString();
+    }
 }
 
 QString plainNumber(double value)
@@ -276,7 +276,7 @@ void encode(const FieldDef &field, const QVariant &value, const CodePage &cp, ch
             std::memset(dest, ' ', size_t(field.length));
             return;
         }
-        const QString text = toText(value);
+        const QString text = displayText(value);
         QByteArray bytes;
         if (!cp.encode(text, &bytes))
             refuse(field, tableName,

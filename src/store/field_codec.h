@@ -31,6 +31,10 @@ void encode(const FieldDef &field, const QVariant &value, const CodePage &cp, ch
 // separator, "." as decimal mark. Blank text is not a number.
 bool parseDecimal(QStringView text, double *out);
 
+// A stored value as text: a number as plain decimal text, a date as
+// dd/mm/yyyy, a flag as T or F, null as empty text.
+QString displayText(const QVariant &value);
+
 // A number as plain decimal text, the shortest that reads back the same:
 // 1234.5, 0, -3.25 (no exponent, no separators, no trailing zeros).
 QString plainNumber(double value);

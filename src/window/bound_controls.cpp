@@ -4,93 +4,62 @@
 #include "store/recordset.h"
 
 #include <QCheckBox>
-#include <QDate>
 #include <QLineEdit>
 
-QString displayText(const QVariant &value)
+BoundField::BoundField(QWidget *control, DataLink *link, const QString &field)
+    : QObject(control), link_(link), field_(field)
 {
-    if (!value.isValid() || value.isNull())
-        return {};
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        return FieldCodec::plainNumber(value.toDouble());
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    default:
-        return value.toString();
+    link_->addBoundEditor(this);
+    connect(link_, &DataLink::reopened, this, &BoundField::load);
+}
+
+BoundField::BoundField(QLineEdit *edit, DataLink *link, const QString &field) : BoundField(static_cast<QWidget *>(edit), link, field)
+{
+    edit_ = edit;
+    connect(edit, &QLineEdit::textChanged, this, &BoundField::changed);
+}
+
+BoundField::BoundField(QCheckBox *box, DataLink *link, const QString &field) : BoundField(static_cast<QWidget *>(box), link, field)
+{
+    box_ = box;
+    connect(box, &QCheckBox::toggled, this, &BoundField::changed);
+}
+
+BoundField::~BoundField()
+{
+    if (link_)
+        link_->removeBoundEditor(this);
+}
+
+void BoundField::changed()
+{
+    if (!loading_)
+        pending_ = true;
+}
+
+void BoundField::load()
+{
+    QVariant value;
+    if (Recordset *rs = link_ ? link_->recordset() : nullptr; rs && !rs->Eof()) {
+        const int index = rs->fieldIndex(field_);
+        if (index >= 0)
+            value = rs->value(index);
     }
-}
-
-namespace {
-
-// The field's value on the link's current record; null when there is none
-// or the table lacks the field.
-QVariant currentValue(DataLink *link, const QString &field)
-{
-    Recordset *rs = link->recordset();
-    if (!rs || rs->Eof())
-        return {};
-    const int index = rs->fieldIndex(field);
-    return index < 0 ? QVariant() : rs->value(index);
-}
-
-} // namespace
-
-BoundText::BoundText(QLineEdit *edit, DataLink *link, const QString &field)
-    : QObject(edit), edit_(edit), link_(link), field_(field)
-{
-    link_->addBoundEditor(this);
-    connect(link_, &DataLink::reopened, this, &BoundText::load);
-    connect(edit_, &QLineEdit::textChanged, this, [this] {
-        if (!loading_)
-            pending_ = true;
-    });
-}
-
-BoundText::~BoundText()
-{
-    if (link_)
-        link_->removeBoundEditor(this);
-}
-
-void BoundText::load()
-{
     loading_ = true;
-    edit_->setText(displayText(currentValue(link_, field_)));
-    edit_->setCursorPosition(0);
+    if (edit_) {
+        edit_->setText(FieldCodec::displayText(value));
+        edit_->setCursorPosition(0);
+    }
+    if (box_)
+        box_->setChecked(!value.isNull() && value.toBool());
     loading_ = false;
     pending_ = false;
 }
 
-void BoundText::writePendingEdit(Recordset &rs) { rs.Fields(field_).setValue(edit_->text()); }
-
-BoundCheck::BoundCheck(QCheckBox *box, DataLink *link, const QString &field)
-    : QObject(box), box_(box), link_(link), field_(field)
+void BoundField::writePendingEdit(Recordset &rs)
 {
-    link_->addBoundEditor(this);
-    connect(link_, &DataLink::reopened, this, &BoundCheck::load);
-    connect(box_, &QCheckBox::toggled, this, [this] {
-        if (!loading_)
-            pending_ = true;
-    });
+    if (edit_)
+        rs.Fields(field_).setValue(edit_->text());
+    else if (box_)
+        rs.Fields(field_).setValue(box_->isChecked());
 }
-
-BoundCheck::~BoundCheck()
-{
-    if (link_)
-        link_->removeBoundEditor(this);
-}
-
-void BoundCheck::load()
-{
-    loading_ = true;
-    const QVariant v = currentValue(link_, field_);
-    box_->setChecked(v.isValid() && !v.isNull() && v.toBool());
-    loading_ = false;
-    pending_ = false;
-}
-
-void BoundCheck::writePendingEdit(Recordset &rs) { rs.Fields(field_).setValue(box_->isChecked()); }

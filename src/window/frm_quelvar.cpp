@@ -43,11 +43,11 @@ void FrmQuelvar::bindFields()
 {
     for (const TextFieldSpec &s : textFieldSpecs())
         if (!s.link.isEmpty())
-            boundTexts_.append(new BoundText(txt(s.name), links_->link(s.link), s.field));
+            boundFields_.append(new BoundField(txt(s.name), links_->link(s.link), s.field));
     for (const CheckFieldSpec &s : checkFieldSpecs()) {
         auto *box = ctl<QCheckBox>(s.name);
         box->setText(s.caption);
-        boundChecks_.append(new BoundCheck(box, links_->dtsSolicitu, s.field));
+        boundFields_.append(new BoundField(box, links_->dtsSolicitu, s.field));
     }
 
     // The keyboard order follows the order in which the request is filled in.
@@ -93,7 +93,7 @@ void FrmQuelvar::LimpiaPantalla()
         c->setCurrentIndex(-1);
     // Emptying the boxes is no edit of the stored fields: the boxes show
     // those again once the links are open.
-    for (BoundText *b : std::as_const(boundTexts_))
+    for (BoundField *b : std::as_const(boundFields_))
         b->discardPendingEdit();
 }
 

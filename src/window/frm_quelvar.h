@@ -5,9 +5,8 @@
 #include <QMainWindow>
 #include <QStringList>
 
-class BoundCheck;
 class BoundGrid;
-class BoundText;
+class BoundField;
 class DataLink;
 class FieldEdit;
 class QCheckBox;
@@ -119,8 +118,7 @@ private:
     QListWidget *lstFraccion = nullptr;
     QListWidget *lstPais = nullptr;
     QListWidget *lstPaisAux = nullptr;
-    QList<BoundText *> boundTexts_;
-    QList<BoundCheck *> boundChecks_;
+    QList<BoundField *> boundFields_;
     QStringList msgLongGrid_;
 
     int currentTab_ = 0;

@@ -19,15 +19,6 @@
 
 namespace {
 
-// The record set of a link, or an error that ends the step asking for it.
-Recordset &openSet(DataLink *link)
-{
-    Recordset *rs = link->recordset();
-    if (!rs)
-        throw StoreError(QStringLiteral("La liga %1 no está abierta.").arg(link->name()));
-    return *rs;
-}
-
 QString firstChar(const QVariant &v) { return v.isNull() ? QString() : v.toString().trimmed().left(1).toUpper(); }
 
 } // namespace
@@ -55,7 +46,7 @@ void FrmQuelvar::InicializaControles()
     // The steps run in order; the first that fails (an empty request table,
     // say) ends the initialisation quietly and the rest are skipped.
     try {
-        Recordset &empresas = openSet(links_->dtsEmpresas);
+        Recordset &empresas = links_->dtsEmpresas->openRecordset();
         if (empresas.Eof())
             empresas.AddNew();
         else
@@ -77,27 +68,33 @@ void FrmQuelvar::InicializaControles()
         ColocaCeros(0);
 
         lstClave->clear();
-        Recordset &claves = openSet(links_->dtsPedimentos);
+        Recordset &claves = links_->dtsPedimentos->openRecordset();
         for (claves.MoveFirst(); !claves.Eof(); claves.MoveNext())
             lstClave->addItem(claves.Fields(0).Value().toString());
         lstPais->clear();
-        Recordset &paises = openSet(links_->dtsPaises);
+        Recordset &paises = links_->dtsPaises->openRecordset();
         for (paises.MoveFirst(); !paises.Eof(); paises.MoveNext())
             lstPais->addItem(paises.Fields(1).Value().toString());
 
         EstableceFormatosGrid();
 
-        Recordset &solicitu = openSet(links_->dtsSolicitu);
+        Recordset &solicitu = links_->dtsSolicitu->openRecordset();
         if (solicitu.Fields(QStringLiteral("DEPRE_MAQ")).Value().isNull())
             ColocaCeros(1);
 
         RecalculaTotales();
 
-        const int requestType = solicitu.Fields(QStringLiteral("OTipoExpor")).Value().toInt();
-        LlenaCmbTExportacion(requestType);
+        // A request saved before its type was chosen has none: no type is
+        // invented for it, and its kind and folio are still shown (a save
+        // would otherwise write over the stored folio).
+        const QVariant storedType = solicitu.Fields(QStringLiteral("OTipoExpor")).Value();
+        const bool haveType = !storedType.isNull();
+        const int requestType = storedType.toInt();
+        if (haveType)
+            LlenaCmbTExportacion(requestType);
 
         if (solicitu.RecordCount() > 0) {
-            if (requestType >= 0 && requestType < opcTSolicitud.size())
+            if (haveType && requestType >= 0 && requestType < opcTSolicitud.size())
                 opcTSolicitud[requestType]->setChecked(true);
 
             const QString refund = firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value());
@@ -106,7 +103,8 @@ void FrmQuelvar::InicializaControles()
             if (refundIndex >= 0)
                 cmbTDevolucion->setCurrentIndex(refundIndex);
 
-            ColocaValsCombosEM(quint8(requestType));
+            if (haveType)
+                ColocaValsCombosEM(quint8(requestType));
 
             const QString kind = firstChar(solicitu.Fields(QStringLiteral("tsol")).Value());
             if (kind == QLatin1String("N")) {
@@ -128,7 +126,7 @@ void FrmQuelvar::InicializaControles()
 void FrmQuelvar::PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLink *company)
 {
     combo->clear();
-    Recordset &rs = openSet(catalogue);
+    Recordset &rs = catalogue->openRecordset();
     rs.MoveLast();
     rs.MoveFirst();
     const long count = rs.RecordCount();
@@ -192,7 +190,7 @@ void FrmQuelvar::LlenaCmbTExportacion(int requestType)
 
 void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
 {
-    Recordset &solicitu = openSet(links_->dtsSolicitu);
+    Recordset &solicitu = links_->dtsSolicitu->openRecordset();
     const QString merRet = firstChar(solicitu.Fields(QStringLiteral("Mer_Ret")).Value());
     if (requestType != 0) {
         const int index = QStringList{QStringLiteral("C"), QStringLiteral("P")}.indexOf(merRet);
@@ -218,9 +216,10 @@ void FrmQuelvar::cmbTSolicitud_Click()
     }
 }
 
-// The grid formats, the totals and the refund modes are set by the request
-// modes and the grid computations; with none of them chosen there is nothing
-// to set.
+// Cell buttons and number formats of the grids, the derived totals and the
+// refund-mode checks of the annex boxes. Their rules arrive with the request
+// modes and the grid computations; until then the start-up calls them at
+// their place and they leave the window as it is.
 void FrmQuelvar::EstableceFormatosGrid() {}
 void FrmQuelvar::RecalculaTotales() {}
 void FrmQuelvar::VerificaMDevA8() {}

@@ -107,6 +107,19 @@ private slots:
         QVERIFY(h.text("txtFolio")->isEnabled());
     }
 
+    void requestWithoutATypeKeepsItsFolio()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request({{"OTIPOEXPOR", QVariant()}, {"TSOL", "R"}, {"FOLIO", "12342025"}})}}}));
+        QVERIFY(!h.get<QRadioButton>("opcTSolicitud(0)")->isChecked());
+        QVERIFY(!h.get<QRadioButton>("opcTSolicitud(1)")->isChecked());
+        QCOMPARE(h.text("txtFolio")->text(), QStringLiteral("1234"));
+        h.command(6);
+        const QVariantMap r = h.rows("solicitu").value(0);
+        QCOMPARE(r.value("FOLIO").toString(), QStringLiteral("12342025"));
+        QCOMPARE(r.value("OTIPOEXPOR"), QVariant());
+    }
+
     void emptyRequestStopsAtTheFirstMissingRecord()
     {
         WindowHarness h;
