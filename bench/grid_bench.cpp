@@ -18,7 +18,7 @@
 #include "store/recordset.h"
 #include "store/request_schema.h"
 
-#include "bench_timing.h"
+#include "bench_common.h"
 
 #include <QApplication>
 #include <QDate>
@@ -35,28 +35,7 @@ namespace {
 
 using namespace BenchTiming;
 
-void fill(Recordset &rs, int records)
-{
-    for (int n = 0; n < records; ++n) {
-        rs.AddNew();
-        rs.setValue(0, QStringLiteral("A1"));
-        rs.setValue(1, QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')));
-        rs.setValue(2, QDate(2026, 1, 1).addDays(n % 300));
-        rs.setValue(3, QStringLiteral("84719001"));
-        rs.setValue(4, 15);
-        rs.setValue(5, 123.45);
-        rs.setValue(6, QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
-        rs.setValue(7, 10);
-        rs.setValue(9, 1234.5);
-        rs.setValue(12, 1.25 + n % 7);
-        rs.Update();
-    }
-}
 
-void report(const char *what, double value, const char *unit, double target)
-{
-    std::printf("%-44s %10.3f %s   (objetivo < %g %s)\n", what, value, unit, target, unit);
-}
 
 std::unique_ptr<BoundGrid> openGrid(DataLink &link)
 {
@@ -83,7 +62,7 @@ int main(int argc, char *argv[])
     DbfTable::create(dir.filePath(QStringLiteral("insupedi.dbf")), RequestSchema::find(QStringLiteral("insupedi"))->fields);
     {
         Recordset rs(DbfTable::open(dir.filePath(QStringLiteral("insupedi.dbf"))));
-        fill(rs, records);
+        fillImportedGoods(rs, records);
     }
     DataLink link(QStringLiteral("dtsInsupedi"), QStringLiteral("FoxPro 2.5;"));
     link.setDatabaseName(dir.path());

@@ -12,7 +12,7 @@
 #include "store/recordset.h"
 #include "store/request_schema.h"
 
-#include "bench_timing.h"
+#include "bench_common.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -28,29 +28,7 @@ namespace {
 
 using namespace BenchTiming;
 
-void fill(Recordset &rs, int records, int firstNumber)
-{
-    for (int i = 0; i < records; ++i) {
-        const int n = firstNumber + i;
-        rs.AddNew();
-        rs.setValue(0, QStringLiteral("A1"));
-        rs.setValue(1, QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')));
-        rs.setValue(2, QDate(2026, 1, 1).addDays(n % 300));
-        rs.setValue(3, QStringLiteral("84719001"));
-        rs.setValue(4, 15);
-        rs.setValue(5, 123.45);
-        rs.setValue(6, QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
-        rs.setValue(7, 10);
-        rs.setValue(9, 1234.5);
-        rs.setValue(12, 1.25 + n % 7);
-        rs.Update();
-    }
-}
 
-void report(const char *what, double value, const char *unit, double target)
-{
-    std::printf("%-44s %10.3f %s   (objetivo < %g %s)\n", what, value, unit, target, unit);
-}
 
 } // namespace
 
@@ -67,7 +45,7 @@ int main(int argc, char *argv[])
     DbfTable::create(path, RequestSchema::find(QStringLiteral("insupedi"))->fields);
     {
         Recordset rs(DbfTable::open(path));
-        fill(rs, records, 0);
+        fillImportedGoods(rs, records, 0);
     }
     std::printf("insupedi: %d registros, mediana de %d corridas\n", records, runs);
 
@@ -101,7 +79,7 @@ int main(int argc, char *argv[])
     int appended = records;
     const double appends = timeMedian(runs, [&] {
         Recordset rs(DbfTable::open(path));
-        fill(rs, kAppends, appended);
+        fillImportedGoods(rs, kAppends, appended);
         appended += kAppends;
     });
     report("alta de un registro (AddNew + Update)", appends / kAppends, "ms", 0.2);
