@@ -3,6 +3,7 @@
 // tab strip, the exit question and the About box.
 #include "window_harness.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QTimer>
 
@@ -376,6 +377,47 @@ private slots:
         QCOMPARE(title, QStringLiteral("Acerca de"));
         QCOMPARE(h.combo("cmbBanco")->currentText(), QStringLiteral("BANORTE, S.A."));
         QCOMPARE(h.combo("cmbUM")->currentText(), QStringLiteral("PIEZA"));
+    }
+
+    void gridRowTypedBeforeATabChangeIsSaved()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request()}}}));
+        h.tabs()->setCurrentIndex(4);
+        auto *grid = h.get<QAbstractItemView>("dbCU");
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        // Keys go where the user's would: to the cell being typed.
+        auto typeCell = [](const QString &text) {
+            for (QChar c : text)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        };
+        for (const char *cell : {"01020304", "TUERCAS", "15.5", "10"})
+            typeCell(QString::fromLatin1(cell));
+        QVERIFY(h.rows("insunit").isEmpty());
+        h.tabs()->setCurrentIndex(3);
+        const auto rows = h.rows("insunit");
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.value(0).value("FRACCION").toString(), QStringLiteral("01020304"));
+        QCOMPARE(rows.value(0).value("DESCRIP").toString(), QStringLiteral("TUERCAS"));
+        QCOMPARE(rows.value(0).value("COSTO_UNIT").toDouble(), 15.5);
+        QCOMPARE(rows.value(0).value("TASA_ADVAL").toDouble(), 10.0);
+        // The stored row now opens the imports tab.
+        h.tabs()->setCurrentIndex(5);
+        QCOMPARE(h.tabs()->currentIndex(), 5);
+    }
+
+    void fitsASmallScreen()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        // 1366 x 768 less a desktop panel and the window's frame.
+        const QSize least = h.window->minimumSizeHint();
+        QVERIFY2(least.width() <= 1340 && least.height() <= 680,
+                 qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
     }
 
     void keyboardOrderFollowsTheRequest()
