@@ -27,14 +27,16 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
     }
     program->folder = choice.folder;
 
+    // A folder whose tables do not all open is reported before anything,
+    // the lock included, is written to it.
+    if (const QString problem = TableCheck::problem(choice.folder); !problem.isEmpty()) {
+        MessageBox::warning(nullptr, problem);
+        return program;
+    }
     program->lock = std::make_unique<FolderLock>(choice.folder);
     if (const QString refused = program->lock->acquire(); !refused.isEmpty()) {
         MessageBox::warning(nullptr, refused);
         program->lock.reset();
-        return program;
-    }
-    if (const QString problem = TableCheck::problem(choice.folder); !problem.isEmpty()) {
-        MessageBox::warning(nullptr, problem);
         return program;
     }
     try {

@@ -16,8 +16,8 @@ struct RunningProgram {
     ~RunningProgram();
 };
 
-// Chooses the request folder, takes it for this program, checks that its
-// tables open and opens the request window on it. When any of these fails,
-// the user is told why (naming the folder and the file) and the result holds
-// no window; nothing has been written to the folder but the lock.
+// Chooses the request folder, checks that its tables open, takes the folder
+// for this program and opens the request window on it. When any of these
+// fails, the user is told why (naming the folder and the file) and the
+// result holds no window; nothing has been written to the folder.
 std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments);

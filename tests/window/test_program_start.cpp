@@ -14,12 +14,12 @@
 
 namespace {
 
-// Name, size and checksum of every table file: a fingerprint of what is stored.
+// Name and checksum of every file of the folder, the lock included.
 QStringList tableState(const QString &folder)
 {
     QStringList state;
     const QDir dir(folder);
-    for (const QString &name : dir.entryList({QStringLiteral("*.dbf")}, QDir::Files, QDir::Name)) {
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::ReadOnly))
             return {QStringLiteral("unreadable ") + name};
@@ -101,6 +101,7 @@ private slots:
 
         auto second = startProgram(args(f.folder()));
         QVERIFY(!second->window);
+        QVERIFY(!second->lock);
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(MessageBox::shown().first().text.contains(QDir::toNativeSeparators(f.folder())));
         second.reset();

@@ -5,6 +5,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFile>
+#include <QTableView>
 #include <QTimer>
 
 namespace {
@@ -106,6 +108,13 @@ private slots:
         QCOMPARE(h.text("txtFolio")->text(), QStringLiteral("1234"));
         QCOMPARE(h.text("txtFolioA")->text(), QStringLiteral("2025"));
         QVERIFY(h.text("txtFolio")->isEnabled());
+
+        // A transfer's refund code chooses no refund type.
+        WindowHarness transfer;
+        QVERIFY(transfer.open({{"solicitu", {request({{"OTIPOEXPOR", 1.0}, {"TIPO_EXPOR", "T"}, {"MER_RET", "P"}})}}}));
+        QCOMPARE(transfer.combo("cmbTDevolucion")->currentIndex(), -1);
+        QVERIFY(transfer.get<QRadioButton>("opcTSolicitud(1)")->isChecked());
+        QCOMPARE(transfer.combo("cmbTExportacion")->currentText(), QStringLiteral("Pedimento Virtual"));
     }
 
     void requestWithoutATypeKeepsItsFolio()
@@ -306,10 +315,14 @@ private slots:
         h.tabs()->setCurrentIndex(3);
         QCOMPARE(h.tabs()->currentIndex(), 3);
 
-        // Equal totals ask nothing.
+        // Equal totals ask nothing; nor does a request without unit costs.
         MessageBox::clearShown();
         h.tabs()->setCurrentIndex(4);
         h.text("txtTE")->setText(QStringLiteral("15.5"));
+        h.tabs()->setCurrentIndex(2);
+        h.tabs()->setCurrentIndex(4);
+        h.text("txtTE")->setText(QStringLiteral("1"));
+        h.get<QTableView>("dbCU")->setColumnHidden(2, true);
         h.tabs()->setCurrentIndex(2);
         QVERIFY(MessageBox::shown().isEmpty());
     }
@@ -351,6 +364,28 @@ private slots:
         h.type("txtMPN", "123");
         h.command(6);
         QCOMPARE(h.rows("solicitu").value(0).value("MAT_PRI_NA").toDouble(), 123.0);
+    }
+
+    void aTableLostWhileOpenIsReported()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {company()}}, {"solicitu", {request()}}, {"insunit", unitCosts(true)}}));
+        QVERIFY(QFile::remove(h.fixture.file("factura")));
+        h.type("txtProducto", "CAJAS");
+        h.command(6);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown().first().text.startsWith(QStringLiteral("No se pudo guardar")));
+        QCOMPARE(h.text("txtProducto")->text(), QStringLiteral("CAJAS"));
+
+        // The erase stops before deleting anything.
+        MessageBox::clearShown();
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        h.command(2);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QVERIFY(MessageBox::shown().last().text.startsWith(QStringLiteral("No se pudo borrar")));
+        QVERIFY(MessageBox::shown().last().text.contains(QStringLiteral("Factura"), Qt::CaseInsensitive));
+        QCOMPARE(h.rows("empresas").size(), 1);
+        QCOMPARE(h.rows("insunit").size(), 1);
     }
 
     void aboutBoxReloadsTheStoredChoices()
