@@ -10,7 +10,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelvar"));
-    QApplication::setApplicationDisplayName(QStringLiteral("QUELVAR"));
     SpanishTranslation::install();
 
     const std::unique_ptr<RunningProgram> program = startProgram(QApplication::arguments());
