@@ -157,9 +157,13 @@ QWidget *FrmQuelvar::buildCostTab()
     grid->addWidget(makeTotal(QStringLiteral("txtTN"), page), r, 1);
     grid->addWidget(makeTotal(QStringLiteral("txtTE"), page), r, 2);
     grid->addWidget(makeTotal(QStringLiteral("txtTT"), page), r, 3);
-    grid->setColumnStretch(0, 3);
-    for (int c = 1; c < 4; ++c)
-        grid->setColumnStretch(c, 1);
+    // The three columns of figures line up, one width for every box.
+    const int width = widthFor(page, 18);
+    for (int row = 2; row <= r; ++row)
+        for (int c = 1; c < 4; ++c)
+            if (QWidget *box = grid->itemAtPosition(row, c) ? grid->itemAtPosition(row, c)->widget() : nullptr)
+                box->setFixedWidth(width);
+    grid->setColumnStretch(0, 1);
     grid->setRowStretch(r + 1, 1);
     return page;
 }

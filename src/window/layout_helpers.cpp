@@ -39,8 +39,9 @@ QComboBox *combo(const QString &name, QWidget *parent)
 // Width of a text box for a typing limit, in average characters.
 int widthFor(const QWidget *w, int limit)
 {
+    // Sized on a capital letter: most fields are typed in upper case.
     const int chars = std::clamp(limit, 4, 40);
-    return w->fontMetrics().averageCharWidth() * (chars + 3);
+    return w->fontMetrics().horizontalAdvance(u'X') * (chars + 2);
 }
 
 // A caption in front of its field, both in a row of a grid layout.

@@ -39,6 +39,8 @@ FieldEdit *FrmQuelvar::makeField(const QString &name, QWidget *parent)
         f->setMinimumWidth(widthFor(f, s.limit));
         if (s.limit >= 40)
             f->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        else
+            f->setMaximumWidth(widthFor(f, s.limit));
         return f;
     }
     Q_ASSERT_X(false, "makeField", qPrintable(name));
