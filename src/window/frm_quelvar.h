@@ -97,6 +97,8 @@ private:
     void bindFields();
     FieldEdit *makeField(const QString &name, QWidget *parent);
     FieldEdit *makeTotal(const QString &name, QWidget *parent);
+    // The totals array(0), array(1) ... in a row, each under its caption.
+    QWidget *makeTotals(QWidget *page, const QString &array, const QStringList &labels, const QStringList &captions);
     BoundGrid *makeGrid(const QString &name, QWidget *parent);
 
     void onTabChanged(int index);

@@ -70,28 +70,20 @@ QWidget *FrmQuelvar::buildDirectExportTab()
     QVBoxLayout *column =
         gridPage(page, title(QStringLiteral("lblED"), QStringLiteral("DATOS GENERALES DE EXPORTACIÓN"), page));
     column->addWidget(makeGrid(QStringLiteral("dbED"), page), 1);
-    const QStringList captions{QStringLiteral("Cantidad Total"), QStringLiteral("Cantidad Exportada"),
-                               QStringLiteral("Valor Total Pedimento dls."), QStringLiteral("Valor Utilzado dls.")};
-    QList<QPair<QLabel *, QWidget *>> items;
-    for (int i = 0; i < 4; ++i)
-        items.append({label(QStringLiteral("lblTED(%1)").arg(i), captions[i], page),
-                      makeTotal(QStringLiteral("txtTED(%1)").arg(i), page)});
-    column->addWidget(totalsRow(page, items));
+    column->addWidget(makeTotals(page, QStringLiteral("txtTED"),
+                                 {QStringLiteral("lblTED(0)"), QStringLiteral("lblTED(1)"), QStringLiteral("lblTED(2)"),
+                                  QStringLiteral("lblTED(3)")},
+                                 {QStringLiteral("Cantidad Total"), QStringLiteral("Cantidad Exportada"),
+                                  QStringLiteral("Valor Total Pedimento dls."), QStringLiteral("Valor Utilzado dls.")}));
 
     auto *options = new QHBoxLayout;
-    for (const QString &name : {QStringLiteral("chkApendice8")}) {
-        auto *chk = new QCheckBox(page);
-        chk->setObjectName(name);
-        options->addWidget(chk);
-    }
+    options->addWidget(checkBox(QStringLiteral("chkApendice8"), page));
     QLabel *pctCaption = captionOf(QStringLiteral("txtPorcentaje"), page);
     FieldEdit *pct = makeField(QStringLiteral("txtPorcentaje"), page);
     pctCaption->setBuddy(pct);
     options->addWidget(pctCaption);
     options->addWidget(pct);
-    auto *report = new QCheckBox(page);
-    report->setObjectName(QStringLiteral("chkReporte"));
-    options->addWidget(report);
+    options->addWidget(checkBox(QStringLiteral("chkReporte"), page));
     options->addStretch();
     column->addLayout(options);
     return page;
@@ -102,20 +94,14 @@ QWidget *FrmQuelvar::buildIndirectExportTab()
     auto *page = new QWidget;
     QVBoxLayout *column = gridPage(page, title(QStringLiteral("LblEI"), QStringLiteral("EXPORTACIÓN INDIRECTA"), page));
     column->addWidget(makeGrid(QStringLiteral("dbEI"), page), 1);
-    const QStringList names{QStringLiteral("lblTEI(0)"), QStringLiteral("lblTEI(1)"), QStringLiteral("LblTD"),
-                            QStringLiteral("LblUD")};
-    const QStringList captions{QStringLiteral("Cantidad Total"), QStringLiteral("Cantidad Utilizada"),
-                               QStringLiteral("Valor Total Documento"), QStringLiteral("Valor Utilzado Documento")};
-    QList<QPair<QLabel *, QWidget *>> items;
-    for (int i = 0; i < 4; ++i)
-        items.append({label(names[i], captions[i], page), makeTotal(QStringLiteral("txtTEI(%1)").arg(i), page)});
-    column->addWidget(totalsRow(page, items));
+    column->addWidget(makeTotals(page, QStringLiteral("txtTEI"),
+                                 {QStringLiteral("lblTEI(0)"), QStringLiteral("lblTEI(1)"), QStringLiteral("LblTD"),
+                                  QStringLiteral("LblUD")},
+                                 {QStringLiteral("Cantidad Total"), QStringLiteral("Cantidad Utilizada"),
+                                  QStringLiteral("Valor Total Documento"), QStringLiteral("Valor Utilzado Documento")}));
     auto *options = new QHBoxLayout;
-    for (const QString &name : {QStringLiteral("chkAnexoB"), QStringLiteral("chkAnexoC")}) {
-        auto *chk = new QCheckBox(page);
-        chk->setObjectName(name);
-        options->addWidget(chk);
-    }
+    for (const QString &name : {QStringLiteral("chkAnexoB"), QStringLiteral("chkAnexoC")})
+        options->addWidget(checkBox(name, page));
     options->addStretch();
     column->addLayout(options);
     return page;
@@ -126,14 +112,20 @@ QWidget *FrmQuelvar::buildTlcanTab()
     auto *page = new QWidget;
     QVBoxLayout *column = gridPage(page, title(QStringLiteral("lblTLCAN"), QStringLiteral("IMPORTACIONES TLCAN"), page));
     column->addWidget(makeGrid(QStringLiteral("dbITLC"), page), 1);
-    const QStringList captions{QStringLiteral("Valor Total Mercancía"), QStringLiteral("Monto a devolver")};
-    QList<QPair<QLabel *, QWidget *>> items;
-    for (int i = 0; i < 2; ++i)
-        items.append({label(QStringLiteral("lblTLCAN(%1)").arg(i), captions[i], page),
-                      makeTotal(QStringLiteral("txtTLCAN(%1)").arg(i), page)});
     auto *row = new QHBoxLayout;
-    row->addWidget(totalsRow(page, items));
+    row->addWidget(makeTotals(page, QStringLiteral("txtTLCAN"),
+                              {QStringLiteral("lblTLCAN(0)"), QStringLiteral("lblTLCAN(1)")},
+                              {QStringLiteral("Valor Total Mercancía"), QStringLiteral("Monto a devolver")}));
     row->addStretch();
     column->addLayout(row);
     return page;
+}
+
+QWidget *FrmQuelvar::makeTotals(QWidget *page, const QString &array, const QStringList &labels,
+                                const QStringList &captions)
+{
+    QList<QPair<QLabel *, QWidget *>> items;
+    for (int i = 0; i < labels.size(); ++i)
+        items.append({label(labels[i], captions[i], page), makeTotal(QStringLiteral("%1(%2)").arg(array).arg(i), page)});
+    return totalsRow(page, items);
 }

@@ -2,6 +2,7 @@
 
 #include "field_specs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -33,6 +34,13 @@ QComboBox *combo(const QString &name, QWidget *parent)
     c->setObjectName(name);
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     c->setMinimumContentsLength(12);
+    return c;
+}
+
+QCheckBox *checkBox(const QString &name, QWidget *parent)
+{
+    auto *c = new QCheckBox(parent);
+    c->setObjectName(name);
     return c;
 }
 

@@ -7,6 +7,7 @@
 #include <QPair>
 #include <QString>
 
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -19,6 +20,7 @@ QLabel *label(const QString &name, const QString &caption, QWidget *parent);
 // A bold, centred caption.
 QLabel *title(const QString &name, const QString &caption, QWidget *parent);
 QComboBox *combo(const QString &name, QWidget *parent);
+QCheckBox *checkBox(const QString &name, QWidget *parent);
 // Width of a text box for a typing limit, in average characters.
 int widthFor(const QWidget *w, int limit);
 // A caption in front of its field, both in a row of a grid layout.
