@@ -3,31 +3,16 @@
 // is written to the folder.
 #include "app/program_start.h"
 #include "platform/message_box.h"
+#include "../platform/folder_snapshot.h"
 #include "request_fixture.h"
 #include "window/frm_quelvar.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 namespace {
-
-// Name and checksum of every file of the folder, the lock included.
-QStringList tableState(const QString &folder)
-{
-    QStringList state;
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::ReadOnly))
-            return {QStringLiteral("unreadable ") + name};
-        state << name + QLatin1Char(' ')
-                     + QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex());
-    }
-    return state;
-}
 
 QStringList args(const QString &folder) { return {QStringLiteral("quelvar"), folder}; }
 
@@ -79,7 +64,7 @@ private slots:
             table.seek(8); // header length
             table.write("\x01\x00", 2);
         }
-        const QStringList before = tableState(f.folder());
+        const FolderSnapshot before = snapshot(f.folder());
         auto program = startProgram(args(f.folder()));
         QVERIFY(!program->window);
         QCOMPARE(MessageBox::shown().size(), 1);
@@ -88,7 +73,7 @@ private slots:
         QVERIFY2(message.contains(QDir::toNativeSeparators(f.folder())), qPrintable(message));
         QCOMPARE(MessageBox::shown().first().title, QStringLiteral("QUELVAR"));
         program.reset();
-        QCOMPARE(tableState(f.folder()), before);
+        QVERIFY(snapshot(f.folder()) == before);
     }
 
     void secondProgramOnTheSameFolderIsRefused()
@@ -97,7 +82,7 @@ private slots:
         QVERIFY(f.create().isEmpty());
         auto first = startProgram(args(f.folder()));
         QVERIFY(first->window);
-        const QStringList before = tableState(f.folder());
+        const FolderSnapshot before = snapshot(f.folder());
 
         auto second = startProgram(args(f.folder()));
         QVERIFY(!second->window);
@@ -105,7 +90,7 @@ private slots:
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(MessageBox::shown().first().text.contains(QDir::toNativeSeparators(f.folder())));
         second.reset();
-        QCOMPARE(tableState(f.folder()), before);
+        QVERIFY(snapshot(f.folder()) == before);
 
         // Once the first program ends, the folder can be opened again.
         first.reset();
