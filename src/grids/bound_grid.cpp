@@ -1,24 +1,154 @@
 #include "bound_grid.h"
 
+#include "grid_cell_delegate.h"
 #include "platform/message_box.h"
 #include "record_table_model.h"
+#include "store/data_link.h"
+#include "store/recordset.h"
 #include "store/store_error.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QToolTip>
 #include <algorithm>
+#include <memory>
+
+namespace {
+
+// The key code of a typed key as the grid's handlers see it: the character
+// typed, 8 for Backspace, 13 for Enter; 0 for keys that type nothing.
+int keyAsciiOf(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return 0;
+    default:
+        break;
+    }
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    const QString text = event->text();
+    if (text.size() != 1 || !text[0].isPrint())
+        return 0;
+    return text[0].unicode();
+}
+
+// A key event typing the key code instead.
+std::unique_ptr<QKeyEvent> replacementKey(int keyAscii)
+{
+    if (keyAscii == 8)
+        return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    if (keyAscii == 13)
+        return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    const QChar c(keyAscii);
+    const QChar upper = c.toUpper();
+    const int key = (upper >= u'A' && upper <= u'Z') ? int(Qt::Key_A) + (upper.unicode() - 'A') : int(Qt::Key_unknown);
+    return std::make_unique<QKeyEvent>(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+}
+
+} // namespace
+
+// --- columns ---
+
+QString GridColumnRef::Text() const
+{
+    const int row = grid_->currentRecordRow();
+    if (QLineEdit *editor = grid_->cellEditor();
+        editor && grid_->editorIndex_.row() == row && grid_->editorIndex_.column() == index_)
+        return editor->text();
+    return grid_->model_->cellText(row, index_);
+}
+
+QString GridColumnRef::Value() const
+{
+    const int row = grid_->currentRecordRow();
+    if (QLineEdit *editor = grid_->cellEditor();
+        editor && grid_->editorIndex_.row() == row && grid_->editorIndex_.column() == index_)
+        return editor->text();
+    return grid_->model_->cellValue(row, index_);
+}
+
+void GridColumnRef::setText(const QString &text) const
+{
+    const int row = grid_->currentRecordRow();
+    QLineEdit *editor = grid_->cellEditor();
+    const bool typing = editor && grid_->editorIndex_.row() == row && grid_->editorIndex_.column() == index_;
+    if (typing && !grid_->committing_) {
+        // The cell is being typed: the text goes into the editor, caret at
+        // the end, and reaches the column when the user leaves the cell.
+        if (editor->text() != text) {
+            editor->setText(text);
+            editor->setCursorPosition(int(text.size()));
+        }
+        return;
+    }
+    grid_->model_->setCellValue(row, index_, text);
+    if (typing) {
+        const QSignalBlocker quiet(editor);
+        editor->setText(text);
+    }
+}
+
+QString GridColumnRef::Caption() const { return grid_->model_->caption(index_); }
+void GridColumnRef::setCaption(const QString &caption) const { grid_->model_->setCaption(index_, caption); }
+QString GridColumnRef::DataField() const { return grid_->model_->columns().value(index_).field; }
+QString GridColumnRef::NumberFormat() const { return grid_->model_->numberFormat(index_); }
+void GridColumnRef::setNumberFormat(const QString &format) const { grid_->model_->setNumberFormat(index_, format); }
+bool GridColumnRef::Visible() const { return !grid_->isColumnHidden(index_); }
+void GridColumnRef::setVisible(bool visible) const { grid_->setColumnHidden(index_, !visible); }
+bool GridColumnRef::Locked() const { return grid_->model_->isLocked(index_); }
+void GridColumnRef::setLocked(bool locked) const { grid_->model_->setLocked(index_, locked); }
+bool GridColumnRef::Button() const { return grid_->model_->hasButton(index_); }
+void GridColumnRef::setButton(bool button) const { grid_->model_->setButton(index_, button); }
+Qt::Alignment GridColumnRef::Alignment() const { return grid_->model_->alignment(index_); }
+void GridColumnRef::setAlignment(Qt::Alignment alignment) const { grid_->model_->setAlignment(index_, alignment); }
+int GridColumnRef::Left() const { return grid_->viewport()->geometry().left() + grid_->columnViewportPosition(index_); }
+int GridColumnRef::Width() const { return grid_->columnWidth(index_); }
+void GridColumnRef::setWidth(int width) const { grid_->setColumnWidth(index_, width); }
+
+// --- the grid ---
 
 BoundGrid::BoundGrid(const QList<GridColumn> &columns, DataLink *link, QWidget *parent)
     : QTableView(parent), model_(new RecordTableModel(link, columns, this))
 {
     setModel(model_);
+    setItemDelegate(new GridCellDelegate(this));
     connect(model_, &RecordTableModel::aboutToWritePendingRow, this, &BoundGrid::takeOpenEditor);
+    connect(model_, &RecordTableModel::beforeWritingRow, this, [this](int row, bool *cancel) {
+        const int outer = contextRow_;
+        contextRow_ = row;
+        emit BeforeUpdate(cancel);
+        contextRow_ = outer;
+    });
+    connect(model_, &RecordTableModel::rowWritten, this, [this] { emit AfterUpdate(); });
+    connect(model_, &RecordTableModel::rowDeleted, this, [this] { emit AfterDelete(); });
+    if (link) {
+        connect(link, &DataLink::currentRecordMoved, this, &BoundGrid::scheduleFollow);
+        connect(link, &DataLink::reopened, this, &BoundGrid::scheduleFollow);
+    }
     setEditTriggers(AnyKeyPressed | DoubleClicked | EditKeyPressed);
     setSelectionBehavior(SelectItems);
     setSelectionMode(ExtendedSelection);
+    setMouseTracking(true);
     setUpLook();
 }
+
+DataLink *BoundGrid::link() const { return model_->link(); }
 
 void BoundGrid::setUpLook()
 {
@@ -37,7 +167,7 @@ void BoundGrid::setUpLook()
     const int least = fm.horizontalAdvance(QStringLiteral("0000000000000"));
     int lines = 1;
     for (int c = 0; c < model_->columnCount(); ++c) {
-        const QString caption = model_->columns()[c].caption;
+        const QString caption = model_->caption(c);
         int longestWord = 0;
         for (const QString &word : caption.split(u' ', Qt::SkipEmptyParts))
             longestWord = std::max(longestWord, fm.horizontalAdvance(word));
@@ -55,6 +185,128 @@ void BoundGrid::setUpLook()
     side->setDefaultAlignment(Qt::AlignCenter);
 }
 
+int BoundGrid::ColumnsCount() const { return model_->columnCount(); }
+
+int BoundGrid::currentRecordRow() const
+{
+    if (contextRow_ >= 0)
+        return contextRow_;
+    DataLink *l = link();
+    Recordset *rs = l ? l->recordset() : nullptr;
+    if (!rs || !rs->isOpen())
+        return -1;
+    int row = -1;
+    try {
+        row = rs->currentRow();
+    } catch (const StoreError &) {
+    }
+    return row >= 0 ? row : model_->newRecordRow();
+}
+
+int BoundGrid::Row() const
+{
+    const int top = std::max(0, rowAt(0));
+    return currentRecordRow() - top;
+}
+
+void BoundGrid::setRow(int row)
+{
+    const int target = std::clamp(std::max(0, rowAt(0)) + row, 0, std::max(0, model_->rowCount() - 1));
+    if (model_->rowCount() == 0)
+        return;
+    const int column = std::max(0, currentIndex().column());
+    setCurrentIndex(model_->index(target, column));
+    // The cursor may stand on that row already while the record set was
+    // walked elsewhere: the record set comes back to it.
+    moveRecordsetTo(target);
+}
+
+int BoundGrid::RowTop(int row) const
+{
+    const int top = std::max(0, rowAt(0));
+    return viewport()->geometry().top() + rowViewportPosition(top + row);
+}
+
+int BoundGrid::RowHeight() const { return verticalHeader()->defaultSectionSize(); }
+
+int BoundGrid::Left() const
+{
+    for (QWidget *w = parentWidget(); w; w = w->parentWidget())
+        if (qobject_cast<QTabWidget *>(w))
+            return mapTo(w, QPoint(0, 0)).x();
+    return pos().x();
+}
+
+int BoundGrid::Top() const
+{
+    for (QWidget *w = parentWidget(); w; w = w->parentWidget())
+        if (qobject_cast<QTabWidget *>(w))
+            return mapTo(w, QPoint(0, 0)).y();
+    return pos().y();
+}
+
+void BoundGrid::setHeightTwips(int twips)
+{
+    heightTwips_ = twips;
+    setMinimumHeight(twips * logicalDpiY() / 1440);
+}
+
+QLineEdit *BoundGrid::cellEditor() const
+{
+    if (state() != EditingState || !editor_ || !editorIndex_.isValid())
+        return nullptr;
+    return editor_.data();
+}
+
+QRect BoundGrid::buttonRect(const QModelIndex &index) const
+{
+    if (!index.isValid() || !model_->hasButton(index.column()) || index != currentIndex())
+        return {};
+    const QRect cell = visualRect(index);
+    const int side = std::min(cell.height(), 18);
+    return QRect(cell.right() - side + 1, cell.top(), side, cell.height());
+}
+
+// --- following the record set ---
+
+void BoundGrid::moveRecordsetTo(int row)
+{
+    DataLink *l = link();
+    Recordset *rs = l ? l->recordset() : nullptr;
+    if (!rs || !rs->isOpen() || rs->editMode() != Recordset::EditMode::None)
+        return;
+    movingRecordset_ = true;
+    try {
+        rs->moveToRow(row); // past the last record on the new-record line
+    } catch (const StoreError &) {
+    }
+    movingRecordset_ = false;
+}
+
+void BoundGrid::scheduleFollow()
+{
+    if (movingRecordset_ || followScheduled_)
+        return;
+    followScheduled_ = true;
+    QMetaObject::invokeMethod(this, &BoundGrid::followRecordset, Qt::QueuedConnection);
+}
+
+void BoundGrid::followRecordset()
+{
+    followScheduled_ = false;
+    // The user typing in a cell keeps it; the cursor follows afterwards.
+    if (state() == EditingState || model_->rowCount() == 0)
+        return;
+    const int target = currentRecordRow();
+    if (target < 0 || target == currentIndex().row())
+        return;
+    following_ = true;
+    setCurrentIndex(model_->index(target, std::max(0, currentIndex().column())));
+    following_ = false;
+}
+
+// --- editing ---
+
 bool BoundGrid::hasPendingRow() const { return model_->hasPendingRow() || state() == EditingState; }
 
 void BoundGrid::takeOpenEditor()
@@ -67,18 +319,96 @@ void BoundGrid::takeOpenEditor()
     }
 }
 
-void BoundGrid::commitPendingRow()
+bool BoundGrid::commitPendingRow()
 {
     takeOpenEditor();
-    model_->commitPendingRow();
+    return model_->commitPendingRow();
+}
+
+void BoundGrid::editorOpened(QLineEdit *editor, const QModelIndex &index)
+{
+    if (editor_ == editor && editorIndex_ == index)
+        return; // the same editor filled anew
+    editor_ = editor;
+    editorIndex_ = index;
+    editorChanged_ = false;
+    connect(editor, &QLineEdit::textChanged, this, [this, editor] {
+        if (editor != editor_)
+            return;
+        editorChanged_ = true;
+        if (raisingChange_)
+            return;
+        raisingChange_ = true;
+        emit Change();
+        raisingChange_ = false;
+    });
+}
+
+bool BoundGrid::filterEditorKey(QLineEdit *editor, QKeyEvent *event)
+{
+    if (forwardingKey_ || editor != editor_)
+        return false;
+    const int typed = keyAsciiOf(event);
+    if (typed == 0)
+        return false;
+    int key = typed;
+    emit KeyPress(&key);
+    if (key == 0)
+        return true;
+    if (key == typed)
+        return false;
+    const auto replacement = replacementKey(key);
+    forwardingKey_ = true;
+    QCoreApplication::sendEvent(editor, replacement.get());
+    forwardingKey_ = false;
+    return true;
+}
+
+bool BoundGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (!index.isValid() || !(model_->flags(index) & Qt::ItemIsEditable) || state() == EditingState
+        || !(editTriggers() & trigger))
+        return QTableView::edit(index, trigger, event);
+    if (trigger == AnyKeyPressed || trigger == DoubleClicked || trigger == EditKeyPressed) {
+        int key = 0;
+        if (trigger == AnyKeyPressed && event && event->type() == QEvent::KeyPress)
+            key = keyAsciiOf(static_cast<QKeyEvent *>(event));
+        bool cancel = false;
+        emit BeforeColEdit(index.column(), key, &cancel);
+        if (cancel)
+            return false;
+    }
+    // The key that opened the editor was raised as KeyPress already.
+    forwardingKey_ = true;
+    const bool opened = QTableView::edit(index, trigger, event);
+    forwardingKey_ = false;
+    return opened;
+}
+
+void BoundGrid::commitData(QWidget *editor)
+{
+    const QPersistentModelIndex index = editorIndex_;
+    const bool changed = editorChanged_ && editor == editor_;
+    committing_ = true;
+    QTableView::commitData(editor);
+    if (changed && index.isValid()) {
+        editorChanged_ = false;
+        const int outer = contextRow_;
+        contextRow_ = index.row();
+        emit AfterColUpdate(index.column());
+        contextRow_ = outer;
+    }
+    committing_ = false;
 }
 
 bool BoundGrid::writeRowLeft(int column)
 {
     const int row = model_->pendingRow();
     try {
-        model_->commitPendingRow();
-        return true;
+        if (model_->commitPendingRow())
+            return true;
+        setCurrentIndex(model_->index(row, column));
+        return false;
     } catch (const StoreError &e) {
         setCurrentIndex(model_->index(row, column));
         MessageBox::warning(this, QStringLiteral("No se pudo guardar el renglón. ") + e.message());
@@ -90,10 +420,15 @@ void BoundGrid::currentChanged(const QModelIndex &current, const QModelIndex &pr
 {
     // The base class first hands the text of the cell left to the model.
     QTableView::currentChanged(current, previous);
-    if (deleting_ || !previous.isValid() || current.row() == previous.row())
+    viewport()->update(); // the cell button moves with the cursor
+    if (deleting_ || following_ || !current.isValid())
         return;
-    if (model_->pendingRow() == previous.row())
-        writeRowLeft(previous.column());
+    if (model_->hasPendingRow() && model_->pendingRow() != current.row()) {
+        const int column = previous.isValid() ? previous.column() : current.column();
+        if (!writeRowLeft(column))
+            return;
+    }
+    moveRecordsetTo(currentIndex().row());
 }
 
 QModelIndex BoundGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
@@ -106,6 +441,9 @@ QModelIndex BoundGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
         if (model_->pendingRow() == current.row()) {
             if (!writeRowLeft(current.column()))
                 return current;
+            // The written line became a record, and the cursor (carried
+            // down with the line) stands on the fresh one already.
+            moveRecordsetTo(model_->newRecordRow());
             return model_->index(model_->newRecordRow(), current.column());
         }
     }
@@ -126,7 +464,62 @@ void BoundGrid::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
+    if (state() != EditingState) {
+        const int typed = keyAsciiOf(event);
+        if (typed != 0) {
+            int key = typed;
+            emit KeyPress(&key);
+            if (key == 0) {
+                event->accept();
+                return;
+            }
+            if (key != typed) {
+                const auto replacement = replacementKey(key);
+                QTableView::keyPressEvent(replacement.get());
+                return;
+            }
+        }
+    }
     QTableView::keyPressEvent(event);
+}
+
+void BoundGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && buttonRect(index).contains(event->position().toPoint())) {
+        event->accept();
+        emit ButtonClick(index.column());
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void BoundGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    emit Click();
+}
+
+void BoundGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    QTableView::mouseMoveEvent(event);
+    const QPoint at = event->position().toPoint() + viewport()->pos();
+    emit MouseMove(event->buttons(), event->modifiers(), at.x(), at.y());
+}
+
+bool BoundGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        // The grid's own tool-tip, which its handlers set for the column
+        // under the pointer.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (toolTip().isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 QList<int> BoundGrid::selectedRows() const
@@ -165,4 +558,5 @@ void BoundGrid::deleteSelectedRows()
         MessageBox::warning(this, QStringLiteral("No se pudo eliminar el renglón. ") + e.message());
     }
     deleting_ = false;
+    moveRecordsetTo(currentIndex().row());
 }

@@ -1,5 +1,7 @@
 #include "record_table_model.h"
 
+#include "number_format.h"
+
 #include "store/dbf_table.h"
 #include "store/field_codec.h"
 #include "store/recordset.h"
@@ -11,6 +13,8 @@
 RecordTableModel::RecordTableModel(DataLink *link, QList<GridColumn> columns, QObject *parent)
     : QAbstractTableModel(parent), link_(link), columns_(std::move(columns))
 {
+    for (const GridColumn &c : std::as_const(columns_))
+        state_.append(ColumnState{c.caption, {}, false, false, {}});
     if (link) {
         link->addRowWriter(this);
         connect(link, &DataLink::reopened, this, &RecordTableModel::reload);
@@ -104,16 +108,96 @@ QString RecordTableModel::recordText(int row, int column) const
     Recordset *rs = recordset();
     if (!rs || row >= records_ || !isBound(column))
         return {};
-    // Reading moves the record set, which would drop a record that someone
-    // is editing through the link right now; such a moment shows nothing.
-    if (rs->editMode() != Recordset::EditMode::None)
-        return {};
+    // Read beside the current record: whoever walks the record set keeps
+    // their place, and a record being edited through the link stays so.
     try {
-        rs->moveToRow(row);
-        return displayText(rs->value(fields_[column]));
+        return displayText(rs->valueAt(row, fields_[column]));
     } catch (const StoreError &) {
         return {};
     }
+}
+
+QString RecordTableModel::cellValue(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || !validColumn(column))
+        return {};
+    if (row == pendingRow_ && pendingTexts_.contains(column))
+        return pendingTexts_.value(column);
+    return recordText(row, column);
+}
+
+QString RecordTableModel::cellText(int row, int column) const
+{
+    const QString value = cellValue(row, column);
+    const QString &format = state_.value(column).numberFormat;
+    double number = 0;
+    if (format.isEmpty() || !NumberFormat::parse(value, &number) || value.contains(u'$') || value.contains(u'('))
+        return value;
+    return NumberFormat::format(number, format);
+}
+
+void RecordTableModel::columnChanged(int column)
+{
+    emit headerDataChanged(Qt::Horizontal, column, column);
+    if (rowCount() > 0)
+        emit dataChanged(index(0, column), index(rowCount() - 1, column));
+}
+
+QString RecordTableModel::caption(int column) const { return state_.value(column).caption; }
+
+void RecordTableModel::setCaption(int column, const QString &caption)
+{
+    if (!validColumn(column) || state_[column].caption == caption)
+        return;
+    state_[column].caption = caption;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+QString RecordTableModel::numberFormat(int column) const { return state_.value(column).numberFormat; }
+
+void RecordTableModel::setNumberFormat(int column, const QString &format)
+{
+    if (!validColumn(column) || state_[column].numberFormat == format)
+        return;
+    state_[column].numberFormat = format;
+    columnChanged(column);
+}
+
+bool RecordTableModel::isLocked(int column) const { return state_.value(column).locked; }
+
+void RecordTableModel::setLocked(int column, bool locked)
+{
+    if (!validColumn(column) || state_[column].locked == locked)
+        return;
+    state_[column].locked = locked;
+    columnChanged(column);
+}
+
+bool RecordTableModel::hasButton(int column) const { return state_.value(column).button; }
+
+void RecordTableModel::setButton(int column, bool button)
+{
+    if (!validColumn(column) || state_[column].button == button)
+        return;
+    state_[column].button = button;
+    columnChanged(column);
+}
+
+Qt::Alignment RecordTableModel::alignment(int column) const
+{
+    if (!validColumn(column))
+        return Qt::AlignLeft;
+    if (state_[column].alignment)
+        return state_[column].alignment;
+    return numeric_.value(column) ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+void RecordTableModel::setAlignment(int column, Qt::Alignment alignment)
+{
+    if (!validColumn(column))
+        return;
+    state_[column].alignment = alignment & Qt::AlignHorizontal_Mask;
+    columnChanged(column);
 }
 
 QVariant RecordTableModel::data(const QModelIndex &index, int role) const
@@ -124,15 +208,11 @@ QVariant RecordTableModel::data(const QModelIndex &index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
+        return cellText(row, column);
     case Qt::EditRole:
-        if (row == pendingRow_ && pendingTexts_.contains(column))
-            return pendingTexts_.value(column);
-        return recordText(row, column);
+        return cellValue(row, column);
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::AlignVCenter
-                                   | (numeric_.value(column) ? Qt::AlignRight : Qt::AlignLeft));
-    case Qt::ToolTipRole:
-        return columns_[column].help;
+        return QVariant::fromValue(Qt::AlignVCenter | alignment(column));
     default:
         return {};
     }
@@ -144,7 +224,7 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
         if (section < 0 || section >= columns_.size())
             return {};
         if (role == Qt::DisplayRole)
-            return columns_[section].caption;
+            return state_[section].caption;
         if (role == Qt::ToolTipRole)
             return columns_[section].help;
         return {};
@@ -163,7 +243,7 @@ Qt::ItemFlags RecordTableModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     const Qt::ItemFlags base = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    return isBound(index.column()) ? base | Qt::ItemIsEditable : base;
+    return isBound(index.column()) && !isLocked(index.column()) ? base | Qt::ItemIsEditable : base;
 }
 
 void RecordTableModel::markRow(int row)
@@ -176,22 +256,28 @@ void RecordTableModel::markRow(int row)
 
 bool RecordTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount() || !isBound(index.column()))
+    if (role != Qt::EditRole || !index.isValid())
         return false;
-    const int row = index.row();
-    const int column = index.column();
-    const QString text = value.toString();
+    return setCellValue(index.row(), index.column(), value.toString());
+}
+
+bool RecordTableModel::setCellValue(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= rowCount() || !isBound(column))
+        return false;
     // An editor closed without a change brings back the text it was given:
     // that is no edit, and on the new-record line it must not add a record.
-    if (text == data(index, Qt::EditRole).toString())
+    if (text == cellValue(row, column))
         return true;
     if (pendingRow_ >= 0 && pendingRow_ != row) {
         try {
-            commitPendingRow();
+            if (!commitPendingRow())
+                return false;
         } catch (const StoreError &) {
             return false;
         }
     }
+    const QModelIndex index = this->index(row, column);
     const bool started = pendingRow_ != row;
     pendingRow_ = row;
     pendingTexts_.insert(column, text);
@@ -204,25 +290,34 @@ bool RecordTableModel::setData(const QModelIndex &index, const QVariant &value, 
 void RecordTableModel::writePendingRow()
 {
     emit aboutToWritePendingRow(); // an open editor may still hold a typed text
-    commitPendingRow();
+    if (!commitPendingRow())
+        throw StoreError(QStringLiteral("El renglón %1 de la tabla «%2» sigue en edición y no se guardó.")
+                             .arg(pendingRow_ + 1)
+                             .arg(recordset() ? recordset()->tableName() : QString()));
 }
 
-void RecordTableModel::commitPendingRow()
+bool RecordTableModel::commitPendingRow()
 {
     if (pendingRow_ < 0)
-        return;
+        return true;
     Recordset *rs = recordset();
     if (!rs || pendingTexts_.isEmpty()) {
         discardPendingRow();
-        return;
+        return true;
     }
     const int row = pendingRow_;
     const bool adding = row == records_;
     const auto blank = [](const QString &text) { return text.isEmpty(); };
     if (adding && std::all_of(pendingTexts_.cbegin(), pendingTexts_.cend(), blank)) {
         discardPendingRow(); // texts typed and erased again add no blank record
-        return;
+        return true;
     }
+    bool cancel = false;
+    emit beforeWritingRow(row, &cancel);
+    if (cancel)
+        return false;
+    if (pendingRow_ != row || pendingTexts_.isEmpty())
+        return true; // the listener dropped the row
     try {
         if (adding) {
             rs->AddNew();
@@ -255,6 +350,7 @@ void RecordTableModel::commitPendingRow()
         markRow(row);
     }
     emit rowWritten(row);
+    return true;
 }
 
 void RecordTableModel::discardPendingRow()

@@ -23,6 +23,11 @@ class Recordset;
 // Edits do not reach the table cell by cell: the typed texts of one row wait in
 // a pending row until the row is written (commitPendingRow), which a view does
 // when the user leaves the row and the link does before it is refreshed.
+//
+// Each column keeps its own settings, which the program may change while the
+// grid is shown: caption, display format, lock (not editable by the user),
+// cell button and alignment. A cell shows its value in the column's format;
+// an editor gets the value itself (EditRole).
 class RecordTableModel : public QAbstractTableModel, public PendingRowWriter {
     Q_OBJECT
 public:
@@ -43,6 +48,29 @@ public:
     // pending row then stays as it was).
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
+    // --- column settings ---
+    QString caption(int column) const;
+    void setCaption(int column, const QString &caption);
+    QString numberFormat(int column) const;
+    void setNumberFormat(int column, const QString &format);
+    bool isLocked(int column) const;
+    void setLocked(int column, bool locked);
+    bool hasButton(int column) const;
+    void setButton(int column, bool button);
+    // The column's alignment; by default numbers to the right, text to the left.
+    Qt::Alignment alignment(int column) const;
+    void setAlignment(int column, Qt::Alignment alignment);
+
+    // --- cells ---
+    // What the cell shows: its value in the column's format.
+    QString cellText(int row, int column) const;
+    // The cell's value as text: the typed text of the pending row, or the
+    // stored value (a number as plain decimal text, a date as dd/mm/yyyy).
+    QString cellValue(int row, int column) const;
+    // Puts a value into a cell of the pending row as the program does: a
+    // locked column takes it too. Same rules as setData.
+    bool setCellValue(int row, int column, const QString &value);
+
     int recordCount() const { return records_; }
     // The row of the blank new-record line, or -1 when the link is detached.
     int newRecordRow() const { return isOpen() ? records_ : -1; }
@@ -56,9 +84,11 @@ public:
     QString pendingText(int row, int column) const;
 
     // Writes the pending row to its record (or, on the new-record line, as a
-    // new record). Throws StoreError when the table refuses a value; nothing
-    // is written then and the typed texts stay pending.
-    void commitPendingRow();
+    // new record). First announces the write (beforeWritingRow), whose
+    // listener may still change the row or cancel the write: false then, and
+    // the row stays pending. Throws StoreError when the table refuses a value;
+    // nothing is written then and the typed texts stay pending.
+    bool commitPendingRow();
     // Drops the typed texts of the pending row.
     void discardPendingRow();
     // Deletes the record of the row; on the new-record line drops its typed
@@ -68,7 +98,9 @@ public:
     // window after it changed the records behind the model's back.
     void reload();
 
-    // PendingRowWriter: a refresh of the link writes the pending row first.
+    // PendingRowWriter: a refresh of the link writes the pending row first;
+    // a write cancelled by the listener throws StoreError, so that the
+    // refresh (and the save that asked for it) stops with the row kept.
     void writePendingRow() override;
 
     // Text of a field value as the grid shows it: null as empty text, a
@@ -81,6 +113,8 @@ public:
 signals:
     // The pending row is about to be written: a view flushes its open editor.
     void aboutToWritePendingRow();
+    // The pending row is about to reach the table; setting *cancel keeps it.
+    void beforeWritingRow(int row, bool *cancel);
     void rowWritten(int row);
     void rowDeleted();
 
@@ -88,12 +122,23 @@ private:
     bool isOpen() const { return recordset() != nullptr; }
     Recordset *recordset() const;
     QString recordText(int row, int column) const;
+    bool validColumn(int column) const { return column >= 0 && column < state_.size(); }
+    void columnChanged(int column);
     void readLink();
     void markRow(int row);
     void detachFromLink();
 
     QPointer<DataLink> link_;
+    struct ColumnState {
+        QString caption;
+        QString numberFormat;
+        bool locked = false;
+        bool button = false;
+        Qt::Alignment alignment; // empty: by the field's kind
+    };
+
     QList<GridColumn> columns_;
+    QList<ColumnState> state_;
     QList<int> fields_;       // field index of each column, -1 when absent
     QList<bool> numeric_;     // the column's field holds numbers
     int records_ = 0;

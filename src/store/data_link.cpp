@@ -113,6 +113,7 @@ void DataLink::Refresh()
         throw StoreError(QStringLiteral("No se encontró la tabla «%1» en la carpeta «%2».")
                              .arg(tableOf(recordSource_), QDir::toNativeSeparators(databaseName_)));
     auto fresh = std::make_unique<Recordset>(DbfTable::open(file));
+    fresh->setMoveListener([this] { emit currentRecordMoved(); });
     recordset_ = std::move(fresh);
     emit reopened();
 }

@@ -73,6 +73,8 @@ public:
 signals:
     // The record set was replaced (or dropped): views must read it anew.
     void reopened();
+    // The record set's current record moved (a walk, a find, a new record).
+    void currentRecordMoved();
 
 private:
     void writePendingEdits();

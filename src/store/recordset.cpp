@@ -80,6 +80,7 @@ void Recordset::MoveFirst()
 {
     leaveEdit();
     current_ = nextLive(0);
+    notifyMove();
 }
 
 void Recordset::MoveNext()
@@ -87,6 +88,7 @@ void Recordset::MoveNext()
     leaveEdit();
     if (current_ != kNone)
         current_ = nextLive(current_ + 1);
+    notifyMove();
 }
 
 void Recordset::MovePrevious()
@@ -96,12 +98,14 @@ void Recordset::MovePrevious()
         current_ = previousLive(open().recordCount());
     else
         current_ = current_ == 0 ? kNone : previousLive(current_ - 1);
+    notifyMove();
 }
 
 void Recordset::MoveLast()
 {
     leaveEdit();
     current_ = previousLive(open().recordCount());
+    notifyMove();
 }
 
 void Recordset::moveToRow(int row)
@@ -109,6 +113,16 @@ void Recordset::moveToRow(int row)
     leaveEdit();
     buildIndex();
     current_ = (row >= 0 && size_t(row) < live_->size()) ? (*live_)[size_t(row)] : kNone;
+    notifyMove();
+}
+
+QVariant Recordset::valueAt(int row, int index)
+{
+    checkedIndex(index);
+    buildIndex();
+    if (row < 0 || size_t(row) >= live_->size())
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene el renglón %2.").arg(tableName()).arg(row + 1));
+    return table_->value(table_->record((*live_)[size_t(row)]), index);
 }
 
 int Recordset::currentRow()
@@ -215,7 +229,9 @@ void Recordset::Update()
             live_.reset();
         }
         current_ = recno;
-        break;
+        leaveEdit();
+        notifyMove();
+        return;
     }
     }
     leaveEdit();
@@ -286,6 +302,7 @@ void Recordset::FindFirstPrefix(const QString &fieldName, const QString &prefix)
         if (text.startsWith(prefix, Qt::CaseInsensitive)) {
             current_ = r;
             noMatch_ = false;
+            notifyMove();
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -89,6 +90,13 @@ public:
     int rowCount() { return int(RecordCount()); }
     void moveToRow(int row);
     int currentRow(); // -1 at the end
+    // A field of the record at a row, read without moving the current record
+    // and without leaving a pending AddNew or Edit.
+    QVariant valueAt(int row, int index);
+
+    // Called after every move of the current record (the moves, a find that
+    // matched, and the record that an Update appended becoming current).
+    void setMoveListener(std::function<void()> listener) { moved_ = std::move(listener); }
 
     DbfTable *table() const { return table_.get(); }
 
@@ -100,6 +108,11 @@ private:
     quint32 nextLive(quint32 from);
     quint32 previousLive(quint32 from);
     void buildIndex();
+    void notifyMove() const
+    {
+        if (moved_)
+            moved_();
+    }
     const char *currentBytes();
     int checkedIndex(int index) const;
 
@@ -109,6 +122,7 @@ private:
     EditMode editMode_ = EditMode::None;
     bool dirty_ = false;
     QByteArray buffer_;
+    std::function<void()> moved_;
 
     // Physical numbers of the live records, built when first needed.
     std::optional<std::vector<quint32>> live_;

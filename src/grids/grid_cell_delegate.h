@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+class BoundGrid;
+
+// Draws and edits the cells of a bound grid: a one-line editor that tells
+// the grid about every key and every change of its text, and the drop-down
+// button of the current cell in a column that has one.
+class GridCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit GridCellDelegate(BoundGrid *grid);
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
+private:
+    BoundGrid *grid_;
+};
