@@ -4,10 +4,13 @@ namespace GridColumns {
 
 namespace {
 
-GridColumn col(const char *caption, const char *field, const char *help)
+GridColumn col(const char *caption, const char *field, const char *help, const char *format = "")
 {
-    return {QString::fromUtf8(caption), QString::fromLatin1(field), QString::fromUtf8(help)};
+    return {QString::fromUtf8(caption), QString::fromLatin1(field), QString::fromUtf8(help), QString::fromLatin1(format)};
 }
+
+const char *const kCurrency = "Currency";
+const char *const kGeneral = "General Number";
 
 QList<GridDefinition> buildGrids()
 {
@@ -19,9 +22,9 @@ QList<GridDefinition> buildGrids()
             col("Descripción", "DESCRIP",
                 "Descripción del bien importado"),
             col("Costo Unitario", "COSTO_UNIT",
-                "Costo Unitario del bien importado"),
+                "Costo Unitario del bien importado", "###,###.#####"),
             col("Tasa Ad Valorem", "TASA_ADVAL",
-                "Tasa ad valorem aplicada al bien importado"),
+                "Tasa ad valorem aplicada al bien importado", "Standard"),
         }},
         // Imported goods by import document (tab "Merc. Importadas"). The two
         // balances come before the amount, unlike the table's field order.
@@ -83,17 +86,17 @@ QList<GridDefinition> buildGrids()
             col("Fecha", "FECHADOC",
                 "Fecha de expedición del documento"),
             col("Cantidad Total", "CANT_TOTAL",
-                "Cantidad Total"),
+                "Cantidad Total", kGeneral),
             col("Cantidad Utilizada", "CANT_UTIL",
-                "Cantidad Utilizada"),
+                "Cantidad Utilizada", kGeneral),
             col("Valor Total ($)", "VALTOTNP",
-                "Valor Total moneda nacional"),
+                "Valor Total moneda nacional", kCurrency),
             col("Valor Utilizado ($)", "VALREPNP",
-                "Valor utilizado moneda nacional"),
+                "Valor utilizado moneda nacional", kCurrency),
             col("Valor Total dls", "VALTOTDLL",
-                "Valor Total dólares"),
+                "Valor Total dólares", kCurrency),
             col("Valor Utilizado dls", "VALREPDLL",
-                "Valor utilizado dólares"),
+                "Valor utilizado dólares", kCurrency),
             col("Exportador final", "NOM_EXPIDE",
                 "Exportador final"),
         }},
@@ -103,19 +106,19 @@ QList<GridDefinition> buildGrids()
             col("Pais Importador de los productos finales", "PAIS_IMPOR",
                 "País importador TLCAN"),
             col("Fracción arancelaria de importación", "FRACCION",
-                "Capturar la fracción sin guiones ni puntos"),
+                "Capturar la fracción sin guiones ni puntos", kGeneral),
             col("Fecha de importación", "FECHA",
                 "Fecha de la importación TLCAN"),
             col("Cantidad Importada", "CAN_MIMP",
-                "Cantidad Importada TLCAN"),
+                "Cantidad Importada TLCAN", kGeneral),
             col("Precio Unitario dlls.", "PU_MIMP",
                 "Precio Unitario dólares"),
             col("Ad Valorem", "TASA_ADVAL",
-                "Tasa ad valorem de importación TLCAN"),
+                "Tasa ad valorem de importación TLCAN", kGeneral),
             col("Valor Total de la mercancia dlls", "VAL_TOT_IN",
-                "Valor Total mercancia dólares"),
+                "Valor Total mercancia dólares", kGeneral),
             col("Monto de aranceles pagados", "MONT_SOLIC",
-                "Monto total de aranceles"),
+                "Monto total de aranceles", kCurrency),
         }},
     };
 }

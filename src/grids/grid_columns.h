@@ -4,14 +4,13 @@
 #include <QString>
 
 // One column of a document grid: its caption, the field of the grid's table
-// it shows (matched in any case) and the help text shown for it.
-//
-// Further per-column properties (display format, visibility, lock, cell
-// button, width) belong here as they are needed.
+// it shows (matched in any case), the help text shown for it and the display
+// format it starts with (see NumberFormat).
 struct GridColumn {
     QString caption;
     QString field;
     QString help;
+    QString format;
 };
 
 // One of the five document grids of the request window: its name, the data

@@ -14,7 +14,7 @@ RecordTableModel::RecordTableModel(DataLink *link, QList<GridColumn> columns, QO
     : QAbstractTableModel(parent), link_(link), columns_(std::move(columns))
 {
     for (const GridColumn &c : std::as_const(columns_))
-        state_.append(ColumnState{c.caption, {}, false, false, {}});
+        state_.append(ColumnState{c.caption, c.format, false, false, {}});
     if (link) {
         link->addRowWriter(this);
         connect(link, &DataLink::reopened, this, &RecordTableModel::reload);

@@ -24,7 +24,7 @@ FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     buildWindow();
     bindFields();
     connect(SSTabDatos, &QTabWidget::currentChanged, this, &FrmQuelvar::onTabChanged);
-    connect(cmbTSolicitud, &QComboBox::currentIndexChanged, this, &FrmQuelvar::cmbTSolicitud_Click);
+    connectEvents();
     Form_Load();
 }
 

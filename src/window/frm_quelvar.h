@@ -55,30 +55,66 @@ public:
     bool BorraInformacion(quint8 accion);
     void ColocaCeros(quint8 aCero);
 
-    // --- tabs, combos and lists ---
+    // --- request type and mode ---
+    void OpcionesDirecta();
+    void OpcionesTransferencia();
+    void OpcionesRME(bool vf);
+    void DeterminaOpcDT(qint16 qTSol);
+    void VerificaMDevA8();
+    void VerificaMDevBC();
+    // Column i of the grid shown where the mask has "1" at i, hidden at "0";
+    // columns past the mask keep their state.
+    void EstableceVisiblesDB(const QString &mask, BoundGrid *grid);
+    // The same for the locks of the imported goods' columns.
+    void EstLockdbMI(const QString &mask);
+    // Tab i shown at "1", hidden at "0"; the tabs shown fill one row.
     void EstableceVisiblesTab(const QString &mask);
+    int tabsPerRow() const { return tabsPerRow_; }
+    void TotalOrNOr();
+
+    // Selects an entry of a header combo as the program does; its handling
+    // runs exactly as for the user's selection.
+    void selectEntry(QComboBox *combo, int index);
+    // Events of the header controls and the transfer boxes.
+    void opcTSolicitud_MouseUp(int index);
+    void cmbTDevolucion_Click();
+    void cmbTExportacion_Click();
+    void cmbTSolicitud_Click();
+    void chkAnexoB_Click();
+    void chkAnexoC_Click();
+    void chkApendice8_Click();
+
+    // --- combos and lists ---
     void PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLink *company);
     void PersonalizaComboUM();
     void PersonalizaGrid(BoundGrid *grid);
     void LlenaCmbTExportacion(int requestType);
     void ColocaValsCombosEM(quint8 requestType);
-    void cmbTSolicitud_Click();
+    void LlenalstPais(quint8 qTExportacion, int qModalidad = 0, int qOrigen = -1);
 
-    // Steps of the start-up whose work grows with the request modes and the
-    // grid computations.
+    // Cell buttons and number formats of the grids.
     void EstableceFormatosGrid();
+    // Steps of the start-up whose work grows with the grid computations.
     void RecalculaTotales();
-    void VerificaMDevA8();
-    void VerificaMDevBC();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     template <class T> T *ctl(const QString &name) const { return findChild<T *>(name); }
     FieldEdit *txt(const QString &name) const;
+    QLabel *lbl(const QString &name) const;
     BoundGrid *grid(const QString &name) const;
+    bool isDirect() const;
+    void raiseSelection(QComboBox *combo);
+    void showControls(const QStringList &names, bool visible);
+    void setTabsPerRow(int count);
+    void connectEvents();
+    // Enter in a header control: the focus goes on along the request.
+    bool enterPressed(QObject *control);
+    void showColumnHelp(BoundGrid *grid, int x);
 
     // Building the window (window_layout.cpp).
     void buildWindow();
@@ -124,6 +160,8 @@ private:
     QStringList msgLongGrid_;
 
     int currentTab_ = 0;
+    int tabsPerRow_ = 9;
+    bool arrangingTabs_ = false;
     bool shownOnce_ = false;
     quint8 OpcDT = 0;
     quint8 MDev = 0;

@@ -101,16 +101,16 @@ void FrmQuelvar::InicializaControles()
             const int refundIndex = QStringList{QStringLiteral("M"), QStringLiteral("R"), QStringLiteral("P")}
                                         .indexOf(refund);
             if (refundIndex >= 0)
-                cmbTDevolucion->setCurrentIndex(refundIndex);
+                selectEntry(cmbTDevolucion, refundIndex);
 
             if (haveType)
                 ColocaValsCombosEM(quint8(requestType));
 
             const QString kind = firstChar(solicitu.Fields(QStringLiteral("tsol")).Value());
             if (kind == QLatin1String("N")) {
-                cmbTSolicitud->setCurrentIndex(0);
+                selectEntry(cmbTSolicitud, 0);
             } else {
-                cmbTSolicitud->setCurrentIndex(1);
+                selectEntry(cmbTSolicitud, 1);
                 const QVariant folio = solicitu.Fields(QStringLiteral("folio")).Value();
                 if (!folio.isNull()) {
                     const QString text = folio.toString();
@@ -178,16 +178,6 @@ void FrmQuelvar::PersonalizaGrid(BoundGrid *grid)
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 }
 
-void FrmQuelvar::LlenaCmbTExportacion(int requestType)
-{
-    cmbTExportacion->clear();
-    if (requestType == 0)
-        cmbTExportacion->addItems(WindowTexts::directExportTypes());
-    else if (requestType == 1)
-        cmbTExportacion->addItems(WindowTexts::transferExportTypes());
-    cmbTExportacion->setCurrentIndex(cmbTExportacion->count() > 0 ? 0 : -1);
-}
-
 void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
 {
     Recordset &solicitu = links_->dtsSolicitu->openRecordset();
@@ -195,32 +185,29 @@ void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
     if (requestType != 0) {
         const int index = QStringList{QStringLiteral("C"), QStringLiteral("P")}.indexOf(merRet);
         if (index >= 0)
-            cmbTExportacion->setCurrentIndex(index);
+            selectEntry(cmbTExportacion, index);
         return;
     }
     if (firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value()) != QLatin1String("M"))
         return;
     const int index = QStringList{QStringLiteral("O"), QStringLiteral("N"), QStringLiteral("T")}.indexOf(merRet);
     if (index >= 0)
-        cmbTExportacion->setCurrentIndex(index);
+        selectEntry(cmbTExportacion, index);
 }
 
-void FrmQuelvar::cmbTSolicitud_Click()
-{
-    const bool initial = cmbTSolicitud->currentIndex() == 0;
-    for (const char *name : {"txtFolio", "txtFolioA"}) {
-        FieldEdit *f = txt(QString::fromLatin1(name));
-        if (initial)
-            f->setText(QString());
-        f->setEnabled(!initial);
-    }
-}
-
-// Cell buttons and number formats of the grids, the derived totals and the
-// refund-mode checks of the annex boxes. Their rules arrive with the request
-// modes and the grid computations; until then the start-up calls them at
-// their place and they leave the window as it is.
-void FrmQuelvar::EstableceFormatosGrid() {}
+// The derived totals of the grids. Their rules come with the grid
+// computations; until then the start-up calls this at its place and it leaves
+// the totals as they are.
 void FrmQuelvar::RecalculaTotales() {}
-void FrmQuelvar::VerificaMDevA8() {}
-void FrmQuelvar::VerificaMDevBC() {}
+
+void FrmQuelvar::EstableceFormatosGrid()
+{
+    BoundGrid *imports = grid(QStringLiteral("dbMI"));
+    for (int column : {0, 3, 6})
+        imports->Columns(column).setButton(true);
+    grid(QStringLiteral("dbED"))->Columns(2).setButton(true);
+    grid(QStringLiteral("dbITLC"))->Columns(0).setButton(true);
+    grid(QStringLiteral("dbCU"))->Columns(2).setNumberFormat(QStringLiteral("###,###.#####"));
+    imports->Columns(5).setNumberFormat(QStringLiteral("###,###.#####"));
+    imports->Columns(2).setNumberFormat(QString());
+}

@@ -17,6 +17,11 @@
 void FrmQuelvar::onTabChanged(int index)
 {
     const int previous = currentTab_;
+    if (arrangingTabs_) {
+        // The program hid the tab shown: the strip moved on by itself.
+        currentTab_ = index;
+        return;
+    }
     currentTab_ = index;
     SSTabDatos_Click(previous);
 }
@@ -73,10 +78,4 @@ void FrmQuelvar::SSTabDatos_Click(int previousTab)
             costs->setFocus();
         }
     }
-}
-
-void FrmQuelvar::EstableceVisiblesTab(const QString &mask)
-{
-    for (int i = 0; i < mask.size() && i < SSTabDatos->count(); ++i)
-        SSTabDatos->setTabVisible(i, mask[i] == u'1');
 }

@@ -68,7 +68,7 @@ private slots:
               {{{QStringLiteral("FEC_PAGO"), QDate(2026, 3, 9)}, {QStringLiteral("PU_MIMP"), 1234.5},
                 {QStringLiteral("CAN_MIMP"), 0}, {QStringLiteral("VAL_TOT_IN"), -0.125}}});
         QList<GridColumn> columns = columnsOf("dbMI");
-        columns.append({QStringLiteral("Sin campo"), QStringLiteral("NO_EXISTE"), QString()});
+        columns.append({QStringLiteral("Sin campo"), QStringLiteral("NO_EXISTE"), QString(), QString()});
         RecordTableModel model(t.links.dtsInsupedi, columns);
         QAbstractItemModelTester tester(&model);
 
@@ -107,7 +107,8 @@ private slots:
         QCOMPARE(written.count(), 1);
         QCOMPARE(t.stored(kUnit, 0, QStringLiteral("COSTO_UNIT")), QVariant(1234.5));
         QCOMPARE(t.stored(kUnit, 0, QStringLiteral("DESCRIP")), QVariant(QStringLiteral("Tornillos")));
-        QCOMPARE(text(model, 0, kCosto), QStringLiteral("1234.5"));
+        QCOMPARE(text(model, 0, kCosto), QStringLiteral("1,234.5")); // the column's format
+        QCOMPARE(model.index(0, kCosto).data(Qt::EditRole).toString(), QStringLiteral("1234.5"));
         model.commitPendingRow();
         QCOMPARE(t.stored(kUnit, 1, QStringLiteral("FRACCION")), QVariant()); // empty text is null
 

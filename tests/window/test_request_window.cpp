@@ -189,9 +189,8 @@ private slots:
         WindowHarness h;
         QVERIFY(h.open({{"empresas", {company()}}, {"solicitu", {request({{"MER_RET", "X"}})}}}));
         QTest::mouseClick(h.get<QRadioButton>(QStringLiteral("opcTSolicitud(%1)").arg(type)), Qt::LeftButton);
-        h.window->LlenaCmbTExportacion(type);
-        h.combo("cmbTDevolucion")->setCurrentIndex(refund);
-        h.combo("cmbTExportacion")->setCurrentIndex(exportType);
+        h.pick("cmbTDevolucion", refund);
+        h.pick("cmbTExportacion", exportType);
         h.combo("cmbUM")->setCurrentIndex(0);
         h.combo("cmbActFiscal")->setCurrentIndex(2);
         h.combo("cmbBanco")->setCurrentIndex(3);
@@ -214,7 +213,7 @@ private slots:
         h.command(6);
         QCOMPARE(h.rows("solicitu").value(0).value("FOLIO").toString(), QStringLiteral("99992000"));
 
-        h.combo("cmbTSolicitud")->setCurrentIndex(1);
+        h.pick("cmbTSolicitud", 1);
         QVERIFY(h.text("txtFolio")->isEnabled());
         h.type("txtFolio", "12");
         h.type("txtFolioA", "2024");
@@ -223,7 +222,7 @@ private slots:
         QCOMPARE(r.value("TSOL").toString(), QStringLiteral("R"));
         QCOMPARE(r.value("FOLIO").toString(), QStringLiteral("122024"));
 
-        h.combo("cmbTSolicitud")->setCurrentIndex(0);
+        h.pick("cmbTSolicitud", 0);
         QCOMPARE(h.text("txtFolio")->text(), QString());
         h.command(6);
         QCOMPARE(h.rows("solicitu").value(0).value("FOLIO").toString(), QStringLiteral("122024"));

@@ -56,6 +56,13 @@ struct WindowHarness {
     {
         QTest::mouseClick(get<QToolButton>(QStringLiteral("cmdAccion(%1)").arg(index)), Qt::LeftButton);
     }
+    // Chooses an entry of a combo as the user does from its list.
+    void pick(const QString &name, int index) const
+    {
+        QComboBox *c = combo(name);
+        c->setCurrentIndex(index);
+        emit c->activated(index);
+    }
     // Replaces a field's text the way the user does: select all, type.
     void type(const QString &name, const QString &value) const
     {
