@@ -297,12 +297,23 @@ void BoundGrid::followRecordset()
     // The user typing in a cell keeps it; the cursor follows afterwards.
     if (state() == EditingState || model_->rowCount() == 0)
         return;
-    const int target = currentRecordRow();
+    int target = currentRecordRow();
     if (target < 0 || target == currentIndex().row())
         return;
+    const int column = std::max(0, currentIndex().column());
+    // The cursor leaves the row being edited: it is written, as when the
+    // user leaves it (and stays when that is refused).
+    if (model_->hasPendingRow() && model_->pendingRow() != target) {
+        const bool toNewLine = model_->isNewRecordRow(target);
+        if (!writeRowLeft(column))
+            return;
+        if (toNewLine)
+            target = model_->newRecordRow(); // the line moved down when its record was added
+    }
     following_ = true;
-    setCurrentIndex(model_->index(target, std::max(0, currentIndex().column())));
+    setCurrentIndex(model_->index(target, column));
     following_ = false;
+    moveRecordsetTo(target);
 }
 
 // --- editing ---
@@ -401,6 +412,21 @@ void BoundGrid::commitData(QWidget *editor)
     committing_ = false;
 }
 
+void BoundGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Tab leaves the cell for the next one without opening it: typing there
+    // starts its edit as on any other cell.
+    if (hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem) {
+        QTableView::closeEditor(editor, hint);
+        return;
+    }
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    const QModelIndex next =
+        moveCursor(hint == QAbstractItemDelegate::EditNextItem ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (next.isValid())
+        setCurrentIndex(next);
+}
+
 bool BoundGrid::writeRowLeft(int column)
 {
     const int row = model_->pendingRow();
@@ -486,7 +512,8 @@ void BoundGrid::keyPressEvent(QKeyEvent *event)
 void BoundGrid::mousePressEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && buttonRect(index).contains(event->position().toPoint())) {
+    buttonPressed_ = event->button() == Qt::LeftButton && buttonRect(index).contains(event->position().toPoint());
+    if (buttonPressed_) {
         event->accept();
         emit ButtonClick(index.column());
         return;
@@ -496,6 +523,11 @@ void BoundGrid::mousePressEvent(QMouseEvent *event)
 
 void BoundGrid::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (buttonPressed_) {
+        buttonPressed_ = false; // the button's click, not the grid's
+        event->accept();
+        return;
+    }
     QTableView::mouseReleaseEvent(event);
     emit Click();
 }

@@ -138,6 +138,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void commitData(QWidget *editor) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -171,6 +172,7 @@ private:
     bool forwardingKey_ = false;
     bool raisingChange_ = false;
     bool committing_ = false;
+    bool buttonPressed_ = false;
     int contextRow_ = -1; // the row events speak of while the cursor is elsewhere
     int heightTwips_ = 0;
     QPointer<QLineEdit> editor_;

@@ -2,16 +2,11 @@
 // records added on the new-record line, a refused value, the Delete key, and
 // the pending row written for the window.
 
-#include "request_tables.h"
+#include "grid_driver.h"
 
-#include "grids/bound_grid.h"
-#include "grids/grid_columns.h"
-#include "grids/record_table_model.h"
 #include "platform/message_box.h"
 #include "store/store_error.h"
 
-#include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QSignalSpy>
 
 namespace {
@@ -29,43 +24,14 @@ QVariantMap unitCost(const QString &fraccion, double costo)
 class TestBoundGrid : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<RequestTables> t_;
-    std::unique_ptr<BoundGrid> grid_;
-    std::unique_ptr<QAbstractItemModelTester> tester_;
+    GridDriver d_;
+    std::unique_ptr<RequestTables> &t_ = d_.t;
 
-    BoundGrid &open(const QList<QVariantMap> &records)
-    {
-        t_ = std::make_unique<RequestTables>();
-        t_->add(kUnit, t_->links.dtsInsunit, records);
-        grid_ = std::make_unique<BoundGrid>(GridColumns::grid(QStringLiteral("dbCU"))->columns, t_->links.dtsInsunit);
-        tester_ = std::make_unique<QAbstractItemModelTester>(grid_->model());
-        grid_->show();
-        grid_->activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(grid_.get());
-        return *grid_;
-    }
-
-    void goTo(int row, int column)
-    {
-        grid_->setCurrentIndex(grid_->model()->index(row, column));
-        grid_->setFocus();
-    }
-
-    // Keys go where a user's would: to the cell editor when one is open. The
-    // editor takes in Return after the key is handled, hence the events.
-    QWidget *target() const { return QApplication::focusWidget() ? QApplication::focusWidget() : grid_.get(); }
-    void press(const QString &keys)
-    {
-        for (const QChar c : keys) // the first key opens the editor
-            QTest::keyClick(target(), c.toLatin1());
-    }
-    void press(Qt::Key key)
-    {
-        QTest::keyClick(target(), key);
-        QCoreApplication::processEvents();
-    }
-
-    QString cell(int row, int column) const { return grid_->model()->index(row, column).data().toString(); }
+    BoundGrid &open(const QList<QVariantMap> &records) { return d_.open(QStringLiteral("dbCU"), kUnit, records); }
+    void goTo(int row, int column) { d_.goTo(row, column); }
+    void press(const QString &keys) { d_.press(keys); }
+    void press(Qt::Key key) { d_.press(key); }
+    QString cell(int row, int column) const { return d_.cell(row, column); }
 
 private slots:
     void init()
@@ -74,12 +40,7 @@ private slots:
         MessageBox::clearShown();
     }
 
-    void cleanup()
-    {
-        tester_.reset();
-        grid_.reset();
-        t_.reset();
-    }
+    void cleanup() { d_.close(); }
 
     void rowIsWrittenOnceWhenLeft()
     {

@@ -1,0 +1,326 @@
+// What the window's procedures rely on of a bound grid: which events are
+// raised, when and in which order; what Columns(i) reads and writes while
+// the user types and while a procedure walks the record set; display
+// formats; locked and hidden columns; the cell button.
+
+#include "grid_driver.h"
+
+#include "platform/message_box.h"
+#include "store/recordset.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QSignalSpy>
+
+namespace {
+
+const QString kUnit = QStringLiteral("insunit");
+constexpr int kFraccion = 0, kDescrip = 1, kCosto = 2, kTasa = 3; // columns of dbCU
+
+QVariantMap unitCost(const QString &fraccion, double costo)
+{
+    return {{QStringLiteral("FRACCION"), fraccion}, {QStringLiteral("COSTO_UNIT"), costo}};
+}
+
+} // namespace
+
+class TestGridEvents : public QObject {
+    Q_OBJECT
+
+    GridDriver d_;
+    QStringList log_;
+
+    BoundGrid &openCosts(const QList<QVariantMap> &records = {unitCost("84719001", 10), unitCost("84719002", 20)})
+    {
+        return d_.open(QStringLiteral("dbCU"), kUnit, records);
+    }
+
+    // Writes every event of the grid into the log, in the order raised.
+    void logEvents(BoundGrid &g)
+    {
+        connect(&g, &BoundGrid::KeyPress, this, [this](int *key) { log_ << QStringLiteral("KeyPress %1").arg(*key); });
+        connect(&g, &BoundGrid::BeforeColEdit, this,
+                [this](int col, int key, bool *) { log_ << QStringLiteral("BeforeColEdit %1 %2").arg(col).arg(key); });
+        connect(&g, &BoundGrid::Change, this, [this, &g] {
+            log_ << QStringLiteral("Change %1").arg(g.Columns(g.currentIndex().column()).Text());
+        });
+        connect(&g, &BoundGrid::AfterColUpdate, this,
+                [this](int col) { log_ << QStringLiteral("AfterColUpdate %1").arg(col); });
+        connect(&g, &BoundGrid::BeforeUpdate, this, [this](bool *) { log_ << QStringLiteral("BeforeUpdate"); });
+        connect(&g, &BoundGrid::AfterUpdate, this, [this] { log_ << QStringLiteral("AfterUpdate"); });
+        connect(&g, &BoundGrid::AfterDelete, this, [this] { log_ << QStringLiteral("AfterDelete"); });
+        connect(&g, &BoundGrid::ButtonClick, this, [this](int col) { log_ << QStringLiteral("ButtonClick %1").arg(col); });
+    }
+
+private slots:
+    void init()
+    {
+        MessageBox::setScripted(true);
+        MessageBox::clearShown();
+        log_.clear();
+    }
+
+    void cleanup() { d_.close(); }
+
+    void typingACellThenLeavingTheRow()
+    {
+        BoundGrid &g = openCosts();
+        logEvents(g);
+        const QByteArray before = d_.t->bytes(kUnit);
+
+        d_.goTo(0, kDescrip);
+        d_.press("ab");
+        QCOMPARE(log_, (QStringList{"KeyPress 97", "BeforeColEdit 1 97", "Change a", "KeyPress 98", "Change ab"}));
+        log_.clear();
+
+        d_.press(Qt::Key_Tab); // leaves the cell: taken into the column only
+        QCOMPARE(log_, QStringList{"AfterColUpdate 1"});
+        d_.press(Qt::Key_Left);
+        d_.press(Qt::Key_Right); // a cell left untouched raises nothing
+        QCOMPARE(log_, QStringList{"AfterColUpdate 1"});
+        QCOMPARE(d_.t->bytes(kUnit), before);
+        QCOMPARE(g.model()->headerData(0, Qt::Vertical).toString(), RecordTableModel::editingMark());
+
+        log_.clear();
+        d_.press(Qt::Key_Down); // leaves the row: written once
+        d_.press(Qt::Key_Up);
+        QCOMPARE(log_, (QStringList{"BeforeUpdate", "AfterUpdate"}));
+        QCOMPARE(d_.t->stored(kUnit, 0, QStringLiteral("DESCRIP")), QVariant(QStringLiteral("ab")));
+        QCOMPARE(g.model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("1"));
+    }
+
+    void keyPressSwallowsOrReplacesKeys()
+    {
+        BoundGrid &g = openCosts();
+        logEvents(g);
+        connect(&g, &BoundGrid::KeyPress, this, [](int *key) {
+            if (*key == ' ')
+                *key = 0;
+            else if (*key >= 'a' && *key <= 'z')
+                *key -= 'a' - 'A';
+        });
+        d_.goTo(1, kDescrip);
+        d_.press(" "); // swallowed before the cell opens: nothing starts
+        QVERIFY(!g.cellEditor());
+        QVERIFY(!log_.join(u'|').contains(QStringLiteral("BeforeColEdit")));
+        d_.press("a b-c");
+        QCOMPARE(g.cellEditor()->text(), QStringLiteral("AB-C"));
+        QVERIFY(log_.contains(QStringLiteral("BeforeColEdit 1 65"))); // the key as replaced
+        d_.press(Qt::Key_Backspace);
+        QCOMPARE(g.cellEditor()->text(), QStringLiteral("AB-"));
+    }
+
+    void beforeColEditAndLocksKeepCellsClosed()
+    {
+        BoundGrid &g = openCosts();
+        logEvents(g);
+        connect(&g, &BoundGrid::BeforeColEdit, this, [](int col, int, bool *cancel) { *cancel = col == kFraccion; });
+        d_.goTo(0, kFraccion);
+        d_.press("9");
+        QVERIFY(!g.cellEditor());
+        QCOMPARE(d_.cell(0, kFraccion), QStringLiteral("84719001"));
+
+        g.Columns(kCosto).setLocked(true);
+        QVERIFY(g.Columns(kCosto).Locked());
+        log_.clear();
+        d_.goTo(0, kCosto);
+        d_.press("5");
+        QVERIFY(!g.cellEditor());
+        QCOMPARE(log_, QStringList{"KeyPress 53"}); // no edit begins in a locked column
+        // The program still fills a locked column.
+        g.Columns(kCosto).setText(QStringLiteral("7"));
+        QCOMPARE(d_.cell(0, kCosto), QStringLiteral("7"));
+        d_.press(Qt::Key_Down);
+        QCOMPARE(d_.t->stored(kUnit, 0, QStringLiteral("COSTO_UNIT")), QVariant(7.0));
+    }
+
+    void changeHandlerRewritesTheCellBeingTyped()
+    {
+        BoundGrid &g = openCosts();
+        connect(&g, &BoundGrid::Change, this,
+                [&g] { g.Columns(kDescrip).setText(g.Columns(kDescrip).Text().toUpper()); });
+        d_.goTo(0, kDescrip);
+        d_.press("tuer");
+        QLineEdit *editor = g.cellEditor();
+        QCOMPARE(editor->text(), QStringLiteral("TUER"));
+        QCOMPARE(editor->cursorPosition(), 4);
+        d_.press(Qt::Key_Tab);
+        QCOMPARE(d_.cell(0, kDescrip), QStringLiteral("TUER"));
+    }
+
+    void afterColUpdateWritesOtherColumnsOfItsRow()
+    {
+        BoundGrid &g = openCosts();
+        // As the derived columns do: the committed row gets another value,
+        // even when the user left the cell by leaving the row.
+        connect(&g, &BoundGrid::AfterColUpdate, this, [&g](int col) {
+            if (col == kCosto)
+                g.Columns(kTasa).setText(QString::number(g.Columns(kCosto).Value().toDouble() / 10));
+        });
+        d_.goTo(0, kCosto);
+        d_.press("50");
+        d_.press(Qt::Key_Down);
+        QCOMPARE(d_.t->stored(kUnit, 0, QStringLiteral("TASA_ADVAL")), QVariant(5.0));
+        QCOMPARE(d_.t->stored(kUnit, 1, QStringLiteral("TASA_ADVAL")), QVariant());
+    }
+
+    void beforeUpdateCompletesOrCancelsTheRow()
+    {
+        BoundGrid &g = openCosts();
+        bool refuse = true;
+        connect(&g, &BoundGrid::BeforeUpdate, this, [&g, &refuse](bool *cancel) {
+            g.Columns(kTasa).setText(QStringLiteral("15"));
+            *cancel = refuse;
+        });
+        d_.goTo(1, kDescrip);
+        d_.press("perno");
+        d_.press(Qt::Key_Up);
+        QCOMPARE(g.currentIndex().row(), 1); // kept on the row, nothing written
+        QCOMPARE(d_.t->stored(kUnit, 1, QStringLiteral("DESCRIP")), QVariant());
+        QVERIFY(g.recordModel()->hasPendingRow());
+
+        refuse = false;
+        d_.press(Qt::Key_Up);
+        QCOMPARE(g.currentIndex().row(), 0);
+        QCOMPARE(d_.t->stored(kUnit, 1, QStringLiteral("DESCRIP")), QVariant(QStringLiteral("perno")));
+        QCOMPARE(d_.t->stored(kUnit, 1, QStringLiteral("TASA_ADVAL")), QVariant(15.0));
+    }
+
+    void columnsReadTheRecordTheRecordSetIsOn()
+    {
+        BoundGrid &g = openCosts({unitCost("1", 1), unitCost("2", 2), unitCost("3", 3)});
+        d_.goTo(1, kDescrip);
+        d_.press("typed");
+        d_.press(Qt::Key_Tab);
+
+        Recordset *rs = g.link()->recordset();
+        QStringList walked;
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            walked << g.Columns(kFraccion).Text() + u'/' + g.Columns(kDescrip).Text();
+        // The pending row reads as typed, the others as stored.
+        QCOMPARE(walked, (QStringList{"1/", "2/typed", "3/"}));
+        // Past the last record the grid stands on the new-record line, and
+        // the cursor follows once the walk is over.
+        QCOMPARE(g.currentRecordRow(), g.recordModel()->newRecordRow());
+        QCOMPARE(g.Columns(kFraccion).Text(), QString());
+        QCoreApplication::processEvents();
+        QCOMPARE(g.currentIndex().row(), 3);
+        QCOMPARE(d_.t->stored(kUnit, 1, QStringLiteral("DESCRIP")), QVariant(QStringLiteral("typed")));
+
+        g.setRow(0); // the first row shown
+        QCOMPARE(g.currentIndex().row(), 0);
+        QCOMPARE(g.Row(), 0);
+        QCOMPARE(rs->currentRow(), 0);
+        QCOMPARE(g.RowTop(g.Row()), g.visualRect(g.currentIndex()).top() + g.viewport()->y());
+        QCOMPARE(g.RowHeight(), g.rowHeight(0));
+        // The user moving the cursor moves the record set.
+        d_.press(Qt::Key_Down);
+        QCOMPARE(rs->currentRow(), 1);
+        QCOMPARE(g.Columns(kCosto).Text(), QStringLiteral("2"));
+    }
+
+    void formatsShowTheNumberAndKeepIt()
+    {
+        BoundGrid &g = d_.open(QStringLiteral("dbEI"), QStringLiteral("factura"),
+                               {{{"NODOC", "A1"}, {"VALTOTNP", 1234.5}, {"VALTOTDLL", 0}, {"CANT_TOTAL", 1500.25}}});
+        QCOMPARE(d_.cell(0, 4), QStringLiteral("$1,234.50"));
+        QCOMPARE(d_.cell(0, 6), QStringLiteral("$0.00"));
+        QCOMPARE(d_.cell(0, 7), QString()); // null stays empty
+        QCOMPARE(d_.cell(0, 2), QStringLiteral("1500.25"));
+        g.link()->recordset()->MoveFirst();
+        QCOMPARE(g.Columns(6).Text(), QStringLiteral("$0.00"));
+        QCOMPARE(g.Columns(4).Value(), QStringLiteral("1234.5"));
+        QCOMPARE(g.Columns(4).NumberFormat(), QStringLiteral("Currency"));
+
+        // The editor is given the number itself; what is typed is shown in
+        // the format once taken in, and stored as the number.
+        d_.goTo(0, 5);
+        QTest::keyClick(&g, Qt::Key_F2);
+        QCOMPARE(g.cellEditor()->text(), QString());
+        d_.goTo(0, 4);
+        QTest::keyClick(&g, Qt::Key_F2);
+        QCOMPARE(g.cellEditor()->text(), QStringLiteral("1234.5"));
+        d_.press(Qt::Key_Escape);
+        d_.goTo(0, 5);
+        d_.press("1000.5");
+        d_.press(Qt::Key_Tab);
+        QCOMPARE(d_.cell(0, 5), QStringLiteral("$1,000.50"));
+        d_.press(Qt::Key_Down);
+        QCOMPARE(d_.t->stored(QStringLiteral("factura"), 0, QStringLiteral("VALREPNP")), QVariant(1000.5));
+
+        g.Columns(4).setNumberFormat(QStringLiteral("General Number"));
+        QCOMPARE(d_.cell(0, 4), QStringLiteral("1234.5"));
+    }
+
+    void columnSettingsChangeWhileShown()
+    {
+        BoundGrid &g = openCosts();
+        QCOMPARE(g.ColumnsCount(), 4);
+        QCOMPARE(g.Columns(kCosto).DataField(), QStringLiteral("COSTO_UNIT"));
+        QCOMPARE(g.Columns(kTasa).Text(), QString());
+        QCOMPARE(d_.cell(0, kCosto), QStringLiteral("10")); // "###,###.#####"
+
+        g.Columns(kCosto).setVisible(false);
+        QVERIFY(g.isColumnHidden(kCosto) && !g.Columns(kCosto).Visible());
+        g.Columns(kCosto).setVisible(true);
+        QVERIFY(!g.isColumnHidden(kCosto));
+        g.Columns(kDescrip).setCaption(QStringLiteral("Otra"));
+        QCOMPARE(g.model()->headerData(kDescrip, Qt::Horizontal).toString(), QStringLiteral("Otra"));
+        g.Columns(kFraccion).setAlignment(Qt::AlignRight);
+        QCOMPARE(g.model()->index(0, kFraccion).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+                 Qt::AlignRight);
+        g.Columns(kDescrip).setWidth(140);
+        QCOMPARE(g.Columns(kDescrip).Width(), 140);
+        QCOMPARE(g.Columns(kDescrip).Left(), g.Columns(kFraccion).Left() + g.Columns(kFraccion).Width());
+    }
+
+    void cellButtonRaisesButtonClick()
+    {
+        BoundGrid &g = d_.open(QStringLiteral("dbMI"), QStringLiteral("insupedi"), {{{"TIPO", "A1"}}});
+        logEvents(g);
+        QSignalSpy clicks(&g, &BoundGrid::Click);
+        g.Columns(0).setButton(true);
+        d_.goTo(0, 1);
+        QVERIFY(g.buttonRect(g.model()->index(0, 0)).isEmpty()); // shown on the current cell only
+        d_.goTo(0, 0);
+        const QRect button = g.buttonRect(g.model()->index(0, 0));
+        QVERIFY(!button.isEmpty());
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, button.center());
+        QCOMPARE(log_, QStringList{"ButtonClick 0"});
+        QVERIFY(!g.cellEditor());
+
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.model()->index(0, 1)).center());
+        QCOMPARE(log_, QStringList{"ButtonClick 0"});
+        QVERIFY(g.buttonRect(g.model()->index(0, 1)).isEmpty());
+        QCOMPARE(clicks.count(), 1);
+    }
+
+    void mouseMoveSpeaksInGridCoordinates()
+    {
+        BoundGrid &g = openCosts();
+        QSignalSpy moves(&g, &BoundGrid::MouseMove);
+        const QPoint inCell = g.visualRect(g.model()->index(0, kCosto)).center();
+        QTest::mouseMove(g.viewport(), inCell);
+        QTRY_VERIFY(!moves.isEmpty());
+        const int x = moves.last().at(2).toInt();
+        QCOMPARE(x, inCell.x() + g.viewport()->x());
+        QVERIFY(x > g.Columns(kCosto).Left() && x < g.Columns(kCosto).Left() + g.Columns(kCosto).Width());
+    }
+
+    void deletingARowRaisesAfterDelete()
+    {
+        BoundGrid &g = openCosts();
+        logEvents(g);
+        d_.goTo(0, kFraccion);
+        MessageBox::setNextAnswers({MessageBox::Answer::No, MessageBox::Answer::Yes});
+        d_.press(Qt::Key_Delete);
+        QVERIFY(log_.isEmpty());
+        d_.press(Qt::Key_Delete);
+        QCOMPARE(log_, QStringList{"AfterDelete"});
+        QCOMPARE(d_.t->count(kUnit), 1L);
+        QCOMPARE(g.link()->recordset()->currentRow(), g.currentIndex().row());
+    }
+};
+
+QTEST_MAIN(TestGridEvents)
+#include "test_grid_events.moc"
