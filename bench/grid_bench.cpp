@@ -8,7 +8,9 @@
 // the grid (link refresh, model and view, first drawing) over RUNS runs; one
 // page step down, drawn, over a whole pass from the top to the bottom; and
 // writing one edited row (a cell typed on a middle row, then the row written)
-// over 10 x RUNS runs.
+// over 10 x RUNS runs; and a walk of the whole record set reading one cell of
+// each record through the grid, as the imported-goods totals do, with the
+// cursor following to the end, over RUNS runs.
 
 #include "grids/bound_grid.h"
 #include "grids/grid_columns.h"
@@ -104,5 +106,18 @@ int main(int argc, char *argv[])
         return 1;
     }
     report("escritura de un renglón editado (mediana)", write, "ms", 1);
+
+    Recordset *walked = grid->link()->recordset();
+    double sum = 0;
+    const double walk = timeMedian(runs, [&] {
+        for (walked->MoveFirst(); !walked->Eof(); walked->MoveNext())
+            sum += grid->Columns(14).Text().toDouble();
+        QCoreApplication::processEvents();
+    });
+    if (grid->currentIndex().row() != model->newRecordRow()) {
+        std::fprintf(stderr, "el cursor no siguió al conjunto de registros\n");
+        return 1;
+    }
+    report("recorrido del conjunto leyendo la rejilla (mediana)", walk, "ms", 500);
     return 0;
 }
