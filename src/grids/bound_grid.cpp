@@ -65,11 +65,16 @@ std::unique_ptr<QKeyEvent> replacementKey(int keyAscii)
 
 // --- columns ---
 
+QLineEdit *GridColumnRef::editorOf(int row) const
+{
+    QLineEdit *editor = grid_->cellEditor();
+    return editor && grid_->editorIndex_.row() == row && grid_->editorIndex_.column() == index_ ? editor : nullptr;
+}
+
 QString GridColumnRef::Text() const
 {
     const int row = grid_->currentRecordRow();
-    if (QLineEdit *editor = grid_->cellEditor();
-        editor && grid_->editorIndex_.row() == row && grid_->editorIndex_.column() == index_)
+    if (QLineEdit *editor = editorOf(row))
         return editor->text();
     return grid_->model_->cellText(row, index_);
 }
@@ -77,8 +82,7 @@ QString GridColumnRef::Text() const
 QString GridColumnRef::Value() const
 {
     const int row = grid_->currentRecordRow();
-    if (QLineEdit *editor = grid_->cellEditor();
-        editor && grid_->editorIndex_.row() == row && grid_->editorIndex_.column() == index_)
+    if (QLineEdit *editor = editorOf(row))
         return editor->text();
     return grid_->model_->cellValue(row, index_);
 }
@@ -86,9 +90,8 @@ QString GridColumnRef::Value() const
 void GridColumnRef::setText(const QString &text) const
 {
     const int row = grid_->currentRecordRow();
-    QLineEdit *editor = grid_->cellEditor();
-    const bool typing = editor && grid_->editorIndex_.row() == row && grid_->editorIndex_.column() == index_;
-    if (typing && !grid_->committing_) {
+    QLineEdit *editor = editorOf(row);
+    if (editor && !grid_->committing_) {
         // The cell is being typed: the text goes into the editor, caret at
         // the end, and reaches the column when the user leaves the cell.
         if (editor->text() != text) {
@@ -98,7 +101,7 @@ void GridColumnRef::setText(const QString &text) const
         return;
     }
     grid_->model_->setCellValue(row, index_, text);
-    if (typing) {
+    if (editor) {
         const QSignalBlocker quiet(editor);
         editor->setText(text);
     }

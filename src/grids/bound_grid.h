@@ -49,6 +49,9 @@ public:
     void setWidth(int width) const;
 
 private:
+    // The editor of this column's cell on that row, when it is being typed.
+    QLineEdit *editorOf(int row) const;
+
     BoundGrid *grid_;
     int index_;
 };
