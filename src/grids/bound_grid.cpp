@@ -214,9 +214,9 @@ int BoundGrid::Row() const
 
 void BoundGrid::setRow(int row)
 {
-    const int target = std::clamp(std::max(0, rowAt(0)) + row, 0, std::max(0, model_->rowCount() - 1));
     if (model_->rowCount() == 0)
         return;
+    const int target = std::clamp(std::max(0, rowAt(0)) + row, 0, model_->rowCount() - 1);
     const int column = std::max(0, currentIndex().column());
     setCurrentIndex(model_->index(target, column));
     // The cursor may stand on that row already while the record set was
@@ -232,21 +232,16 @@ int BoundGrid::RowTop(int row) const
 
 int BoundGrid::RowHeight() const { return verticalHeader()->defaultSectionSize(); }
 
-int BoundGrid::Left() const
+QPoint BoundGrid::placeInTabStrip() const
 {
     for (QWidget *w = parentWidget(); w; w = w->parentWidget())
         if (qobject_cast<QTabWidget *>(w))
-            return mapTo(w, QPoint(0, 0)).x();
-    return pos().x();
+            return mapTo(w, QPoint(0, 0));
+    return pos();
 }
 
-int BoundGrid::Top() const
-{
-    for (QWidget *w = parentWidget(); w; w = w->parentWidget())
-        if (qobject_cast<QTabWidget *>(w))
-            return mapTo(w, QPoint(0, 0)).y();
-    return pos().y();
-}
+int BoundGrid::Left() const { return placeInTabStrip().x(); }
+int BoundGrid::Top() const { return placeInTabStrip().y(); }
 
 void BoundGrid::setHeightTwips(int twips)
 {
@@ -297,9 +292,14 @@ void BoundGrid::scheduleFollow()
 void BoundGrid::followRecordset()
 {
     followScheduled_ = false;
-    // The user typing in a cell keeps it; the cursor follows afterwards.
-    if (state() == EditingState || model_->rowCount() == 0)
+    if (model_->rowCount() == 0)
         return;
+    if (state() == EditingState) {
+        // The user is typing in a cell: the cursor stays there, and the
+        // record set comes back to its row.
+        moveRecordsetTo(currentIndex().row());
+        return;
+    }
     int target = currentRecordRow();
     if (target < 0 || target == currentIndex().row())
         return;

@@ -154,6 +154,7 @@ private:
     friend class GridCellDelegate;
 
     void setUpLook();
+    QPoint placeInTabStrip() const;
     void takeOpenEditor();
     // Writes the pending row on leaving it; on refusal reports the reason and
     // puts the cursor back on the row. False when refused or cancelled.

@@ -217,6 +217,16 @@ private slots:
         d_.press(Qt::Key_Down);
         QCOMPARE(rs->currentRow(), 1);
         QCOMPARE(g.Columns(kCosto).Text(), QStringLiteral("2"));
+
+        // A walk while the user types in a cell leaves the cell open, and the
+        // record set comes back to the typist's row.
+        d_.press("x");
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(g.cellEditor());
+        QCOMPARE(rs->currentRow(), 1);
+        QCOMPARE(g.Columns(kCosto).Text(), QStringLiteral("x"));
     }
 
     void formatsShowTheNumberAndKeepIt()
