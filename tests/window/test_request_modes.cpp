@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 
 namespace {
 
@@ -194,6 +195,10 @@ private slots:
         for (const char *name : {"chkApendice8", "chkReporte", "txtPorcentaje", "chkAnexoB", "chkAnexoC", "txtTNO"})
             QVERIFY2(!h.get(name)->isHidden(), name);
         QCOMPARE(h.get<BoundGrid>("dbED")->HeightTwips(), 1815);
+        // The country list of the export grids is refilled from the catalogue.
+        QListWidget *countries = h.get<QListWidget>("lstPaisAux");
+        QVERIFY(countries->count() > 100);
+        QCOMPARE(countries->count(), h.get<QListWidget>("lstPais")->count());
 
         // Clicking the chosen type again starts the choices over.
         h.pick("cmbTExportacion", 1);
