@@ -1,0 +1,80 @@
+#include "key_rules.h"
+
+namespace KeyRules {
+
+namespace {
+
+const QChar kBackspace(8);
+
+bool inSet(const QString &set, int keyAscii) { return keyAscii > 0 && keyAscii <= 0xFFFF && set.contains(QChar(keyAscii)); }
+
+int upper(int keyAscii) { return QChar(keyAscii).toUpper().unicode(); }
+
+} // namespace
+
+QString digits() { return QStringLiteral("0123456789") + kBackspace; }
+QString digitsAndPoint() { return QStringLiteral("0123456789.") + kBackspace; }
+QString space() { return QStringLiteral(" ") + kBackspace; }
+QString letters() { return QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ") + kBackspace; }
+QString lettersAndAmpersand() { return QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ&") + kBackspace; }
+QString lettersAndDigits() { return QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789") + kBackspace; }
+QString checkCharacter() { return QStringLiteral("0123456789A") + kBackspace; }
+
+int AceptaSoloNum(int keyAscii, int point)
+{
+    if (keyAscii == 13)
+        return keyAscii;
+    return inSet(point == 1 ? digitsAndPoint() : digits(), keyAscii) ? keyAscii : 0;
+}
+
+int taxIdKey(int keyAscii, int position)
+{
+    if (keyAscii == 13 || position >= 14)
+        return keyAscii;
+    if (position <= 1)
+        return inSet(space(), keyAscii) ? keyAscii : 0;
+    QString set;
+    if (position == 2 || position == 4)
+        set = letters();
+    else if (position == 3)
+        set = lettersAndAmpersand();
+    else if (position <= 10)
+        return inSet(digits(), keyAscii) ? keyAscii : 0;
+    else if (position <= 12)
+        set = lettersAndDigits();
+    else
+        set = checkCharacter();
+    return inSet(set, upper(keyAscii)) ? keyAscii : 0;
+}
+
+int filterKey(Rule rule, int keyAscii, int position)
+{
+    switch (rule) {
+    case Rule::Free:
+        return keyAscii;
+    case Rule::Digits:
+        return AceptaSoloNum(keyAscii, 0);
+    case Rule::Decimal:
+        return AceptaSoloNum(keyAscii, 1);
+    case Rule::ShowOnly:
+        return keyAscii == 13 ? keyAscii : 0;
+    case Rule::TaxId:
+        return taxIdKey(keyAscii, position);
+    }
+    return 0;
+}
+
+QString filterInserted(Rule rule, const QString &inserted, int position)
+{
+    QString out;
+    for (const QChar c : inserted) {
+        // A pasted line break is no Enter, nor a Backspace a deletion.
+        if (c == u'\r' || c == u'\n' || c == kBackspace)
+            continue;
+        if (filterKey(rule, c.unicode(), position + int(out.size())) != 0)
+            out.append(c);
+    }
+    return out;
+}
+
+} // namespace KeyRules
