@@ -46,16 +46,6 @@ std::optional<double> numberOf(const QString &piece)
     return value;
 }
 
-bool allDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
 bool whole(double v) { return std::floor(v) == v; }
 
 } // namespace
@@ -84,7 +74,8 @@ DateCheck check(const QString &typed, const QDate &today)
             out.complaints.append(formatComplaint());
         break;
     case 8:
-        if (allDigits(t))
+        // Numeric as the pieces are below: 1234.567 is ddmmyyyy as well.
+        if (numberOf(t))
             t = t.left(2) + u'/' + t.mid(2, 2) + u'/' + t.right(4);
         else
             t = t.left(6) + QStringLiteral("20") + t.right(2);

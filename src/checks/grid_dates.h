@@ -8,11 +8,12 @@
 // must hold afterwards and the complaints to show, in order.
 //
 // The text is first brought to dd/mm/yyyy by its length: 6 characters
-// without "/" are ddmmyy of this century (010203 -> 01/02/2003); 8 digits
-// are ddmmyyyy; 8 other characters are dd?mm?yy (01/02/03 -> 01/02/2003);
-// 10 characters stay. Then day (characters 1-2), month (4-5) and year (the
-// last four) must be numbers; the year this one or the last; the month at
-// most 12; the day within the month; and the date not after today.
+// without "/" are ddmmyy of this century (010203 -> 01/02/2003); 8 that
+// read as a number are ddmmyyyy; 8 others are dd?mm?yy (01/02/03 ->
+// 01/02/2003); 10 characters stay. Then day (characters 1-2), month (4-5)
+// and year (the last four) must be numbers; the year this one or the last;
+// the month at most 12; the day within the month; and the date not after
+// today.
 namespace GridDates {
 
 struct DateCheck {

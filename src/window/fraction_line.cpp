@@ -35,10 +35,14 @@ Parts read(const QString &line)
     // a value longer than its column pushes the next one right, so the
     // pieces are told apart by the blanks between them.
     const QStringList pieces = line.mid(kItemWidth).split(u' ', Qt::SkipEmptyParts);
-    if (!pieces.isEmpty())
+    // A record without a rate leaves the last column blank: its last piece
+    // is then the cost.
+    const bool noRate = line.endsWith(u' ');
+    if (!pieces.isEmpty() && !noRate)
         parts.rate = leadingNumber(pieces.last());
-    if (pieces.size() >= 2)
-        parts.cost = leadingNumber(pieces.at(pieces.size() - 2));
+    const qsizetype costPiece = noRate ? pieces.size() - 1 : pieces.size() - 2;
+    if (costPiece >= 0)
+        parts.cost = leadingNumber(pieces.at(costPiece));
     return parts;
 }
 
