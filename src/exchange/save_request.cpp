@@ -71,6 +71,10 @@ bool FrmQuelvar::GuardaInformacion()
             solicitu.Fields(QStringLiteral("folio"))
                 .setValue(txt(QStringLiteral("txtFolio"))->text() + txt(QStringLiteral("txtFolioA"))->text());
 
+        // The state is written when chosen; a company not stored yet gets it
+        // here.
+        if (cmbEdo->currentIndex() >= 0 && cmbEdo->currentData().isValid())
+            empresas.Fields(4).setValue(cmbEdo->currentData());
         empresas.Fields(QStringLiteral("BANCO")).setValue(cmbBanco->currentText());
         if (cmbActFiscal->currentIndex() >= 0)
             empresas.Fields(QStringLiteral("Sector")).setValue(cmbActFiscal->currentData());

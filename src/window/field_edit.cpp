@@ -1,9 +1,17 @@
 #include "field_edit.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QValidator>
+#include <algorithm>
 
 // Marks the span of one edit by the user.
 struct FieldEdit::UserEdit {
@@ -35,6 +43,27 @@ private:
     FieldEdit *edit_;
 };
 
+// The code of a key as typed: the character, 8 for Backspace, 13 for Enter;
+// 0 for keys that type nothing (moves, shortcuts).
+int typedKey(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    default:
+        break;
+    }
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    const QString text = event->text();
+    if (text.size() != 1 || !text[0].isPrint())
+        return 0;
+    return text[0].unicode();
+}
+
 } // namespace
 
 FieldEdit::FieldEdit(const QString &name, QWidget *parent) : QLineEdit(parent)
@@ -44,27 +73,112 @@ FieldEdit::FieldEdit(const QString &name, QWidget *parent) : QLineEdit(parent)
     connect(this, &QLineEdit::textChanged, this, [this](const QString &text) { acceptedText_ = text; });
 }
 
+void FieldEdit::setKeyRule(KeyRules::Rule rule)
+{
+    keyRule_ = rule;
+    // A box the program fills takes no edit at all (Delete and cut included).
+    setReadOnly(rule == KeyRules::Rule::ShowOnly);
+}
+
+int FieldEdit::typingPosition() const
+{
+    return (hasSelectedText() ? selectionStart() : cursorPosition()) + 1;
+}
+
+void FieldEdit::insertTyped(const QString &text)
+{
+    if (isReadOnly())
+        return;
+    QString accepted = KeyRules::filterInserted(keyRule_, text, typingPosition());
+    if (typingLimit_ > 0) {
+        const qsizetype room = typingLimit_ - (this->text().size() - selectedText().size());
+        accepted.truncate(std::max<qsizetype>(room, 0));
+    }
+    if (accepted.isEmpty())
+        return;
+    UserEdit edit(this);
+    insert(accepted);
+}
+
 void FieldEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        insertTyped(QApplication::clipboard()->text());
+        return;
+    }
+    const int key = typedKey(event);
+    if (key != 0 && key != 13 && KeyRules::filterKey(keyRule_, key, typingPosition()) == 0) {
+        event->accept(); // swallowed, without a word
+        return;
+    }
     UserEdit edit(this);
     QLineEdit::keyPressEvent(event);
+}
+
+void FieldEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    // Entering the box selects its whole text; coming back to the window
+    // finds the box as it was left.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    selectAll();
+    keepSelectionOnClick_ = event->reason() == Qt::MouseFocusReason;
+}
+
+void FieldEdit::mousePressEvent(QMouseEvent *event)
+{
+    // The click that entered the box leaves its text selected; a further
+    // click places the caret.
+    if (keepSelectionOnClick_ && event->button() == Qt::LeftButton) {
+        keepSelectionOnClick_ = false;
+        event->accept();
+        return;
+    }
+    keepSelectionOnClick_ = false;
+    QLineEdit::mousePressEvent(event);
 }
 
 void FieldEdit::inputMethodEvent(QInputMethodEvent *event)
 {
     UserEdit edit(this);
-    QLineEdit::inputMethodEvent(event);
+    if (keyRule_ == KeyRules::Rule::Free || event->commitString().isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(KeyRules::filterInserted(keyRule_, event->commitString(), typingPosition()),
+                             event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
 }
 
 void FieldEdit::mouseReleaseEvent(QMouseEvent *event)
 {
-    // A middle click pastes the selection.
-    UserEdit edit(this);
+    // A middle click pastes the selection, filtered as typed text.
+    if (event->button() == Qt::MiddleButton && QApplication::clipboard()->supportsSelection()) {
+        event->accept();
+        if (!isReadOnly()) {
+            setCursorPosition(cursorPositionAt(event->position().toPoint()));
+            insertTyped(QApplication::clipboard()->text(QClipboard::Selection));
+        }
+        return;
+    }
     QLineEdit::mouseReleaseEvent(event);
 }
 
 void FieldEdit::dropEvent(QDropEvent *event)
 {
+    // Text dragged in from elsewhere is typed in where it is dropped.
+    if (event->source() != this && event->mimeData()->hasText()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        if (!isReadOnly()) {
+            setCursorPosition(cursorPositionAt(event->position().toPoint()));
+            insertTyped(event->mimeData()->text());
+        }
+        return;
+    }
     UserEdit edit(this);
     QLineEdit::dropEvent(event);
 }
@@ -79,10 +193,7 @@ void FieldEdit::contextMenuEvent(QContextMenuEvent *event)
         if (action->objectName() != QLatin1String("edit-paste"))
             continue;
         disconnect(action, &QAction::triggered, nullptr, nullptr);
-        connect(action, &QAction::triggered, this, [this] {
-            UserEdit edit(this);
-            paste();
-        });
+        connect(action, &QAction::triggered, this, [this] { insertTyped(QApplication::clipboard()->text()); });
     }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());

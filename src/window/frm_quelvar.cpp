@@ -25,6 +25,7 @@ FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     bindFields();
     connect(SSTabDatos, &QTabWidget::currentChanged, this, &FrmQuelvar::onTabChanged);
     connectEvents();
+    connectFieldRules();
     Form_Load();
 }
 

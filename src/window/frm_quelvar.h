@@ -12,6 +12,7 @@ class FieldEdit;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QRadioButton;
 class QTabWidget;
@@ -84,6 +85,17 @@ public:
     void chkAnexoC_Click();
     void chkApendice8_Click();
 
+    // --- text boxes ---
+    // Forces the box's text to upper case (mm = 1) or lower case, caret at
+    // the end.
+    void FomateaLetra(QLineEdit *box, quint8 mm);
+    // Puts thousands separators into the box's number and sets its typing
+    // limit; a text with a "," before any "." is left as it is.
+    void FormateaNumero(QLineEdit *box, quint8 qLong);
+    void SeleccionaTexto(QLineEdit *box);
+    // The state chosen: written into the company record at once.
+    void cmbEdo_Click();
+
     // --- combos and lists ---
     void PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLink *company);
     void PersonalizaComboUM();
@@ -112,8 +124,16 @@ private:
     void showControls(const QStringList &names, bool visible);
     void setTabsPerRow(int count);
     void connectEvents();
-    // Enter in a header control: the focus goes on along the request.
+    // Enter in a box or list: the focus goes on along the request, to the
+    // next control that can take it, bringing its tab forward.
     bool enterPressed(QObject *control);
+    QString enterTarget(const QString &from) const;
+    bool canTakeFocus(const QWidget *control) const;
+    int tabOf(const QWidget *control) const; // -1: the header
+    void connectFieldRules();
+    bool fieldEvent(QObject *watched, QEvent *event);
+    void fieldLeft(FieldEdit *field);
+    void writeCompanyState();
     void showColumnHelp(BoundGrid *grid, int x);
 
     // Building the window (window_layout.cpp).

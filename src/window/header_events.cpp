@@ -49,33 +49,9 @@ bool FrmQuelvar::eventFilter(QObject *watched, QEvent *event)
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enterPressed(watched))
             return true;
     }
+    if (fieldEvent(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
-}
-
-bool FrmQuelvar::enterPressed(QObject *control)
-{
-    // A control that cannot take the focus is passed over for the next one
-    // along the header.
-    const auto goTo = [](std::initializer_list<QWidget *> candidates) {
-        for (QWidget *w : candidates)
-            if (w->isEnabled() && w->isVisible()) {
-                w->setFocus(Qt::TabFocusReason);
-                return;
-            }
-    };
-    FieldEdit *folio = txt(QStringLiteral("txtFolio"));
-    FieldEdit *rfc = txt(QStringLiteral("txtRFC"));
-    if (control == opcTSolicitud[0] || control == opcTSolicitud[1])
-        goTo({cmbTDevolucion, cmbTSolicitud});
-    else if (control == cmbTDevolucion)
-        goTo({cmbTExportacion, cmbTSolicitud});
-    else if (control == cmbTExportacion)
-        goTo({cmbTSolicitud});
-    else if (control == cmbTSolicitud)
-        goTo({folio, rfc});
-    else
-        return false;
-    return true;
 }
 
 void FrmQuelvar::showColumnHelp(BoundGrid *g, int x)

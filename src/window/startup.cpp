@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -125,6 +126,9 @@ void FrmQuelvar::InicializaControles()
 
 void FrmQuelvar::PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLink *company)
 {
+    // Filling the list is no choice of the user: the state is written only
+    // when the stored one is selected below.
+    QSignalBlocker filling(combo);
     combo->clear();
     Recordset &rs = catalogue->openRecordset();
     rs.MoveLast();
@@ -142,6 +146,7 @@ void FrmQuelvar::PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLi
         rs.MoveNext();
     }
     combo->setCurrentIndex(-1);
+    filling.unblock();
     if (combo != cmbEdo)
         return;
     Recordset *companySet = company->recordset();
@@ -152,6 +157,9 @@ void FrmQuelvar::PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLi
             combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
         }
     }
+    if (combo->currentIndex() < 0)
+        cmbEdo_Click(); // the caption of the borough follows the state
+
 }
 
 void FrmQuelvar::PersonalizaComboUM()

@@ -1,0 +1,198 @@
+// The guards of the request's text boxes and lists: what each box lets the
+// user type, the case it keeps, where Enter goes, and what is checked when a
+// box is left.
+#include "frm_quelvar.h"
+
+#include "checks/number_text.h"
+#include "checks/tax_id.h"
+#include "field_edit.h"
+#include "field_rules.h"
+#include "grids/bound_grid.h"
+#include "platform/message_box.h"
+#include "store/data_link.h"
+#include "store/recordset.h"
+#include "store/request_links.h"
+#include "store/store_error.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QKeyEvent>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+void FrmQuelvar::connectFieldRules()
+{
+    for (const FieldRules::FieldRule &rule : FieldRules::fields()) {
+        FieldEdit *field = txt(rule.name);
+        field->setKeyRule(rule.keys);
+        field->installEventFilter(this);
+        if (rule.letterCase != FieldRules::Case::None) {
+            const quint8 mm = rule.letterCase == FieldRules::Case::Upper ? 1 : 0;
+            connect(field, &QLineEdit::textChanged, this, [this, field, mm] { FomateaLetra(field, mm); });
+        }
+    }
+    // The refund requested is written by the program, and shown with its
+    // thousands separators whatever wrote it.
+    FieldEdit *refund = txt(QStringLiteral("txtDevS"));
+    connect(refund, &QLineEdit::textChanged, this, [this, refund] { FormateaNumero(refund, 14); });
+
+    for (QComboBox *combo : {cmbEdo, cmbActFiscal, cmbBanco, cmbUM})
+        combo->installEventFilter(this);
+    connect(cmbEdo, &QComboBox::currentIndexChanged, this, &FrmQuelvar::cmbEdo_Click);
+}
+
+void FrmQuelvar::FomateaLetra(QLineEdit *box, quint8 mm)
+{
+    const QString text = box->text();
+    const QString cased = mm == 1 ? text.toUpper() : text.toLower();
+    if (cased != text)
+        box->setText(cased);
+    box->setCursorPosition(int(cased.size()));
+}
+
+void FrmQuelvar::FormateaNumero(QLineEdit *box, quint8 qLong)
+{
+    const std::optional<QString> formatted = withThousands(box->text());
+    if (!formatted)
+        return; // formatted already
+    if (auto *field = qobject_cast<FieldEdit *>(box))
+        field->setTypingLimit(qLong);
+    else
+        box->setMaxLength(qLong);
+    if (*formatted != box->text())
+        box->setText(*formatted);
+}
+
+void FrmQuelvar::SeleccionaTexto(QLineEdit *box) { box->selectAll(); }
+
+void FrmQuelvar::fieldLeft(FieldEdit *field)
+{
+    const FieldRules::FieldRule *rule = FieldRules::find(field->objectName());
+    if (!rule)
+        return;
+    if (rule->leave & FieldRules::Thousands)
+        FormateaNumero(field, 14);
+    if ((rule->leave & FieldRules::ZeroWhenEmpty) && field->text().isEmpty())
+        field->setText(QStringLiteral("0"));
+    if ((rule->leave & FieldRules::PostalCode) && field->text().size() < 5)
+        MessageBox::warning(
+            this, QStringLiteral("El código postal debe ser de cinco dígitos forzosamente. Rectifica por favor"));
+    if (rule->leave & FieldRules::TaxId) {
+        const QString complaint = taxIdComplaint(field->text());
+        if (!complaint.isEmpty()) {
+            MessageBox::warning(this, complaint);
+            // Back to the tax id once the move that left it is over.
+            QTimer::singleShot(0, field, [field] { field->setFocus(Qt::OtherFocusReason); });
+        }
+    }
+}
+
+int FrmQuelvar::tabOf(const QWidget *control) const
+{
+    for (const QWidget *w = control; w; w = w->parentWidget()) {
+        const int index = SSTabDatos->indexOf(const_cast<QWidget *>(w));
+        if (index >= 0)
+            return index;
+    }
+    return -1;
+}
+
+bool FrmQuelvar::canTakeFocus(const QWidget *control) const
+{
+    if (!control->isEnabled())
+        return false;
+    const int tab = tabOf(control);
+    if (tab < 0)
+        return control->isVisibleTo(this);
+    return SSTabDatos->isTabVisible(tab) && control->isVisibleTo(SSTabDatos->widget(tab));
+}
+
+QString FrmQuelvar::enterTarget(const QString &from) const
+{
+    if (from.startsWith(QLatin1String("opcTSolicitud")))
+        return QStringLiteral("cmbTDevolucion");
+    if (from == QLatin1String("cmbTDevolucion"))
+        return QStringLiteral("cmbTExportacion");
+    if (from == QLatin1String("cmbTExportacion"))
+        return QStringLiteral("cmbTSolicitud");
+    if (from == QLatin1String("cmbTSolicitud"))
+        return canTakeFocus(txt(QStringLiteral("txtFolio"))) ? QStringLiteral("txtFolio") : QStringLiteral("txtRFC");
+    if (from == QLatin1String("txtDevS"))
+        return canTakeFocus(txt(QStringLiteral("txtPUMN"))) ? QStringLiteral("txtPUMN") : QStringLiteral("dbCU");
+    if (const QString combo = FieldRules::comboEnterTo(from); !combo.isEmpty())
+        return combo;
+    if (const FieldRules::FieldRule *rule = FieldRules::find(from))
+        return rule->enterTo;
+    return {};
+}
+
+bool FrmQuelvar::enterPressed(QObject *control)
+{
+    const QString from = control->objectName();
+    QString target = enterTarget(from);
+    if (target.isEmpty())
+        return false;
+    // A control that cannot take the focus is passed over for the one after
+    // it along the request.
+    for (int step = 0; step < 64 && !target.isEmpty(); ++step) {
+        QWidget *w = ctl<QWidget>(target);
+        if (w && canTakeFocus(w)) {
+            const int tab = tabOf(w);
+            if (tab >= 0 && SSTabDatos->currentIndex() != tab)
+                SSTabDatos->setCurrentIndex(tab);
+            // The tab change may have been refused, or moved the focus itself.
+            if (tab < 0 || SSTabDatos->currentIndex() == tab)
+                w->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        target = enterTarget(target);
+    }
+    return true;
+}
+
+bool FrmQuelvar::fieldEvent(QObject *watched, QEvent *event)
+{
+    auto *field = qobject_cast<FieldEdit *>(watched);
+    if (!field)
+        return false;
+    if (event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        // Another window coming forward (a message, a menu) is no leaving.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            fieldLeft(field);
+    }
+    return false;
+}
+
+void FrmQuelvar::cmbEdo_Click()
+{
+    const int index = cmbEdo->currentIndex();
+    if (index >= 0)
+        writeCompanyState();
+    lbl(QStringLiteral("lblDelMun"))
+        ->setText(index == 8 ? QStringLiteral("Delegación : ") : QStringLiteral("Municipio : "));
+}
+
+void FrmQuelvar::writeCompanyState()
+{
+    try {
+        Recordset *rs = links_->dtsEmpresas->recordset();
+        if (!rs || rs->Eof())
+            return; // no company stored yet: the save writes the state
+        const QVariant code = cmbEdo->currentData();
+        if (!code.isValid())
+            return; // a catalogue entry without a code: nothing to store
+        const QVariant stored = rs->Fields(4).Value();
+        if (!stored.isNull() && code.isValid() && stored.toDouble() == code.toDouble())
+            return;
+        rs->Edit();
+        rs->Fields(4).setValue(code);
+        rs->Update();
+    } catch (const StoreError &e) {
+        if (Recordset *rs = links_->dtsEmpresas->recordset(); rs && rs->editMode() != Recordset::EditMode::None)
+            rs->CancelUpdate();
+        showStoreFailure(QStringLiteral("No se pudo guardar el estado en los datos de la empresa."), e.message());
+    }
+}
