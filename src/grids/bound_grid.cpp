@@ -333,6 +333,14 @@ void BoundGrid::takeOpenEditor()
     }
 }
 
+bool BoundGrid::isCompanion(const QWidget *widget) const
+{
+    for (const QPointer<QWidget> &c : companions_)
+        if (widget && c && (c == widget || c->isAncestorOf(widget)))
+            return true;
+    return false;
+}
+
 bool BoundGrid::commitPendingRow()
 {
     takeOpenEditor();

@@ -117,6 +117,12 @@ public:
     // when none is selected).
     void deleteSelectedRows();
 
+    // A control beside the grid that works with the cell being typed (a
+    // picker list): the focus may go to it and back without ending the
+    // cell's edit.
+    void addCompanion(QWidget *companion) { companions_.append(companion); }
+    bool isCompanion(const QWidget *widget) const;
+
     // The line editor of the cell being typed, or nullptr.
     QLineEdit *cellEditor() const;
     // The screen rectangle of the cell button of a cell, in viewport
@@ -179,6 +185,7 @@ private:
     bool buttonPressed_ = false;
     int contextRow_ = -1; // the row events speak of while the cursor is elsewhere
     int heightTwips_ = 0;
+    QList<QPointer<QWidget>> companions_;
     QPointer<QLineEdit> editor_;
     QPersistentModelIndex editorIndex_;
     bool editorChanged_ = false;

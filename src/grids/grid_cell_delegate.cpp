@@ -79,5 +79,8 @@ bool GridCellDelegate::eventFilter(QObject *object, QEvent *event)
         if (auto *line = qobject_cast<QLineEdit *>(object))
             if (grid_->filterEditorKey(line, static_cast<QKeyEvent *>(event)))
                 return true;
+    // The focus going to a picker beside the grid leaves the cell open.
+    if (event->type() == QEvent::FocusOut && grid_->isCompanion(QApplication::focusWidget()))
+        return false;
     return QStyledItemDelegate::eventFilter(object, event);
 }

@@ -44,6 +44,7 @@ void RecordTableModel::readLink()
 {
     pendingRow_ = -1;
     pendingTexts_.clear();
+    pendingFields_.clear();
     fields_.clear();
     numeric_.clear();
     records_ = 0;
@@ -327,6 +328,8 @@ bool RecordTableModel::commitPendingRow()
         }
         for (auto it = pendingTexts_.cbegin(); it != pendingTexts_.cend(); ++it)
             rs->setValue(fields_[it.key()], it.value().isEmpty() ? QVariant() : QVariant(it.value()));
+        for (auto it = pendingFields_.cbegin(); it != pendingFields_.cend(); ++it)
+            rs->setValue(it.key(), it.value());
         rs->Update();
     } catch (const StoreError &) {
         // Nothing reaches the table; what was typed stays for another try.
@@ -336,6 +339,7 @@ bool RecordTableModel::commitPendingRow()
     }
     pendingRow_ = -1;
     pendingTexts_.clear();
+    pendingFields_.clear();
     if (adding) {
         if (rs->rowCount() == records_ + 1) {
             // The new record takes the place of the line typed on, and the
@@ -353,11 +357,24 @@ bool RecordTableModel::commitPendingRow()
     return true;
 }
 
+bool RecordTableModel::setPendingField(const QString &field, const QVariant &value)
+{
+    Recordset *rs = recordset();
+    if (pendingRow_ < 0 || !rs)
+        return false;
+    const int index = rs->fieldIndex(field);
+    if (index < 0)
+        return false;
+    pendingFields_.insert(index, value);
+    return true;
+}
+
 void RecordTableModel::discardPendingRow()
 {
     const int row = pendingRow_;
     pendingRow_ = -1;
     pendingTexts_.clear();
+    pendingFields_.clear();
     markRow(row);
 }
 
@@ -386,6 +403,7 @@ void RecordTableModel::deleteRow(int row)
     if (pendingRow_ == row) {
         pendingRow_ = -1;
         pendingTexts_.clear();
+        pendingFields_.clear();
     } else if (pendingRow_ > row) {
         --pendingRow_;
     }

@@ -89,6 +89,10 @@ public:
     // the row stays pending. Throws StoreError when the table refuses a value;
     // nothing is written then and the typed texts stay pending.
     bool commitPendingRow();
+    // Sets a field of the pending row's record that no column shows; it is
+    // written with the row. False when no row is pending or the table has
+    // no such field.
+    bool setPendingField(const QString &field, const QVariant &value);
     // Drops the typed texts of the pending row.
     void discardPendingRow();
     // Deletes the record of the row; on the new-record line drops its typed
@@ -144,4 +148,5 @@ private:
     int records_ = 0;
     int pendingRow_ = -1;
     QMap<int, QString> pendingTexts_; // by column
+    QMap<int, QVariant> pendingFields_; // by field, for fields without a column
 };

@@ -280,26 +280,39 @@ void Recordset::FindFirst(const QString &criterion)
     FindFirstPrefix(m.captured(1), pattern);
 }
 
-void Recordset::FindFirstPrefix(const QString &fieldName, const QString &prefix)
+namespace {
+
+// A field's value as the prefix search compares it.
+QString searchText(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::Double)
+        return FieldCodec::plainNumber(v.toDouble());
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    return v.toString();
+}
+
+} // namespace
+
+int Recordset::prefixFieldIndex(const QString &fieldName)
 {
     DbfTable &t = open();
     const int index = t.fieldIndex(fieldName);
     if (index < 0)
         throw StoreError(QStringLiteral("La tabla «%1» no tiene el campo %2.").arg(tableName(), fieldName));
+    return index;
+}
+
+void Recordset::FindFirstPrefix(const QString &fieldName, const QString &prefix)
+{
+    const int index = prefixFieldIndex(fieldName);
+    DbfTable &t = open();
     leaveEdit();
     for (quint32 r = 0; r < t.recordCount(); ++r) {
         const char *rec = t.record(r);
         if (rec[0] == '*')
             continue;
-        const QVariant v = t.value(rec, index);
-        QString text;
-        if (v.typeId() == QMetaType::Double)
-            text = FieldCodec::plainNumber(v.toDouble());
-        else if (v.typeId() == QMetaType::QDate)
-            text = v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-        else
-            text = v.toString();
-        if (text.startsWith(prefix, Qt::CaseInsensitive)) {
+        if (searchText(t.value(rec, index)).startsWith(prefix, Qt::CaseInsensitive)) {
             current_ = r;
             noMatch_ = false;
             notifyMove();
@@ -307,6 +320,22 @@ void Recordset::FindFirstPrefix(const QString &fieldName, const QString &prefix)
         }
     }
     noMatch_ = true;
+}
+
+int Recordset::findFirstRow(const QString &fieldName, const QString &prefix)
+{
+    const int index = prefixFieldIndex(fieldName);
+    DbfTable &t = open();
+    int row = 0;
+    for (quint32 r = 0; r < t.recordCount(); ++r) {
+        const char *rec = t.record(r);
+        if (rec[0] == '*')
+            continue;
+        if (searchText(t.value(rec, index)).startsWith(prefix, Qt::CaseInsensitive))
+            return row;
+        ++row;
+    }
+    return -1;
 }
 
 void EliminaRegistros(Recordset &rs)

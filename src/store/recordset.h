@@ -71,6 +71,9 @@ public:
     void FindFirst(const QString &criterion);
     void FindFirstPrefix(const QString &field, const QString &prefix);
     bool NoMatch() const { return noMatch_; }
+    // The same prefix search answering the row of the first match (-1 for
+    // none), without moving the current record or leaving an edit.
+    int findFirstRow(const QString &field, const QString &prefix);
 
     int fieldCount() const;
     Field Fields(int index);
@@ -104,6 +107,7 @@ private:
     static constexpr quint32 kNone = 0xFFFFFFFFu;
 
     DbfTable &open() const;
+    int prefixFieldIndex(const QString &field);
     void leaveEdit();
     quint32 nextLive(quint32 from);
     quint32 previousLive(quint32 from);

@@ -26,6 +26,8 @@ FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     connect(SSTabDatos, &QTabWidget::currentChanged, this, &FrmQuelvar::onTabChanged);
     connectEvents();
     connectFieldRules();
+    connectPickers();
+    connectGridEvents();
     Form_Load();
 }
 

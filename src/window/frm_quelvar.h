@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
@@ -104,6 +105,28 @@ public:
     void ColocaValsCombosEM(quint8 requestType);
     void LlenalstPais(quint8 qTExportacion, int qModalidad = 0, int qOrigen = -1);
 
+    // --- picker lists ---
+    // Refills the tariff-item and document-key lists from their tables.
+    void LlenaListas();
+    // Opens a list just under the current cell of a grid column, its first
+    // line selected; the focus stays in the grid.
+    void ColocaListaGrid(BoundGrid *qGrid, int qCol, QListWidget *qList);
+    // Confirms the selected line of a list into its grid cell (Enter or a
+    // double click in the list) and hides the list.
+    void confirmPicker(QListWidget *list);
+    // Copies the cost of the tariff item last picked into the imported-goods
+    // row being written that carries that item.
+    void CompletaSelFraccion();
+    const QString &fraccionRecordada() const { return rememberedFraction_; }
+
+    // --- grid cell checks ---
+    void MensajeLongGrid(BoundGrid *qGrid, int qCol, int qLen, const QString &qMensaje);
+    void VerificaFecha(BoundGrid *qGrid, int qFecha);
+    void MensajeFechaIncorrecta(BoundGrid *qGrid, const QString &qMsj = QString());
+    // The date taken as today by the date checks: the system's, unless set.
+    void setToday(const QDate &today);
+    QDate today() const;
+
     // Cell buttons and number formats of the grids.
     void EstableceFormatosGrid();
     // Steps of the start-up whose work grows with the grid computations.
@@ -134,6 +157,30 @@ private:
     bool fieldEvent(QObject *watched, QEvent *event);
     void fieldLeft(FieldEdit *field);
     void writeCompanyState();
+
+    // Picker lists and grid cells (pickers.cpp, grid_cell_checks.cpp).
+    struct LengthRule {
+        int column;
+        int limit;
+        int message; // entry of the length messages
+    };
+    void connectPickers();
+    void connectGridEvents();
+    QList<QListWidget *> pickers() const;
+    QListWidget *countryPickerOfImports() const;
+    void openPicker(BoundGrid *qGrid, int column);
+    void hidePickers();
+    void seekCountry(QListWidget *list, const QString &typed);
+    void seekLine(QListWidget *list, DataLink *catalogue, const QString &field, const QString &typed);
+    void followTyping(BoundGrid *qGrid);
+    void upperCaseCell(BoundGrid *qGrid, int column);
+    void returnToGrid(BoundGrid *target);
+    BoundGrid *gridOnTab() const;
+    bool pickerEvent(QObject *watched, QEvent *event);
+    void cellLeft(BoundGrid *qGrid, int column);
+    void checkDateCell(BoundGrid *qGrid, int column);
+    void checkLengths(BoundGrid *qGrid, int column, std::initializer_list<LengthRule> rules);
+    void takePickedLine(BoundGrid *qGrid, int column, QListWidget *list);
     void showColumnHelp(BoundGrid *grid, int x);
 
     // Building the window (window_layout.cpp).
@@ -178,6 +225,8 @@ private:
     QListWidget *lstPaisAux = nullptr;
     QList<BoundField *> boundFields_;
     QStringList msgLongGrid_;
+    QString rememberedFraction_;
+    QDate today_;
 
     int currentTab_ = 0;
     int tabsPerRow_ = 9;
