@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QRadioButton>
@@ -183,7 +184,15 @@ void FrmQuelvar::PersonalizaGrid(BoundGrid *grid)
 {
     if (!grid)
         return;
+    for (int i = 0; i < grid->ColumnsCount(); ++i)
+        grid->Columns(i).setAlignment(Qt::AlignHCenter);
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The long column captions read better small: the headings take the
+    // desktop's sans-serif at 8 points; the cells keep the window's font.
+    QFont heading = QApplication::font();
+    heading.setStyleHint(QFont::SansSerif);
+    heading.setPointSize(8);
+    grid->horizontalHeader()->setFont(heading);
 }
 
 void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
