@@ -58,7 +58,9 @@ void FrmQuelvar::SSTabDatos_Click(int previousTab)
             SSTabDatos->setCurrentIndex(4);
         }
     } else {
-        for (QListWidget *list : {lstFraccion, lstClave, lstPais})
+        // A list opened under a cell does not stay over another tab (the
+        // folder's country list included).
+        for (QListWidget *list : {lstFraccion, lstClave, lstPais, lstPaisAux})
             if (!list->isHidden())
                 list->hide();
     }
