@@ -79,8 +79,10 @@ bool GridCellDelegate::eventFilter(QObject *object, QEvent *event)
         if (auto *line = qobject_cast<QLineEdit *>(object))
             if (grid_->filterEditorKey(line, static_cast<QKeyEvent *>(event)))
                 return true;
-    // The focus going to a picker beside the grid leaves the cell open.
-    if (event->type() == QEvent::FocusOut && grid_->isCompanion(QApplication::focusWidget()))
+    // The focus going to a picker beside the grid leaves the cell open; so
+    // does a message shown (or the focus moved) while the cell's text is
+    // being taken in, which closes the editor itself once done.
+    if (event->type() == QEvent::FocusOut && (grid_->committing_ || grid_->isCompanion(QApplication::focusWidget())))
         return false;
     return QStyledItemDelegate::eventFilter(object, event);
 }

@@ -117,8 +117,13 @@ void FrmQuelvar::cellLeft(BoundGrid *qGrid, int column)
         case 6:
             takePickedLine(qGrid, 6, countryPickerOfImports());
             break;
+        case 9:
+            // The value checked, then all that the returned quantity runs.
+            MensajeLongGrid(qGrid, 9, 19, msgLongGrid_.value(7));
+            MensajeLongGrid(qGrid, 8, 8, msgLongGrid_.value(6));
+            break;
         default:
-            checkLengths(qGrid, column, {{5, 12, 5}, {7, 8, 6}, {8, 8, 6}, {9, 19, 7}, {10, 19, 7}});
+            checkLengths(qGrid, column, {{5, 12, 5}, {7, 8, 6}, {8, 8, 6}, {10, 19, 7}});
         }
     } else if (name == QLatin1String("dbED")) {
         if (column == 0 && qGrid->Columns(0).Text().size() != 15)

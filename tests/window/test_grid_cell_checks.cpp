@@ -251,7 +251,6 @@ private slots:
         typeInto(g, 8, "123456789");
         typeInto(g, 9, "5");
         QTest::keyClick(g, Qt::Key_Escape);
-        QEXPECT_FAIL("", "committing the total value does not repeat the returned quantity's length check", Continue);
         QCOMPARE(MessageBox::shownTexts(), (QStringList{tooLong(6), tooLong(6)}));
     }
 
