@@ -2,6 +2,7 @@
 
 #include "grid_cell_delegate.h"
 #include "platform/message_box.h"
+#include "platform/typed_key.h"
 #include "record_table_model.h"
 #include "store/data_link.h"
 #include "store/recordset.h"
@@ -21,32 +22,6 @@
 #include <memory>
 
 namespace {
-
-// The key code of a typed key as the grid's handlers see it: the character
-// typed, 8 for Backspace, 13 for Enter; 0 for keys that type nothing.
-int keyAsciiOf(const QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete:
-        return 0;
-    default:
-        break;
-    }
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return 0;
-    const QString text = event->text();
-    if (text.size() != 1 || !text[0].isPrint())
-        return 0;
-    return text[0].unicode();
-}
 
 // A key event typing the key code instead.
 std::unique_ptr<QKeyEvent> replacementKey(int keyAscii)
@@ -370,7 +345,7 @@ bool BoundGrid::filterEditorKey(QLineEdit *editor, QKeyEvent *event)
 {
     if (forwardingKey_ || editor != editor_)
         return false;
-    const int typed = keyAsciiOf(event);
+    const int typed = typedKeyCode(event);
     if (typed == 0)
         return false;
     int key = typed;
@@ -394,7 +369,7 @@ bool BoundGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *even
     if (trigger == AnyKeyPressed || trigger == DoubleClicked || trigger == EditKeyPressed) {
         int key = 0;
         if (trigger == AnyKeyPressed && event && event->type() == QEvent::KeyPress)
-            key = keyAsciiOf(static_cast<QKeyEvent *>(event));
+            key = typedKeyCode(static_cast<QKeyEvent *>(event));
         bool cancel = false;
         emit BeforeColEdit(index.column(), key, &cancel);
         if (cancel)
@@ -502,7 +477,7 @@ void BoundGrid::keyPressEvent(QKeyEvent *event)
         }
     }
     if (state() != EditingState) {
-        const int typed = keyAsciiOf(event);
+        const int typed = typedKeyCode(event);
         if (typed != 0) {
             int key = typed;
             emit KeyPress(&key);

@@ -1,5 +1,7 @@
 #include "field_edit.h"
 
+#include "platform/typed_key.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -42,27 +44,6 @@ public:
 private:
     FieldEdit *edit_;
 };
-
-// The code of a key as typed: the character, 8 for Backspace, 13 for Enter;
-// 0 for keys that type nothing (moves, shortcuts).
-int typedKey(const QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    default:
-        break;
-    }
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return 0;
-    const QString text = event->text();
-    if (text.size() != 1 || !text[0].isPrint())
-        return 0;
-    return text[0].unicode();
-}
 
 } // namespace
 
@@ -107,7 +88,7 @@ void FieldEdit::keyPressEvent(QKeyEvent *event)
         insertTyped(QApplication::clipboard()->text());
         return;
     }
-    const int key = typedKey(event);
+    const int key = typedKeyCode(event);
     if (key != 0 && key != 13 && KeyRules::filterKey(keyRule_, key, typingPosition()) == 0) {
         event->accept(); // swallowed, without a word
         return;
