@@ -101,11 +101,18 @@ void GridColumnRef::setWidth(int width) const { grid_->setColumnWidth(index_, wi
 
 // --- the grid ---
 
+BoundGrid::~BoundGrid()
+{
+    // The editor of a cell may still be open: it goes with the grid's
+    // widgets, after this grid is no longer one.
+    delegate_->detach();
+}
+
 BoundGrid::BoundGrid(const QList<GridColumn> &columns, DataLink *link, QWidget *parent)
-    : QTableView(parent), model_(new RecordTableModel(link, columns, this))
+    : QTableView(parent), model_(new RecordTableModel(link, columns, this)), delegate_(new GridCellDelegate(this))
 {
     setModel(model_);
-    setItemDelegate(new GridCellDelegate(this));
+    setItemDelegate(delegate_);
     connect(model_, &RecordTableModel::aboutToWritePendingRow, this, &BoundGrid::takeOpenEditor);
     connect(model_, &RecordTableModel::beforeWritingRow, this, [this](int row, bool *cancel) {
         const int outer = contextRow_;

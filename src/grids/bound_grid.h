@@ -8,6 +8,7 @@
 
 class BoundGrid;
 class DataLink;
+class GridCellDelegate;
 class QLineEdit;
 class RecordTableModel;
 
@@ -74,6 +75,7 @@ class BoundGrid : public QTableView {
     Q_OBJECT
 public:
     BoundGrid(const QList<GridColumn> &columns, DataLink *link, QWidget *parent = nullptr);
+    ~BoundGrid() override;
 
     RecordTableModel *recordModel() const { return model_; }
     DataLink *link() const;
@@ -175,6 +177,7 @@ private:
     void scheduleFollow();
 
     RecordTableModel *model_;
+    GridCellDelegate *delegate_;
     bool deleting_ = false;
     bool movingRecordset_ = false;
     bool following_ = false;

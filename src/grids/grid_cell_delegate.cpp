@@ -73,6 +73,8 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
 
 bool GridCellDelegate::eventFilter(QObject *object, QEvent *event)
 {
+    if (!grid_)
+        return QStyledItemDelegate::eventFilter(object, event);
     // The grid sees each key before the editor (and before the keys that
     // end the edit are taken as such).
     if (event->type() == QEvent::KeyPress)

@@ -11,6 +11,9 @@ class GridCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     explicit GridCellDelegate(BoundGrid *grid);
+    // The grid is being destroyed: its editor's last events go to the
+    // default handling alone.
+    void detach() { grid_ = nullptr; }
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
