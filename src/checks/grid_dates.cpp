@@ -2,7 +2,6 @@
 
 #include "tax_id.h"
 
-#include <cmath>
 #include <optional>
 
 namespace GridDates {
@@ -46,7 +45,17 @@ std::optional<double> numberOf(const QString &piece)
     return value;
 }
 
-bool whole(double v) { return std::floor(v) == v; }
+// A piece of a date: digits and nothing else. A sign, a point or a blank
+// reads as a number elsewhere, but no table takes it inside a date.
+std::optional<int> digitsOf(const QString &piece)
+{
+    if (piece.isEmpty())
+        return std::nullopt;
+    for (const QChar c : piece)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    return piece.toInt();
+}
 
 } // namespace
 
@@ -87,16 +96,21 @@ DateCheck check(const QString &typed, const QDate &today)
         out.complaints.append(formatComplaint());
         return out;
     }
-    out.text = t;
-    out.rewritten = t != typed;
-
-    const auto day = numberOf(t.left(2));
-    const auto month = numberOf(t.mid(3, 2));
-    const auto year = numberOf(t.right(4));
+    const auto day = digitsOf(t.left(2));
+    const auto month = digitsOf(t.mid(3, 2));
+    const auto year = digitsOf(t.right(4));
     if (!day || !month || !year) {
+        out.text = t;
+        out.rewritten = t != typed;
         out.complaints.append(formatComplaint());
         return out;
     }
+    // Whatever separators were typed, the cell keeps the date in the one
+    // form its table reads.
+    t = t.left(2) + u'/' + t.mid(3, 2) + u'/' + t.right(4);
+    out.text = t;
+    out.rewritten = t != typed;
+
     if (*year > today.year() || *year < today.year() - 1) {
         out.complaints.append(QStringLiteral("El año que has introducido no es válido. Rectifica por favor"));
         return out;
@@ -105,15 +119,14 @@ DateCheck check(const QString &typed, const QDate &today)
         out.complaints.append(QStringLiteral("El año sólo cuenta con 12 meses. Rectifica por favor"));
         return out;
     }
-    const int days = daysOfMonth(whole(*month) ? int(*month) : 0, int(*year));
+    const int days = daysOfMonth(*month, *year);
     if (*day > days) {
         out.complaints.append(
             QStringLiteral("El mes que has colocado sólo cuenta con %1 días. Rectifica por favor").arg(days));
         return out;
     }
-    // Day 00, month 00, a sign or a fraction get this far: no calendar date.
-    const QDate date = whole(*day) && whole(*month) && whole(*year) ? QDate(int(*year), int(*month), int(*day))
-                                                                    : QDate();
+    // Day 00 or month 00 get this far: no calendar date.
+    const QDate date(*year, *month, *day);
     if (!date.isValid()) {
         out.complaints.append(formatComplaint());
         return out;

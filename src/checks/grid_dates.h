@@ -11,9 +11,10 @@
 // without "/" are ddmmyy of this century (010203 -> 01/02/2003); 8 that
 // read as a number are ddmmyyyy; 8 others are dd?mm?yy (01/02/03 ->
 // 01/02/2003); 10 characters stay. Then day (characters 1-2), month (4-5)
-// and year (the last four) must be numbers; the year this one or the last;
-// the month at most 12; the day within the month; and the date not after
-// today.
+// and year (the last four) must be digits and nothing else, and the
+// separators between them become "/" (01-02-2004 -> 01/02/2004), the form
+// the tables read. Then the year must be this one or the last; the month at
+// most 12; the day within the month; and the date not after today.
 namespace GridDates {
 
 struct DateCheck {

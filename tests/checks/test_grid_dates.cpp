@@ -44,12 +44,14 @@ private slots:
         QTest::newRow("ddmmyy in 2002") << "311203" << QDate(2002, 6, 15) << "31/12/2003" << L{Y};
         QTest::newRow("ddmmyyyy") << "01022003" << kToday << "01/02/2003" << L{};
         QTest::newRow("dd/mm/yy") << "01/02/03" << kToday << "01/02/2003" << L{};
-        QTest::newRow("dd.mm.yy") << "15.06.04" << kToday << "15.06.2004" << L{};
+        QTest::newRow("dd.mm.yy") << "15.06.04" << kToday << "15/06/2004" << L{};
+        QTest::newRow("dd-mm-yy") << "01-02-04" << kToday << "01/02/2004" << L{};
         QTest::newRow("d/m/yyyy") << "1/2/2003" << kToday << "1/2/202003" << L{F};
         QTest::newRow("d/m/yy, twice") << "1/2/03" << kToday << "1/2/03" << L{F, F};
         QTest::newRow("slash anywhere in six") << "0102/3" << kToday << "0102/3" << L{F, F};
-        QTest::newRow("dashes") << "01-02-2003" << kToday << "01-02-2003" << L{};
-        QTest::newRow("any separators") << "01x02y2004" << kToday << "01x02y2004" << L{};
+        QTest::newRow("dashes") << "01-02-2003" << kToday << "01/02/2003" << L{};
+        QTest::newRow("any separators") << "01x02y2004" << kToday << "01/02/2004" << L{};
+        QTest::newRow("dashes, refused later") << "16-06-2004" << kToday << "16/06/2004" << L{Late};
         QTest::newRow("empty") << "" << kToday << "" << L{F};
         QTest::newRow("four") << "0102" << kToday << "0102" << L{F};
         QTest::newRow("seven") << "1022003" << kToday << "1022003" << L{F};
@@ -61,6 +63,11 @@ private slots:
         QTest::newRow("letter in the month") << "01/0a/2004" << kToday << "01/0a/2004" << L{F};
         QTest::newRow("letter in the year") << "01/02/20a4" << kToday << "01/02/20a4" << L{F};
         QTest::newRow("ddmmyy with a letter") << "0102a3" << kToday << "01/02/20a3" << L{F};
+        QTest::newRow("sign in the day") << "+1/02/2004" << kToday << "+1/02/2004" << L{F};
+        QTest::newRow("point in the month") << "01/1./2004" << kToday << "01/1./2004" << L{F};
+        QTest::newRow("point in the day") << "1./02/2004" << kToday << "1./02/2004" << L{F};
+        QTest::newRow("blank in the day") << " 1/02/2004" << kToday << " 1/02/2004" << L{F};
+        QTest::newRow("eight that read as a number") << "0105.004" << kToday << "01/05/.004" << L{F};
 
         // The year: this one or the last.
         QTest::newRow("this year") << "15/01/2004" << kToday << "15/01/2004" << L{};
@@ -110,15 +117,6 @@ private slots:
         QCOMPARE(result.text, text);
         QCOMPARE(result.rewritten, text != typed);
         QCOMPARE(result.complaints, complaints);
-    }
-
-    // Eight characters that read as one number are ddmmyyyy, whatever
-    // their form.
-    void eightCharacterNumber()
-    {
-        const GridDates::DateCheck result = GridDates::check(QStringLiteral("0105.004"), kToday);
-        QCOMPARE(result.text, QStringLiteral("01/05/.004"));
-        QCOMPARE(result.complaints, QStringList{Y});
     }
 
     void formatComplaint()

@@ -306,13 +306,19 @@ private slots:
             QCOMPARE(focused(), focus);
         }
         QCOMPARE(g->Columns(1).Text(), QStringLiteral("14/06/2004"));
-        // Tomorrow is refused with its message, and stored when the row is left.
-        MessageBox::clearShown();
-        typeInto(g, 1, "16/06/2004");
-        QCOMPARE(MessageBox::shownTexts(), QStringList{kLate});
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QCoreApplication::processEvents();
-        QCOMPARE(h.rows("exporped").value(0).value("FECHA_PEDI").toString(), QStringLiteral("2004-06-16"));
+        // A date the checks take is stored, whatever its separators; tomorrow
+        // is refused with its message, and stored when the row is left.
+        for (const auto &[typed, complaints, stored] :
+             {std::tuple{QStringLiteral("01-02-2004"), QStringList{}, QStringLiteral("2004-02-01")},
+              std::tuple{QStringLiteral("15.06.04"), QStringList{}, QStringLiteral("2004-06-15")},
+              std::tuple{QStringLiteral("16-06-2004"), QStringList{kLate}, QStringLiteral("2004-06-16")}}) {
+            MessageBox::clearShown();
+            typeInto(g, 1, typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QCoreApplication::processEvents();
+            QCOMPARE(MessageBox::shownTexts(), complaints);
+            QCOMPARE(h.rows("exporped").value(0).value("FECHA_PEDI").toString(), stored);
+        }
         QCOMPARE(h.rows("exporped").value(0).value("NO_PEDIMEN").toString(), QStringLiteral("123456789012345"));
 
         // The payment date left empty is stored as today.
