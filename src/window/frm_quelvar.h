@@ -172,6 +172,7 @@ private:
     void hidePickers();
     void seekCountry(QListWidget *list, const QString &typed);
     void seekLine(QListWidget *list, DataLink *catalogue, const QString &field, const QString &typed);
+    void unselect(QListWidget *list);
     void followTyping(BoundGrid *qGrid);
     void upperCaseCell(BoundGrid *qGrid, int column);
     void returnToGrid(BoundGrid *target);

@@ -109,12 +109,20 @@ void FrmQuelvar::seekCountry(QListWidget *list, const QString &typed)
     if (!paises)
         return;
     const int row = paises->findFirstRow(QStringLiteral("descripcio"), typed);
-    if (row < 0)
-        return;
-    const QString name = paises->valueAt(row, 1).toString();
-    const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
-    if (!found.isEmpty())
+    const QList<QListWidgetItem *> found =
+        row < 0 ? QList<QListWidgetItem *>() : list->findItems(paises->valueAt(row, 1).toString(), Qt::MatchExactly);
+    if (found.isEmpty())
+        unselect(list);
+    else
         list->setCurrentItem(found.first());
+}
+
+void FrmQuelvar::unselect(QListWidget *list)
+{
+    // Nothing in the list begins with what is typed: no line is taken, and
+    // leaving the cell keeps the typed text.
+    list->setCurrentRow(-1);
+    list->clearSelection();
 }
 
 void FrmQuelvar::seekLine(QListWidget *list, DataLink *catalogue, const QString &field, const QString &typed)
@@ -125,6 +133,8 @@ void FrmQuelvar::seekLine(QListWidget *list, DataLink *catalogue, const QString 
     const int row = rs->findFirstRow(field, typed);
     if (row >= 0 && row < list->count())
         list->setCurrentRow(row);
+    else
+        unselect(list);
 }
 
 void FrmQuelvar::followTyping(BoundGrid *qGrid)

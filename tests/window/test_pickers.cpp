@@ -132,11 +132,19 @@ private slots:
         imports->setCurrentIndex(imports->model()->index(0, 0));
         h.keys(QStringLiteral("a4"));
         QCOMPARE(h.current("lstClave"), QStringLiteral("A4"));
-        h.keys(QStringLiteral("z")); // nothing begins with A4Z: the list stays on A4
-        QCOMPARE(h.current("lstClave"), QStringLiteral("A4"));
         h.key(Qt::Key_Return);
         QCOMPARE(imports->Columns(0).Text(), QStringLiteral("A4"));
         QVERIFY(keys->isHidden());
+
+        // A key the catalogue does not have is kept as typed, never swapped
+        // for the first entry or for the last one matched.
+        for (const QString &typed : {QStringLiteral("zz"), QStringLiteral("a4z")}) {
+            imports->setCurrentIndex(imports->model()->index(0, 0));
+            h.keys(typed);
+            QCOMPARE(h.current("lstClave"), QString());
+            h.key(Qt::Key_Return);
+            QCOMPARE(imports->Columns(0).Text(), typed.toUpper());
+        }
         QVERIFY(MessageBox::shownTexts().isEmpty());
     }
 
@@ -146,6 +154,17 @@ private slots:
         QVERIFY(h.start());
         BoundGrid *imports = h.at(5, "dbMI", 0, 3);
         QListWidget *fractions = h.list("lstFraccion");
+        // An item the unit costs do not have keeps what was typed, and takes
+        // no other item's rate.
+        h.keys(QStringLiteral("99999999"));
+        QVERIFY(fractions->isVisible());
+        QCOMPARE(h.current("lstFraccion"), QString());
+        h.key(Qt::Key_Return);
+        QCOMPARE(imports->Columns(3).Text(), QStringLiteral("99999999"));
+        QCOMPARE(imports->Columns(4).Value(), QString());
+        QVERIFY(fractions->isHidden());
+
+        imports->setCurrentIndex(imports->model()->index(0, 3));
         h.keys(QStringLiteral("7318"));
         QVERIFY(fractions->isVisible());
         QCOMPARE(fractions->width(), 2 * imports->Columns(3).Width());
