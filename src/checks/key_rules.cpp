@@ -1,5 +1,7 @@
 #include "key_rules.h"
 
+#include <QList>
+
 namespace KeyRules {
 
 namespace {
@@ -67,12 +69,14 @@ int filterKey(Rule rule, int keyAscii, int position)
 QString filterInserted(Rule rule, const QString &inserted, int position)
 {
     QString out;
-    for (const QChar c : inserted) {
+    // Character by character, an emoji (two UTF-16 units) being one.
+    for (const uint u : inserted.toUcs4()) {
+        const char32_t c = u;
         // A pasted line break is no Enter, nor a Backspace a deletion.
-        if (c == u'\r' || c == u'\n' || c == kBackspace)
+        if (c == U'\r' || c == U'\n' || c == 8)
             continue;
-        if (filterKey(rule, c.unicode(), position + int(out.size())) != 0)
-            out.append(c);
+        if (filterKey(rule, int(c), position + int(out.size())) != 0)
+            out.append(QString::fromUcs4(&c, 1));
     }
     return out;
 }

@@ -3,7 +3,8 @@
 #include <QString>
 
 // What a text box lets the user type, key by key. A key is given by its code
-// as typed: the character, 8 for Backspace, 13 for Enter. A filter answers
+// as typed: the character (its Unicode code point), 8 for Backspace, 13 for
+// Enter. A filter answers
 // the code to type, 0 when the key is swallowed.
 namespace KeyRules {
 

@@ -30,10 +30,11 @@ std::unique_ptr<QKeyEvent> replacementKey(int keyAscii)
         return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
     if (keyAscii == 13)
         return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    const QChar c(keyAscii);
-    const QChar upper = c.toUpper();
+    const char32_t c = char32_t(keyAscii);
+    const QString text = QString::fromUcs4(&c, 1);
+    const QChar upper = text.at(0).toUpper();
     const int key = (upper >= u'A' && upper <= u'Z') ? int(Qt::Key_A) + (upper.unicode() - 'A') : int(Qt::Key_unknown);
-    return std::make_unique<QKeyEvent>(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+    return std::make_unique<QKeyEvent>(QEvent::KeyPress, key, Qt::NoModifier, text);
 }
 
 } // namespace
@@ -352,18 +353,25 @@ bool BoundGrid::filterEditorKey(QLineEdit *editor, QKeyEvent *event)
 {
     if (forwardingKey_ || editor != editor_)
         return false;
-    const int typed = typedKeyCode(event);
-    if (typed == 0)
+    // Every character a key types is raised, whatever modifiers come with
+    // it; a key typing several is typed again one kept character at a time.
+    const QList<int> typed = typedKeyCodes(event);
+    if (typed.isEmpty())
         return false;
-    int key = typed;
-    emit KeyPress(&key);
-    if (key == 0)
-        return true;
-    if (key == typed)
+    QList<int> keys;
+    for (int code : typed) {
+        int key = code;
+        emit KeyPress(&key);
+        if (key != 0)
+            keys.append(key);
+    }
+    if (keys == typed && typed.size() == 1)
         return false;
-    const auto replacement = replacementKey(key);
     forwardingKey_ = true;
-    QCoreApplication::sendEvent(editor, replacement.get());
+    for (int key : std::as_const(keys)) {
+        const auto replacement = replacementKey(key);
+        QCoreApplication::sendEvent(editor, replacement.get());
+    }
     forwardingKey_ = false;
     return true;
 }
@@ -484,19 +492,28 @@ void BoundGrid::keyPressEvent(QKeyEvent *event)
         }
     }
     if (state() != EditingState) {
-        const int typed = typedKeyCode(event);
-        if (typed != 0) {
-            int key = typed;
+        const QList<int> typed = typedKeyCodes(event);
+        QList<int> keys;
+        for (int code : typed) {
+            int key = code;
             emit KeyPress(&key);
-            if (key == 0) {
-                event->accept();
-                return;
+            if (key != 0)
+                keys.append(key);
+        }
+        if (!typed.isEmpty() && keys.isEmpty()) {
+            event->accept();
+            return;
+        }
+        if (keys != typed) {
+            // The first key kept opens the cell; the others follow it in.
+            QTableView::keyPressEvent(replacementKey(keys.takeFirst()).get());
+            if (QLineEdit *editor = cellEditor()) {
+                forwardingKey_ = true;
+                for (int key : std::as_const(keys))
+                    QCoreApplication::sendEvent(editor, replacementKey(key).get());
+                forwardingKey_ = false;
             }
-            if (key != typed) {
-                const auto replacement = replacementKey(key);
-                QTableView::keyPressEvent(replacement.get());
-                return;
-            }
+            return;
         }
     }
     QTableView::keyPressEvent(event);

@@ -88,9 +88,16 @@ void FieldEdit::keyPressEvent(QKeyEvent *event)
         insertTyped(QApplication::clipboard()->text());
         return;
     }
-    const int key = typedKeyCode(event);
-    if (key != 0 && key != 13 && KeyRules::filterKey(keyRule_, key, typingPosition()) == 0) {
-        event->accept(); // swallowed, without a word
+    // Every key that types text goes through the box's rule, character by
+    // character, whatever modifiers come with it: what the rule refuses is
+    // swallowed without a word.
+    if (const QString text = insertedText(event); !text.isEmpty()) {
+        event->accept();
+        insertTyped(text);
+        return;
+    }
+    if (typedKeyCode(event) == 8 && KeyRules::filterKey(keyRule_, 8, typingPosition()) == 0) {
+        event->accept();
         return;
     }
     UserEdit edit(this);

@@ -194,6 +194,13 @@ private slots:
         QTest::newRow("tax id, refused check") << Rule::TaxId << "!1" << 13 << "1";
         QTest::newRow("tax id past its end") << Rule::TaxId << "!? b" << 14 << "!? b";
         QTest::newRow("tax id with line break") << Rule::TaxId << " AB\r\nC" << 1 << " ABC";
+        // An emoji is one character of two units: refused or kept whole.
+        QTest::newRow("digits and an emoji") << Rule::Digits << QStringLiteral("1\U0001F6002") << 1 << "12";
+        QTest::newRow("free emoji") << Rule::Free << QStringLiteral("a\U0001F600") << 1
+                                    << QStringLiteral("a\U0001F600");
+        QTest::newRow("tax id, emoji at the check") << Rule::TaxId << QStringLiteral("\U0001F600A") << 13 << "A";
+        QTest::newRow("tax id, emoji past its end") << Rule::TaxId << QStringLiteral("\U0001F600A") << 14
+                                                    << QStringLiteral("\U0001F600A");
     }
     void inserted()
     {

@@ -108,6 +108,24 @@ private slots:
         QVERIFY(log_.contains(QStringLiteral("BeforeColEdit 1 65"))); // the key as replaced
         d_.press(Qt::Key_Backspace);
         QCOMPARE(g.cellEditor()->text(), QStringLiteral("AB-"));
+
+        // Keys that type with Alt or AltGr held, and an emoji, are raised as
+        // well: a swallowed one types nothing.
+        connect(&g, &BoundGrid::KeyPress, this, [](int *key) {
+            if (*key == 0x1F600 || *key == '@')
+                *key = 0;
+        });
+        log_.clear();
+        for (const auto &[key, modifiers, text] :
+             {std::tuple{Qt::Key_unknown, Qt::KeyboardModifiers(), QStringLiteral("\U0001F600")},
+              std::tuple{Qt::Key_At, Qt::ControlModifier | Qt::AltModifier, QStringLiteral("@")},
+              std::tuple{Qt::Key_E, Qt::KeyboardModifiers(Qt::AltModifier), QStringLiteral("e")}}) {
+            QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+            QApplication::sendEvent(g.cellEditor(), &press);
+        }
+        QCOMPARE(log_.filter(QStringLiteral("KeyPress")),
+                 (QStringList{"KeyPress 128512", "KeyPress 64", "KeyPress 101"}));
+        QCOMPARE(g.cellEditor()->text(), QStringLiteral("AB-E"));
     }
 
     void beforeColEditAndLocksKeepCellsClosed()

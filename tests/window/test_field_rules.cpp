@@ -398,6 +398,26 @@ private slots:
         paste(rfc, " abc010101xy1zzzz");
         QCOMPARE(rfc->text(), QStringLiteral(" ABC010101XY1"));
 
+        // Keys that type text with Alt, AltGr (Ctrl+Alt) or Meta held, and
+        // an emoji, pass the same rule; Ctrl's shortcuts still work.
+        cp->setText(QStringLiteral("12"));
+        cp->end(false);
+        for (const auto &[key, modifiers, text] :
+             {std::tuple{Qt::Key_E, Qt::KeyboardModifiers(Qt::AltModifier), QStringLiteral("e")},
+              std::tuple{Qt::Key_At, Qt::ControlModifier | Qt::AltModifier, QStringLiteral("@")},
+              std::tuple{Qt::Key_unknown, Qt::KeyboardModifiers(), QStringLiteral("\U0001F600")},
+              std::tuple{Qt::Key_3, Qt::KeyboardModifiers(Qt::AltModifier), QStringLiteral("3")}}) {
+            QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+            QApplication::sendEvent(cp, &press);
+        }
+        QCOMPARE(cp->text(), QStringLiteral("123"));
+        QTest::keyClick(cp, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(cp->selectedText(), QStringLiteral("123"));
+        rfc->clear();
+        QKeyEvent altX(QEvent::KeyPress, Qt::Key_X, Qt::AltModifier, QStringLiteral("x"));
+        QApplication::sendEvent(rfc, &altX);
+        QCOMPARE(rfc->text(), QString());
+
         h.tabs()->setCurrentIndex(0);
         QLineEdit *mail = h.text("txtEmail");
         mail->setFocus(Qt::TabFocusReason);
