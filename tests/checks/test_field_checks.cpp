@@ -42,6 +42,12 @@ private slots:
         QTest::newRow("grouped up to first point") << "1234.5.6" << true << "1,234.5.6";
         QTest::newRow("comma after point") << "1.234,5" << true << "1.234,5";
         QTest::newRow("comma after point, grouped") << "12345.6,7" << true << "12,345.6,7";
+        QTest::newRow("negative") << "-123" << true << "-123";
+        QTest::newRow("negative with decimals") << "-123.5" << true << "-123.5";
+        QTest::newRow("negative thousands") << "-1234.5" << true << "-1,234.5";
+        QTest::newRow("negative six digits") << "-123456" << true << "-123,456";
+        QTest::newRow("plus sign") << "+1234" << true << "+1,234";
+        QTest::newRow("sign alone") << "-" << true << "-";
         QTest::newRow("formatted") << "1,234" << false << "";
         QTest::newRow("formatted with decimals") << "1,234,567.5" << false << "";
         QTest::newRow("comma first") << ",5" << false << "";

@@ -291,6 +291,25 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
+    // A negative amount read from the tables keeps its sign in front of the
+    // digits when the box is left, and is saved back as it was.
+    void negativeAmountsKeepTheirSign()
+    {
+        WindowHarness h;
+        QVERIFY(openActive(h, {{"MAT_PRI_NA", -123.5}, {"MAT_PRI_EX", -1234.5}, {"DEPRE_MAQ", 0.0}}));
+        h.tabs()->setCurrentIndex(3);
+        for (const auto &[name, shown] : {std::pair{"txtMPN", "-123.5"}, std::pair{"txtMPE", "-1,234.5"}}) {
+            QLineEdit *box = h.text(name);
+            box->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(box->text(), QString::fromLatin1(shown));
+        }
+        h.tabs()->setCurrentIndex(2);
+        QVERIFY(MessageBox::shownTexts().isEmpty());
+        QCOMPARE(h.rows("solicitu").value(0).value("MAT_PRI_NA").toDouble(), -123.5);
+        QCOMPARE(h.rows("solicitu").value(0).value("MAT_PRI_EX").toDouble(), -1234.5);
+    }
+
     void taxIdTyping()
     {
         WindowHarness h;
