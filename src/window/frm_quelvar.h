@@ -157,6 +157,8 @@ private:
     bool fieldEvent(QObject *watched, QEvent *event);
     void fieldLeft(FieldEdit *field);
     void writeCompanyState();
+    // Selects the entry a stored text names, or shows that text as it is.
+    void showStoredText(QComboBox *combo, const QString &stored);
 
     // Picker lists and grid cells (pickers.cpp, grid_cell_checks.cpp).
     struct LengthRule {

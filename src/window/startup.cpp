@@ -61,7 +61,7 @@ void FrmQuelvar::InicializaControles()
         if (empresas.RecordCount() > 0) {
             const QVariant bank = empresas.Fields(QStringLiteral("BANCO")).Value();
             if (!bank.isNull())
-                cmbBanco->setCurrentIndex(cmbBanco->findText(bank.toString()));
+                showStoredText(cmbBanco, bank.toString());
             const QVariant sector = empresas.Fields(QStringLiteral("Sector")).Value();
             if (!sector.isNull())
                 cmbActFiscal->setCurrentIndex(sector.toInt() - 1 < cmbActFiscal->count() ? sector.toInt() - 1 : -1);
@@ -173,11 +173,37 @@ void FrmQuelvar::PersonalizaComboUM()
         if (rs && rs->RecordCount() > 0 && !rs->Eof()) {
             const QVariant unit = rs->Fields(QStringLiteral("Unidad")).Value();
             if (!unit.isNull())
-                cmbUM->setCurrentIndex(cmbUM->findText(unit.toString()));
+                showStoredText(cmbUM, unit.toString());
         }
     } catch (const StoreError &) {
         // A unit that cannot be read leaves the list without a choice.
     }
+}
+
+void FrmQuelvar::showStoredText(QComboBox *combo, const QString &stored)
+{
+    // The entry is found whatever the case of the stored text and the blanks
+    // after it. A text that is no entry (typed by another program, or an
+    // entry of an older list) is shown as it is, as an entry of its own, so
+    // that the next save writes it back unchanged instead of blanking it.
+    const auto bare = [](QString text) {
+        while (!text.isEmpty() && text.back().isSpace())
+            text.chop(1);
+        return text;
+    };
+    const QString wanted = bare(stored);
+    for (int i = 0; i < combo->count(); ++i) {
+        if (bare(combo->itemText(i)).compare(wanted, Qt::CaseInsensitive) == 0) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    }
+    if (wanted.isEmpty()) {
+        combo->setCurrentIndex(-1);
+        return;
+    }
+    combo->addItem(wanted);
+    combo->setCurrentIndex(combo->count() - 1);
 }
 
 void FrmQuelvar::PersonalizaGrid(BoundGrid *grid)

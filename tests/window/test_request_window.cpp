@@ -206,6 +206,41 @@ private slots:
         QCOMPARE(h.rows("solicitu").size(), 1);
     }
 
+    // A stored bank or unit is found whatever its case and trailing blanks;
+    // one that is no entry of its list is shown and saved back as it is.
+    void storedBankAndUnitSurviveASave_data()
+    {
+        QTest::addColumn<QString>("bank");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("bankShown");
+        QTest::addColumn<QString>("unitShown");
+        QTest::newRow("as listed") << "BANORTE, S.A." << "PIEZA" << "BANORTE, S.A." << "PIEZA";
+        QTest::newRow("other case") << "Banorte, S.A." << "Pieza" << "BANORTE, S.A." << "PIEZA";
+        QTest::newRow("trailing blanks") << "IXE   " << "KILO  " << "IXE" << "KILO";
+        QTest::newRow("not listed") << "BANCO AZTECA" << "CAJA" << "BANCO AZTECA" << "CAJA";
+    }
+    void storedBankAndUnitSurviveASave()
+    {
+        QFETCH(QString, bank);
+        QFETCH(QString, unit);
+        QFETCH(QString, bankShown);
+        QFETCH(QString, unitShown);
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {[&] { auto c = company(); c["BANCO"] = bank; return c; }()}},
+                        {"solicitu", {request({{"UNIDAD", unit}})}}}));
+        QCOMPARE(h.combo("cmbBanco")->currentText(), bankShown);
+        QCOMPARE(h.combo("cmbUM")->currentText(), unitShown);
+        h.tabs()->setCurrentIndex(1);
+        h.tabs()->setCurrentIndex(2);
+        QCOMPARE(h.rows("empresas").value(0).value("BANCO").toString(), bankShown);
+        QCOMPARE(h.rows("solicitu").value(0).value("UNIDAD").toString(), unitShown);
+        // Reopened, the same; the lists keep their own entries.
+        QVERIFY(h.reopen());
+        QCOMPARE(h.combo("cmbBanco")->currentText(), bankShown);
+        QCOMPARE(h.combo("cmbUM")->currentText(), unitShown);
+        QCOMPARE(h.combo("cmbUM")->count(), unitShown == QLatin1String("CAJA") ? 14 : 13);
+    }
+
     void folioIsStoredOnlyForAReply()
     {
         WindowHarness h;
