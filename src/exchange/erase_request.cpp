@@ -4,11 +4,13 @@
 
 #include "store/data_link.h"
 #include "store/recordset.h"
+#include "store/request_choices.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
 #include "window/field_edit.h"
 
 #include <QComboBox>
+#include <QRadioButton>
 
 bool FrmQuelvar::BorraInformacion(quint8 accion)
 {
@@ -25,6 +27,19 @@ bool FrmQuelvar::BorraInformacion(quint8 accion)
 
         for (QComboBox *c : {cmbTDevolucion, cmbTSolicitud, cmbTExportacion})
             c->setCurrentIndex(-1);
+        // Nothing of the erased request may reach the next save: no request
+        // type chosen, and the folio boxes empty and open, as for a new
+        // request.
+        for (QRadioButton *option : std::as_const(opcTSolicitud)) {
+            option->setAutoExclusive(false);
+            option->setChecked(false);
+            option->setAutoExclusive(true);
+        }
+        for (const char *name : {"txtFolio", "txtFolioA"}) {
+            txt(QString::fromLatin1(name))->setText(QString());
+            txt(QString::fromLatin1(name))->setEnabled(true);
+        }
+        RequestChoices::removeRefundType(folder_);
         if (accion == 0)
             for (QComboBox *c : {cmbEdo, cmbActFiscal, cmbBanco})
                 c->setCurrentIndex(-1);

@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "store/data_link.h"
 #include "store/recordset.h"
+#include "store/request_choices.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
 #include "window/field_edit.h"
@@ -69,7 +70,8 @@ bool FrmQuelvar::GuardaInformacion()
         solicitu.Fields(QStringLiteral("tsol")).setValue(initial ? QStringLiteral("N") : QStringLiteral("R"));
         if (!initial)
             solicitu.Fields(QStringLiteral("folio"))
-                .setValue(txt(QStringLiteral("txtFolio"))->text() + txt(QStringLiteral("txtFolioA"))->text());
+                .setValue(RequestChoices::folio(txt(QStringLiteral("txtFolio"))->text(),
+                                                txt(QStringLiteral("txtFolioA"))->text()));
 
         // The state is written when chosen; a company not stored yet gets it
         // here.
@@ -87,6 +89,9 @@ bool FrmQuelvar::GuardaInformacion()
         // A save is on disk when it is reported done: a power cut after it
         // loses nothing.
         links_->syncRequestTables();
+        // The refund type a transfer's "T" hides, beside the tables.
+        RequestChoices::writeRefundType(folder_, refund >= 0 && refund <= 2 ? QStringLiteral("MRP").mid(refund, 1)
+                                                                            : QString());
         return true;
     } catch (const StoreError &e) {
         cancelEdits(links_);

@@ -7,6 +7,7 @@
 #include "grids/bound_grid.h"
 #include "store/data_link.h"
 #include "store/recordset.h"
+#include "store/request_choices.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
 #include "window_texts.h"
@@ -99,7 +100,11 @@ void FrmQuelvar::InicializaControles()
             if (haveType && requestType >= 0 && requestType < opcTSolicitud.size())
                 opcTSolicitud[requestType]->setChecked(true);
 
-            const QString refund = firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value());
+            QString refund = firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value());
+            // A transfer's refund type is kept beside the tables; a request
+            // read from a medium has none there and stays as stored.
+            if (refund == QLatin1String("T"))
+                refund = RequestChoices::readRefundType(folder_);
             const int refundIndex = QStringList{QStringLiteral("M"), QStringLiteral("R"), QStringLiteral("P")}
                                         .indexOf(refund);
             if (refundIndex >= 0)
@@ -115,9 +120,9 @@ void FrmQuelvar::InicializaControles()
                 selectEntry(cmbTSolicitud, 1);
                 const QVariant folio = solicitu.Fields(QStringLiteral("folio")).Value();
                 if (!folio.isNull()) {
-                    const QString text = folio.toString();
-                    txt(QStringLiteral("txtFolio"))->setText(text.mid(0, 4));
-                    txt(QStringLiteral("txtFolioA"))->setText(text.mid(4, 4));
+                    const RequestChoices::FolioParts parts = RequestChoices::splitFolio(folio.toString());
+                    txt(QStringLiteral("txtFolio"))->setText(parts.number);
+                    txt(QStringLiteral("txtFolioA"))->setText(parts.year);
                 }
             }
         }

@@ -161,11 +161,36 @@ private slots:
         compareModes(modesOf(h), expected);
     }
 
-    void savedTransferReopensWithoutRefundType()
+    // A transfer is stored with "T" whatever its refund type; the refund
+    // type comes back from beside the tables, with all it sets.
+    void savedTransferKeepsItsRefundType()
     {
-        // A transfer is stored with "T" whatever its refund type: it comes
-        // back with no refund type chosen, which sets the transfer of
-        // returned goods.
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request()}}}));
+        QTest::mouseClick(h.get<QRadioButton>(QStringLiteral("opcTSolicitud(1)")), Qt::LeftButton);
+        h.pick("cmbTExportacion", 0);
+        for (int refund : {0, 1}) {
+            h.pick("cmbTDevolucion", refund);
+            h.get<QCheckBox>(QStringLiteral("chkAnexoB"))->setChecked(refund == 0);
+            const Modes chosen = modesOf(h);
+            h.command(6);
+            QCOMPARE(h.rows("solicitu").value(0).value("TIPO_EXPOR").toString(), QStringLiteral("T"));
+            QVERIFY(h.reopen());
+            QCOMPARE(h.combo("cmbTDevolucion")->currentIndex(), refund);
+            QCOMPARE(h.get<QCheckBox>(QStringLiteral("chkAnexoB"))->isChecked(), refund == 0);
+            // The totalling mode follows the order of the events, and the
+            // locks are a direct request's: the rest is as chosen.
+            const Modes reopened = modesOf(h);
+            compareModes(reopened, {chosen.tabs, chosen.tabsPerRow, chosen.unitCosts, chosen.imports, reopened.locks,
+                                    chosen.opcDT, reopened.mDev});
+        }
+        QCOMPARE(h.window->opcDT(), 5);
+    }
+
+    // A transfer read from elsewhere (a medium) has no refund type kept:
+    // none is chosen, which sets the transfer of returned goods.
+    void transferWithoutItsRefundType()
+    {
         WindowHarness h;
         QVERIFY(h.open({{"solicitu", {request({{"OTIPOEXPOR", 1.0}, {"TIPO_EXPOR", "T"}, {"MER_RET", "C"}})}}}));
         QCOMPARE(h.combo("cmbTDevolucion")->currentIndex(), -1);

@@ -255,12 +255,16 @@ private slots:
         h.command(6);
         const QVariantMap r = h.rows("solicitu").value(0);
         QCOMPARE(r.value("TSOL").toString(), QStringLiteral("R"));
-        QCOMPARE(r.value("FOLIO").toString(), QStringLiteral("122024"));
+        // The number is padded to its four places, so it reads back whole.
+        QCOMPARE(r.value("FOLIO").toString(), QStringLiteral("00122024"));
+        QVERIFY(h.reopen());
+        QCOMPARE(h.text("txtFolio")->text(), QStringLiteral("0012"));
+        QCOMPARE(h.text("txtFolioA")->text(), QStringLiteral("2024"));
 
         h.pick("cmbTSolicitud", 0);
         QCOMPARE(h.text("txtFolio")->text(), QString());
         h.command(6);
-        QCOMPARE(h.rows("solicitu").value(0).value("FOLIO").toString(), QStringLiteral("122024"));
+        QCOMPARE(h.rows("solicitu").value(0).value("FOLIO").toString(), QStringLiteral("00122024"));
     }
 
     void eraseCommands()
@@ -304,6 +308,47 @@ private slots:
         QCOMPARE(all.combo("cmbEdo")->currentIndex(), -1);
         QCOMPARE(all.text("txtRSocial")->text(), QString());
         QCOMPARE(MessageBox::unansweredQuestions(), 0);
+    }
+
+    // After either erase the window is a new request's: a save right after
+    // it writes the choices a new request's first save writes, nothing of
+    // the request erased.
+    void eraseLeavesANewRequest_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("everything") << 2;
+        QTest::newRow("the request") << 3;
+    }
+    void eraseLeavesANewRequest()
+    {
+        QFETCH(int, command);
+        WindowHarness fresh;
+        QVERIFY(fresh.open({{"empresas", {company()}}}));
+        fresh.command(6);
+        const QVariantMap expected = fresh.rows("solicitu").value(0);
+        QCOMPARE(expected.value("OTIPOEXPOR"), QVariant());
+
+        WindowHarness h;
+        QVERIFY(h.open({{"empresas", {company()}},
+                        {"solicitu", {request({{"OTIPOEXPOR", 1.0}, {"TIPO_EXPOR", "T"}, {"MER_RET", "C"},
+                                               {"TSOL", "R"}, {"FOLIO", "12342025"}})}}}));
+        h.pick("cmbTDevolucion", 1);
+        h.command(6);
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        h.command(command);
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(!h.get<QRadioButton>(QStringLiteral("opcTSolicitud(%1)").arg(i))->isChecked());
+        for (const char *name : {"txtFolio", "txtFolioA"}) {
+            QCOMPARE(h.text(name)->text(), QString());
+            QCOMPARE(h.text(name)->isEnabled(), fresh.text(name)->isEnabled());
+        }
+        h.command(6);
+        const QVariantMap saved = h.rows("solicitu").value(0);
+        for (const char *field : {"OTIPOEXPOR", "TIPO_EXPOR", "MER_RET", "TSOL", "FOLIO", "UNIDAD"})
+            QVERIFY2(saved.value(field) == expected.value(field), field);
+        // Nor does the erased transfer's refund type come back.
+        QVERIFY(h.reopen());
+        QCOMPARE(h.combo("cmbTDevolucion")->currentIndex(), -1);
     }
 
     void unitCostsGuardTheImportsTab()
