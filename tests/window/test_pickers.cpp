@@ -339,11 +339,6 @@ private slots:
         QCOMPARE(units->count(), 13);
         QCOMPARE(units->itemText(12), QStringLiteral("TONELADAS"));
         QCOMPARE(units->currentText(), QStringLiteral("PIEZA"));
-
-        // A unit outside the list leaves the list without a choice.
-        QVERIFY(h.open({{"solicitu", {{{"UNIDAD", "BARRIL"}, {"DEPRE_MAQ", 3.0}}}}}));
-        QCOMPARE(h.combo(QStringLiteral("cmbUM"))->currentIndex(), -1);
-        QCOMPARE(h.combo(QStringLiteral("cmbUM"))->count(), 13);
     }
 };
 
