@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <algorithm>
 
 FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     : QMainWindow(parent), folder_(folder), links_(new RequestLinks(this))
@@ -100,12 +101,21 @@ void FrmQuelvar::LimpiaPantalla()
         b->discardPendingEdit();
 }
 
-void FrmQuelvar::EstableceLigas()
+void FrmQuelvar::centreOnScreen()
 {
     if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        const QRect area = screen->availableGeometry();
+        // A window larger than the screen keeps its title bar on it.
+        move(area.x() + std::max(0, (area.width() - width()) / 2),
+             area.y() + std::max(0, (area.height() - height()) / 2));
     }
+}
+
+void FrmQuelvar::EstableceLigas()
+{
+    // The window is centred once, when first shown (showEvent): links are
+    // re-established at every save, and the place, size and maximised state
+    // the user gives the window afterwards are the user's.
     links_->setFolder(folder_);
     links_->refreshRequestLinks();
 }
@@ -123,6 +133,8 @@ void FrmQuelvar::LlenaArregloMsg()
 
 void FrmQuelvar::showEvent(QShowEvent *event)
 {
+    if (!shownOnce_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        centreOnScreen(); // before the window reaches the screen
     QMainWindow::showEvent(event);
     if (shownOnce_)
         return;

@@ -157,6 +157,7 @@ private:
     bool fieldEvent(QObject *watched, QEvent *event);
     void fieldLeft(FieldEdit *field);
     void writeCompanyState();
+    void centreOnScreen();
     // Selects the entry a stored text names, or shows that text as it is.
     void showStoredText(QComboBox *combo, const QString &stored);
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QTableView>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -522,6 +523,26 @@ private slots:
         // The stored row now opens the imports tab.
         h.tabs()->setCurrentIndex(5);
         QCOMPARE(h.tabs()->currentIndex(), 5);
+    }
+
+    // Centred when first shown; afterwards its place and its maximised
+    // state are the user's, whatever saves the tab changes make.
+    void windowStaysWhereTheUserPutsIt()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request()}}}));
+        const QRect area = h.window->screen()->availableGeometry();
+        QCOMPARE(h.window->pos(), QPoint(area.x() + std::max(0, (area.width() - h.window->width()) / 2),
+                                         area.y() + std::max(0, (area.height() - h.window->height()) / 2)));
+        const QPoint placed = area.topLeft() + QPoint(13, 17);
+        h.window->move(placed);
+        h.tabs()->setCurrentIndex(1);
+        h.command(6);
+        QCOMPARE(h.window->pos(), placed);
+        h.window->showMaximized();
+        h.tabs()->setCurrentIndex(2);
+        h.command(6);
+        QVERIFY(h.window->isMaximized());
     }
 
     void fitsASmallScreen()
