@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolTip>
 #include <algorithm>
@@ -93,7 +94,11 @@ void GridColumnRef::setVisible(bool visible) const { grid_->setColumnHidden(inde
 bool GridColumnRef::Locked() const { return grid_->model_->isLocked(index_); }
 void GridColumnRef::setLocked(bool locked) const { grid_->model_->setLocked(index_, locked); }
 bool GridColumnRef::Button() const { return grid_->model_->hasButton(index_); }
-void GridColumnRef::setButton(bool button) const { grid_->model_->setButton(index_, button); }
+void GridColumnRef::setButton(bool button) const
+{
+    grid_->model_->setButton(index_, button);
+    grid_->fitColumn(index_);
+}
 Qt::Alignment GridColumnRef::Alignment() const { return grid_->model_->alignment(index_); }
 void GridColumnRef::setAlignment(Qt::Alignment alignment) const { grid_->model_->setAlignment(index_, alignment); }
 int GridColumnRef::Left() const { return grid_->viewport()->geometry().left() + grid_->columnViewportPosition(index_); }
@@ -143,32 +148,77 @@ void BoundGrid::setUpLook()
     setHorizontalScrollMode(ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    // Columns fit their caption in up to three lines, and are never narrower
-    // than a thirteen-digit number.
     QHeaderView *top = horizontalHeader();
     top->setSectionResizeMode(QHeaderView::Fixed);
     top->setDefaultAlignment(Qt::Alignment::fromInt(Qt::AlignCenter | Qt::TextWordWrap));
     top->setHighlightSections(false);
-    const int padding = 2 * fm.horizontalAdvance(u'M');
-    const int least = fm.horizontalAdvance(QStringLiteral("0000000000000"));
-    int lines = 1;
-    for (int c = 0; c < model_->columnCount(); ++c) {
-        const QString caption = model_->caption(c);
-        int longestWord = 0;
-        for (const QString &word : caption.split(u' ', Qt::SkipEmptyParts))
-            longestWord = std::max(longestWord, fm.horizontalAdvance(word));
-        const int width = std::max({least, longestWord, (fm.horizontalAdvance(caption) + 2) / 3}) + padding;
-        setColumnWidth(c, width);
-        const QRect wrapped = fm.boundingRect(QRect(0, 0, width - padding, 1000), Qt::TextWordWrap, caption);
-        lines = std::max(lines, (wrapped.height() + fm.height() - 1) / fm.height());
-    }
-    top->setFixedHeight(lines * fm.lineSpacing() + fm.height());
+    for (int c = 0; c < model_->columnCount(); ++c)
+        fitColumn(c);
 
     // Rows keep one line of text; the row header carries the row marks.
     QHeaderView *side = verticalHeader();
     side->setSectionResizeMode(QHeaderView::Fixed);
     side->setDefaultSectionSize(fm.height() + 8);
     side->setDefaultAlignment(Qt::AlignCenter);
+}
+
+int BoundGrid::textMargin() const
+{
+    // The blank the style leaves on each side of a cell's text.
+    return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+}
+
+int BoundGrid::buttonWidth() const { return std::min(verticalHeader()->defaultSectionSize(), 18); }
+
+void BoundGrid::fitColumn(int column)
+{
+    // Wide enough for the widest text the column holds legitimately, beside
+    // its cell button; the caption wraps to fit, but no word of it is cut.
+    const GridColumn def = model_->columns().value(column);
+    const QString widest = def.widest.isEmpty() ? QStringLiteral("0000000000000.00") : def.widest;
+    int width = QFontMetrics(font()).horizontalAdvance(widest) + 2 * textMargin();
+    if (model_->hasButton(column))
+        width += buttonWidth();
+    const QFontMetrics heading(horizontalHeader()->font());
+    for (const QString &word : def.caption.split(u' ', Qt::SkipEmptyParts))
+        width = std::max(width, heading.horizontalAdvance(word) + 2 * textMargin() + 4);
+    setColumnWidth(column, width);
+    fitHeading();
+}
+
+void BoundGrid::fitHeading()
+{
+    QHeaderView *top = horizontalHeader();
+    const QFontMetrics fm(top->font());
+    int lines = 1;
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        const QRect wrapped = fm.boundingRect(QRect(0, 0, std::max(1, columnWidth(c) - 2 * textMargin() - 4), 1000),
+                                              Qt::TextWordWrap, model_->caption(c));
+        lines = std::max(lines, (wrapped.height() + fm.height() - 1) / fm.height());
+    }
+    top->setFixedHeight(lines * fm.lineSpacing() + fm.height());
+}
+
+void BoundGrid::setHeadingFont(const QFont &font)
+{
+    horizontalHeader()->setFont(font);
+    for (int c = 0; c < model_->columnCount(); ++c)
+        fitColumn(c);
+}
+
+QString BoundGrid::cellToolTip(const QModelIndex &index) const
+{
+    // A text longer than its cell is shown whole here, above the column's
+    // help.
+    if (!index.isValid())
+        return toolTip();
+    const QString text = index.data(Qt::DisplayRole).toString();
+    int room = columnWidth(index.column()) - 2 * textMargin();
+    if (model_->hasButton(index.column()) && index == currentIndex())
+        room -= buttonWidth();
+    if (text.isEmpty() || QFontMetrics(font()).horizontalAdvance(text) <= room)
+        return toolTip();
+    return toolTip().isEmpty() ? text : text + u'\n' + toolTip();
 }
 
 int BoundGrid::ColumnsCount() const { return model_->columnCount(); }
@@ -555,10 +605,11 @@ bool BoundGrid::viewportEvent(QEvent *event)
         // The grid's own tool-tip, which its handlers set for the column
         // under the pointer.
         const auto *help = static_cast<QHelpEvent *>(event);
-        if (toolTip().isEmpty())
+        const QString tip = cellToolTip(indexAt(help->pos()));
+        if (tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), toolTip(), viewport());
+            QToolTip::showText(help->globalPos(), tip, viewport());
         return true;
     }
     return QTableView::viewportEvent(event);

@@ -100,6 +100,13 @@ public:
     // The height the window asks for, in twips (1/1440 inch). The grid is
     // never shorter than that; the layout may make it taller.
     int HeightTwips() const { return heightTwips_; }
+    // Sizes a column to the widest text it shows legitimately (and its
+    // button); the headings wrap to fit the columns.
+    void fitColumn(int column);
+    void setHeadingFont(const QFont &font);
+    // The tool-tip over a cell: its whole text when the cell shows it in
+    // part, with the column's help.
+    QString cellToolTip(const QModelIndex &index) const;
     void setHeightTwips(int twips);
 
     // The absolute row of the current record: the record set's current
@@ -162,6 +169,9 @@ private:
     friend class GridCellDelegate;
 
     void setUpLook();
+    int textMargin() const;
+    int buttonWidth() const;
+    void fitHeading();
     QPoint placeInTabStrip() const;
     void takeOpenEditor();
     // Writes the pending row on leaving it; on refusal reports the reason and

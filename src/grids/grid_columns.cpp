@@ -4,9 +4,25 @@ namespace GridColumns {
 
 namespace {
 
-GridColumn col(const char *caption, const char *field, const char *help, const char *format = "")
+// The widest texts the columns show: what the length checks let through,
+// in the column's display format, and what the figures computed into a
+// column (15 significant digits) come to.
+const char *const kFigure = "0000000000000.00";
+const char *const kDocument = "000000000000000"; // 15-digit pedimento or document
+const char *const kDate = "00/00/0000";
+const char *const kItem = "00000000";
+const char *const kKey = "MMM";
+const char *const kRate = "000.00";
+const char *const kGrouped = "000,000,000,000";
+const char *const kMoney = "$000,000,000,000.00";
+const char *const kCountry = "ESTADOS UNIDOS DE AMERICA"; // longer names are shown in part
+const char *const kName = "NNNNNNNNNNNNNNNNNNNN";
+
+GridColumn col(const char *caption, const char *field, const char *help, const char *format = "",
+               const char *widest = kFigure)
 {
-    return {QString::fromUtf8(caption), QString::fromLatin1(field), QString::fromUtf8(help), QString::fromLatin1(format)};
+    return {QString::fromUtf8(caption), QString::fromLatin1(field), QString::fromUtf8(help), QString::fromLatin1(format),
+            QString::fromLatin1(widest)};
 }
 
 const char *const kCurrency = "Currency";
@@ -18,31 +34,31 @@ QList<GridDefinition> buildGrids()
         // Unit costs of the imported inputs (tab "Costos Unitarios").
         {QStringLiteral("dbCU"), QStringLiteral("dtsInsunit"), {
             col("Fraccion", "FRACCION",
-                "Capturar la fracción arancelaria sin guiones ni puntos"),
+                "Capturar la fracción arancelaria sin guiones ni puntos", "", kItem),
             col("Descripción", "DESCRIP",
-                "Descripción del bien importado"),
+                "Descripción del bien importado", "", kName),
             col("Costo Unitario", "COSTO_UNIT",
-                "Costo Unitario del bien importado", "###,###.#####"),
+                "Costo Unitario del bien importado", "###,###.#####", kGrouped),
             col("Tasa Ad Valorem", "TASA_ADVAL",
-                "Tasa ad valorem aplicada al bien importado", "Standard"),
+                "Tasa ad valorem aplicada al bien importado", "Standard", "000,000.00"),
         }},
         // Imported goods by import document (tab "Merc. Importadas"). The two
         // balances come before the amount, unlike the table's field order.
         {QStringLiteral("dbMI"), QStringLiteral("dtsInsupedi"), {
             col("Clave de pedimento", "TIPO",
-                "Clave del pedimento de importación"),
+                "Clave del pedimento de importación", "", kKey),
             col("No. de Pedimento", "NUM_DOCUME",
-                "Capturar los dígitos sin guiones ni puntos"),
+                "Capturar los dígitos sin guiones ni puntos", "", kDocument),
             col("Fecha de pago", "FEC_PAGO",
-                "Fecha del pedimento de importación"),
+                "Fecha del pedimento de importación", "", kDate),
             col("Fracción arancelaria", "FRACCION",
-                "Fracción del bien importado"),
+                "Fracción del bien importado", "", kItem),
             col("Ad Valorem", "TASA_ADVAL",
-                "Tasa ad valorem aplicada al bien importado"),
+                "Tasa ad valorem aplicada al bien importado", "", kRate),
             col("Precio Unitario M.N.", "PU_MIMP",
-                "Precio Unitario del bien importado"),
+                "Precio Unitario del bien importado", "", kGrouped),
             col("País de Orígen", "PAIS_IMPOR",
-                "País de orígen del bien importado"),
+                "País de orígen del bien importado", "", kCountry),
             col("Cantidad Importada", "CAN_MIMP",
                 "Cantidad importada de la mercancía"),
             col("Cantidad Retornada", "CAN_MRETSO",
@@ -63,11 +79,11 @@ QList<GridDefinition> buildGrids()
         // Direct-export documents (tab "Exp. Directa").
         {QStringLiteral("dbED"), QStringLiteral("dtsExporped"), {
             col("Número de pedimento o documento", "NO_PEDIMEN",
-                "Capturar los dígitos sin guiones ni puntos"),
+                "Capturar los dígitos sin guiones ni puntos", "", kDocument),
             col("Fecha", "FECHA_PEDI",
-                "Fecha del pedimento de exportación"),
+                "Fecha del pedimento de exportación", "", kDate),
             col("País de destino", "PAIS_EXPOR",
-                "País destino de la exportación"),
+                "País destino de la exportación", "", kCountry),
             col("Cantidad Total", "CANT_TOTAL",
                 "Cantidad por fracción de exportación total"),
             col("Cantidad Exportada", "CANT_UTIL",
@@ -82,43 +98,43 @@ QList<GridDefinition> buildGrids()
         // Indirect-export documents (tab "Exp. Indirecta").
         {QStringLiteral("dbEI"), QStringLiteral("dtsFactura"), {
             col("No. Documento", "NODOC",
-                "Capturar el número de documento  sin guiones ni puntos"),
+                "Capturar el número de documento  sin guiones ni puntos", "", kDocument),
             col("Fecha", "FECHADOC",
-                "Fecha de expedición del documento"),
+                "Fecha de expedición del documento", "", kDate),
             col("Cantidad Total", "CANT_TOTAL",
                 "Cantidad Total", kGeneral),
             col("Cantidad Utilizada", "CANT_UTIL",
                 "Cantidad Utilizada", kGeneral),
             col("Valor Total ($)", "VALTOTNP",
-                "Valor Total moneda nacional", kCurrency),
+                "Valor Total moneda nacional", kCurrency, kMoney),
             col("Valor Utilizado ($)", "VALREPNP",
-                "Valor utilizado moneda nacional", kCurrency),
+                "Valor utilizado moneda nacional", kCurrency, kMoney),
             col("Valor Total dls", "VALTOTDLL",
-                "Valor Total dólares", kCurrency),
+                "Valor Total dólares", kCurrency, kMoney),
             col("Valor Utilizado dls", "VALREPDLL",
-                "Valor utilizado dólares", kCurrency),
+                "Valor utilizado dólares", kCurrency, kMoney),
             col("Exportador final", "NOM_EXPIDE",
-                "Exportador final"),
+                "Exportador final", "", kName),
         }},
         // Imports into a TLCAN country (tab "Imp. TLCAN"). The rate comes before
         // the total value, unlike the table's field order.
         {QStringLiteral("dbITLC"), QStringLiteral("dtsImpTLC"), {
             col("Pais Importador de los productos finales", "PAIS_IMPOR",
-                "País importador TLCAN"),
+                "País importador TLCAN", "", kCountry),
             col("Fracción arancelaria de importación", "FRACCION",
-                "Capturar la fracción sin guiones ni puntos", kGeneral),
+                "Capturar la fracción sin guiones ni puntos", kGeneral, kItem),
             col("Fecha de importación", "FECHA",
-                "Fecha de la importación TLCAN"),
+                "Fecha de la importación TLCAN", "", kDate),
             col("Cantidad Importada", "CAN_MIMP",
                 "Cantidad Importada TLCAN", kGeneral),
             col("Precio Unitario dlls.", "PU_MIMP",
                 "Precio Unitario dólares"),
             col("Ad Valorem", "TASA_ADVAL",
-                "Tasa ad valorem de importación TLCAN", kGeneral),
+                "Tasa ad valorem de importación TLCAN", kGeneral, kRate),
             col("Valor Total de la mercancia dlls", "VAL_TOT_IN",
                 "Valor Total mercancia dólares", kGeneral),
             col("Monto de aranceles pagados", "MONT_SOLIC",
-                "Monto total de aranceles", kCurrency),
+                "Monto total de aranceles", kCurrency, kMoney),
         }},
     };
 }

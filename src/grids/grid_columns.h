@@ -4,13 +4,16 @@
 #include <QString>
 
 // One column of a document grid: its caption, the field of the grid's table
-// it shows (matched in any case), the help text shown for it and the display
-// format it starts with (see NumberFormat).
+// it shows (matched in any case), the help text shown for it, the display
+// format it starts with (see NumberFormat) and the widest text it shows
+// legitimately, which sizes it (a longer text is shown in part, and whole in
+// the cell's tool-tip).
 struct GridColumn {
     QString caption;
     QString field;
     QString help;
     QString format;
+    QString widest;
 };
 
 // One of the five document grids of the request window: its name, the data

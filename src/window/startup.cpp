@@ -223,7 +223,7 @@ void FrmQuelvar::PersonalizaGrid(BoundGrid *grid)
     QFont heading = QApplication::font();
     heading.setStyleHint(QFont::SansSerif);
     heading.setPointSize(8);
-    grid->horizontalHeader()->setFont(heading);
+    grid->setHeadingFont(heading);
 }
 
 void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)

@@ -68,7 +68,7 @@ private slots:
               {{{QStringLiteral("FEC_PAGO"), QDate(2026, 3, 9)}, {QStringLiteral("PU_MIMP"), 1234.5},
                 {QStringLiteral("CAN_MIMP"), 0}, {QStringLiteral("VAL_TOT_IN"), -0.125}}});
         QList<GridColumn> columns = columnsOf("dbMI");
-        columns.append({QStringLiteral("Sin campo"), QStringLiteral("NO_EXISTE"), QString(), QString()});
+        columns.append({QStringLiteral("Sin campo"), QStringLiteral("NO_EXISTE"), QString(), QString(), QString()});
         RecordTableModel model(t.links.dtsInsupedi, columns);
         QAbstractItemModelTester tester(&model);
 

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QLabel>
 #include <QListWidget>
 
@@ -322,6 +324,44 @@ private slots:
         h.key(Qt::Key_Return);
         QCOMPARE(g->Columns(column).Text(), QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
         QVERIFY(countries->isHidden());
+    }
+
+    // What a user types shows whole at the window's usual size: 15-digit
+    // numbers, dates, tariff items, amounts, and the usual countries beside
+    // the cell button; a longer name shows whole in the cell's tool-tip.
+    void typedValuesShowWhole()
+    {
+        const QString korea = QStringLiteral("COREA DEL NORTE (REPUBLICA POPULAR DEMOCRATICA DE COREA)");
+        Pickers h;
+        QVERIFY(h.open({{"solicitu", {request()}},
+                        {"insunit", unitCosts()},
+                        {"insupedi",
+                         {{{"TIPO", "A1"}, {"NUM_DOCUME", "123456789012345"}, {"FEC_PAGO", QDate(2004, 12, 28)},
+                           {"FRACCION", "73181500"}, {"PU_MIMP", 999999999999.0}, {"TASA_ADVAL", 10.5},
+                           {"PAIS_IMPOR", "ESTADOS UNIDOS DE AMERICA"}, {"MONT_SOLIC", 123456789012.125}}}},
+                        {"exporped", {{{"NO_PEDIMEN", "987654321098765"}, {"PAIS_EXPOR", korea}}}},
+                        {"factura", {{{"NODOC", "123456789012345"}, {"VALTOTNP", 999999999999.99}}}}}));
+        h.window->resize(1366, 768);
+        h.window->EstableceVisiblesDB(QStringLiteral("111111111111111"), h.grid("dbMI"));
+        const int margin = h.window->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+        const struct {
+            const char *grid;
+            int column;
+        } cells[] = {{"dbMI", 0},  {"dbMI", 1},  {"dbMI", 2}, {"dbMI", 3}, {"dbMI", 4},
+                     {"dbMI", 5},  {"dbMI", 6},  {"dbMI", 14}, {"dbED", 0}, {"dbEI", 0},
+                     {"dbEI", 4}};
+        for (const auto &[name, column] : cells) {
+            BoundGrid *g = h.grid(name);
+            const QString text = g->model()->index(0, column).data().toString();
+            QVERIFY2(!text.isEmpty(), name);
+            const int button = g->Columns(column).Button() ? std::min(g->RowHeight(), 18) : 0;
+            const int needed = QFontMetrics(g->font()).horizontalAdvance(text) + 2 * margin + button;
+            QVERIFY2(needed <= g->Columns(column).Width(),
+                     qPrintable(QStringLiteral("%1(%2) «%3»").arg(name).arg(column).arg(text)));
+        }
+        BoundGrid *exports = h.grid("dbED");
+        QVERIFY(exports->cellToolTip(exports->model()->index(0, 2)).startsWith(korea));
+        QVERIFY(!exports->cellToolTip(exports->model()->index(0, 0)).contains(QStringLiteral("987654321098765")));
     }
 
     void grids_look_and_units()
