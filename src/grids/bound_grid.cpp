@@ -176,7 +176,9 @@ void BoundGrid::fitColumn(int column)
     // its cell button; the caption wraps to fit, but no word of it is cut.
     const GridColumn def = model_->columns().value(column);
     const QString widest = def.widest.isEmpty() ? QStringLiteral("0000000000000.00") : def.widest;
-    int width = QFontMetrics(font()).horizontalAdvance(widest) + 2 * textMargin();
+    // The grid line takes the cell's last pixel; one more pixel keeps a text
+    // laid out at fractional widths from being cut.
+    int width = QFontMetrics(font()).horizontalAdvance(widest) + 2 * textMargin() + (showGrid() ? 1 : 0) + 1;
     if (model_->hasButton(column))
         width += buttonWidth();
     const QFontMetrics heading(horizontalHeader()->font());
@@ -213,7 +215,7 @@ QString BoundGrid::cellToolTip(const QModelIndex &index) const
     if (!index.isValid())
         return toolTip();
     const QString text = index.data(Qt::DisplayRole).toString();
-    int room = columnWidth(index.column()) - 2 * textMargin();
+    int room = columnWidth(index.column()) - 2 * textMargin() - (showGrid() ? 1 : 0);
     if (model_->hasButton(index.column()) && index == currentIndex())
         room -= buttonWidth();
     if (text.isEmpty() || QFontMetrics(font()).horizontalAdvance(text) <= room)

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 
 void FrmQuelvar::connectPickers()
@@ -68,7 +69,12 @@ void FrmQuelvar::ColocaListaGrid(BoundGrid *qGrid, int qCol, QListWidget *qList)
     const QPoint strip = SSTabDatos->mapTo(area, QPoint(0, 0));
     const int left = strip.x() + qGrid->Left() + qGrid->Columns(qCol).Left();
     const int top = strip.y() + qGrid->Top() + qGrid->RowTop(qGrid->Row()) + qGrid->RowHeight();
-    const int width = qList == lstFraccion ? 2 * qGrid->Columns(qCol).Width() : qGrid->Columns(qCol).Width() + 15;
+    LlenaListas();
+    // Never narrower than its longest line, which would hide a line's rate
+    // behind a scroll bar.
+    int width = qList == lstFraccion ? 2 * qGrid->Columns(qCol).Width() : qGrid->Columns(qCol).Width() + 15;
+    width = std::max(width, qList->sizeHintForColumn(0) + 2 * qList->frameWidth()
+                                + qList->verticalScrollBar()->sizeHint().width());
     // Eight lines tall, or what the window has room for below the cell.
     const int lineHeight = qList->fontMetrics().height() + 4;
     const int wanted = 8 * lineHeight + 2 * qList->frameWidth();
@@ -76,7 +82,6 @@ void FrmQuelvar::ColocaListaGrid(BoundGrid *qGrid, int qCol, QListWidget *qList)
     const int height = std::max(std::min(wanted, room), 3 * lineHeight);
     qList->setGeometry(std::max(0, std::min(left, area->width() - width)), top, width, height);
 
-    LlenaListas();
     if (qList->count() > 0)
         qList->setCurrentRow(0);
     qList->show();
