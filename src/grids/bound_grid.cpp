@@ -401,6 +401,18 @@ void BoundGrid::editorOpened(QLineEdit *editor, const QModelIndex &index)
     });
 }
 
+QList<int> BoundGrid::raiseKeyPress(const QList<int> &typed)
+{
+    QList<int> kept;
+    for (int code : typed) {
+        int key = code;
+        emit KeyPress(&key);
+        if (key != 0)
+            kept.append(key);
+    }
+    return kept;
+}
+
 bool BoundGrid::filterEditorKey(QLineEdit *editor, QKeyEvent *event)
 {
     if (forwardingKey_ || editor != editor_)
@@ -410,14 +422,8 @@ bool BoundGrid::filterEditorKey(QLineEdit *editor, QKeyEvent *event)
     const QList<int> typed = typedKeyCodes(event);
     if (typed.isEmpty())
         return false;
-    QList<int> keys;
-    for (int code : typed) {
-        int key = code;
-        emit KeyPress(&key);
-        if (key != 0)
-            keys.append(key);
-    }
-    if (keys == typed && typed.size() == 1)
+    const QList<int> keys = raiseKeyPress(typed);
+    if (keys == typed)
         return false;
     forwardingKey_ = true;
     for (int key : std::as_const(keys)) {
@@ -545,13 +551,7 @@ void BoundGrid::keyPressEvent(QKeyEvent *event)
     }
     if (state() != EditingState) {
         const QList<int> typed = typedKeyCodes(event);
-        QList<int> keys;
-        for (int code : typed) {
-            int key = code;
-            emit KeyPress(&key);
-            if (key != 0)
-                keys.append(key);
-        }
+        QList<int> keys = raiseKeyPress(typed);
         if (!typed.isEmpty() && keys.isEmpty()) {
             event->accept();
             return;

@@ -184,6 +184,8 @@ private:
     // A key typed into the cell editor: KeyPress, which may swallow or change
     // it. True when the key was swallowed (or replaced and sent anew).
     bool filterEditorKey(QLineEdit *editor, QKeyEvent *event);
+    // Raises KeyPress for each code a key types; the codes kept, in order.
+    QList<int> raiseKeyPress(const QList<int> &typed);
     void scheduleFollow();
 
     RecordTableModel *model_;
