@@ -92,7 +92,7 @@ private slots:
     void initTestCase()
     {
         if (!RequestFixture::haveTools())
-            QSKIP("python3-dbf is not installed");
+            QFAIL("python3-dbf is not installed (bash scripts/test.sh installs it)");
         shared_ = std::make_unique<WindowHarness>();
         QVERIFY(openActive(*shared_, {{"TSOL", "R"}}, {{"CODIGO_POS", ""}}));
     }

@@ -130,7 +130,7 @@ private slots:
     void initTestCase()
     {
         if (!RequestFixture::haveTools())
-            QSKIP("python3-dbf is not installed");
+            QFAIL("python3-dbf is not installed (bash scripts/test.sh installs it)");
         h_ = std::make_unique<WindowHarness>();
         QVERIFY(h_->open(records()));
         h_->window->setToday(kToday);

@@ -45,7 +45,7 @@ private slots:
     void initTestCase()
     {
         if (!RequestFixture::haveTools())
-            QSKIP("python3-dbf is not installed");
+            QFAIL("python3-dbf is not installed (bash scripts/test.sh installs it)");
     }
 
     void storedValuesShowWhole()
