@@ -152,14 +152,15 @@ void BoundGrid::setUpLook()
     top->setSectionResizeMode(QHeaderView::Fixed);
     top->setDefaultAlignment(Qt::Alignment::fromInt(Qt::AlignCenter | Qt::TextWordWrap));
     top->setHighlightSections(false);
-    for (int c = 0; c < model_->columnCount(); ++c)
-        fitColumn(c);
 
     // Rows keep one line of text; the row header carries the row marks.
     QHeaderView *side = verticalHeader();
     side->setSectionResizeMode(QHeaderView::Fixed);
     side->setDefaultSectionSize(fm.height() + 8);
     side->setDefaultAlignment(Qt::AlignCenter);
+
+    for (int c = 0; c < model_->columnCount(); ++c)
+        fitColumn(c);
 }
 
 int BoundGrid::textMargin() const
@@ -184,7 +185,10 @@ void BoundGrid::fitColumn(int column)
     const QFontMetrics heading(horizontalHeader()->font());
     for (const QString &word : def.caption.split(u' ', Qt::SkipEmptyParts))
         width = std::max(width, heading.horizontalAdvance(word) + 2 * textMargin() + 4);
+    // A hidden column keeps its width for when it is shown again.
     setColumnWidth(column, width);
+    fittedWidths_.resize(model_->columnCount());
+    fittedWidths_[column] = width;
     fitHeading();
 }
 
@@ -193,9 +197,11 @@ void BoundGrid::fitHeading()
     QHeaderView *top = horizontalHeader();
     const QFontMetrics fm(top->font());
     int lines = 1;
-    for (int c = 0; c < model_->columnCount(); ++c) {
-        const QRect wrapped = fm.boundingRect(QRect(0, 0, std::max(1, columnWidth(c) - 2 * textMargin() - 4), 1000),
-                                              Qt::TextWordWrap, model_->caption(c));
+    // Every column's caption, shown or hidden, so that showing a column
+    // never needs a taller heading.
+    for (int c = 0; c < fittedWidths_.size(); ++c) {
+        const int room = std::max(1, fittedWidths_[c] - 2 * textMargin() - 4);
+        const QRect wrapped = fm.boundingRect(QRect(0, 0, room, 1000), Qt::TextWordWrap, model_->caption(c));
         lines = std::max(lines, (wrapped.height() + fm.height() - 1) / fm.height());
     }
     top->setFixedHeight(lines * fm.lineSpacing() + fm.height());

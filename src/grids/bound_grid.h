@@ -172,6 +172,7 @@ private:
     int textMargin() const;
     int buttonWidth() const;
     void fitHeading();
+    QList<int> fittedWidths_; // per column, what fitColumn gave it
     QPoint placeInTabStrip() const;
     void takeOpenEditor();
     // Writes the pending row on leaving it; on refusal reports the reason and

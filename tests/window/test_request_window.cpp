@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QTableView>
 #include <QScreen>
 #include <QTimer>
@@ -474,6 +475,8 @@ private slots:
         QVERIFY(h.open({{"empresas", {company()}}, {"solicitu", {request()}}}));
         h.combo("cmbBanco")->setCurrentIndex(0);
         h.combo("cmbUM")->setCurrentIndex(0);
+        auto *imports = h.get<QTableView>(QStringLiteral("dbMI"));
+        const int headingHeight = imports->horizontalHeader()->height();
 
         // Coming back from another program, or from a message box, reloads nothing.
         QEvent activate(QEvent::WindowActivate);
@@ -492,6 +495,8 @@ private slots:
         QCOMPARE(title, QStringLiteral("Acerca de"));
         QCOMPARE(h.combo("cmbBanco")->currentText(), QStringLiteral("BANORTE, S.A."));
         QCOMPARE(h.combo("cmbUM")->currentText(), QStringLiteral("PIEZA"));
+        // The grids' look is set again, the same with columns hidden.
+        QCOMPARE(imports->horizontalHeader()->height(), headingHeight);
     }
 
     void gridRowTypedBeforeATabChangeIsSaved()
