@@ -10,7 +10,7 @@ const QChar kBackspace(8);
 
 bool inSet(const QString &set, int keyAscii) { return keyAscii > 0 && keyAscii <= 0xFFFF && set.contains(QChar(keyAscii)); }
 
-int upper(int keyAscii) { return QChar(keyAscii).toUpper().unicode(); }
+int upper(int keyAscii) { return int(QChar::toUpper(char32_t(keyAscii))); }
 
 } // namespace
 
