@@ -13,7 +13,7 @@
 // cursor following to the end, over RUNS runs.
 
 #include "grids/bound_grid.h"
-#include "grids/grid_columns.h"
+#include "rules/grid_columns.h"
 #include "grids/record_table_model.h"
 #include "store/data_link.h"
 #include "store/dbf_table.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid_columns.h"
+#include "rules/grid_columns.h"
 
 #include <QList>
 #include <QPointer>

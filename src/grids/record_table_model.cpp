@@ -1,6 +1,6 @@
 #include "record_table_model.h"
 
-#include "number_format.h"
+#include "rules/number_format.h"
 
 #include "store/dbf_table.h"
 #include "store/field_codec.h"

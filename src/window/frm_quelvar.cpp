@@ -8,7 +8,7 @@
 #include "store/data_link.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
-#include "window_texts.h"
+#include "rules/window_texts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

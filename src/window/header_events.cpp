@@ -5,7 +5,7 @@
 
 #include "field_edit.h"
 #include "grids/bound_grid.h"
-#include "grids/column_help.h"
+#include "rules/column_help.h"
 #include "grids/record_table_model.h"
 
 #include <QCheckBox>

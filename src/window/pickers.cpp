@@ -3,7 +3,7 @@
 // and confirmed into the cell.
 #include "frm_quelvar.h"
 
-#include "fraction_line.h"
+#include "rules/fraction_line.h"
 #include "grids/bound_grid.h"
 #include "grids/record_table_model.h"
 #include "store/data_link.h"

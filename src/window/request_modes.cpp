@@ -10,7 +10,7 @@
 #include "store/recordset.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
-#include "window_texts.h"
+#include "rules/window_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,10 +7,10 @@
 #include "field_specs.h"
 #include "layout_helpers.h"
 #include "grids/bound_grid.h"
-#include "grids/grid_columns.h"
+#include "rules/grid_columns.h"
 #include "grids/record_table_model.h"
 #include "store/request_links.h"
-#include "window_texts.h"
+#include "rules/window_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

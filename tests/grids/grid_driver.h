@@ -7,7 +7,7 @@
 #include "request_tables.h"
 
 #include "grids/bound_grid.h"
-#include "grids/grid_columns.h"
+#include "rules/grid_columns.h"
 #include "grids/record_table_model.h"
 
 #include <QAbstractItemModelTester>

@@ -2,8 +2,8 @@
 // display format, how a cell's text is read as a number, and which column's
 // help the pointer is over.
 
-#include "grids/column_help.h"
-#include "grids/number_format.h"
+#include "rules/column_help.h"
+#include "rules/number_format.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 
 #include "request_tables.h"
 
-#include "grids/grid_columns.h"
+#include "rules/grid_columns.h"
 #include "grids/record_table_model.h"
 #include "store/store_error.h"
 

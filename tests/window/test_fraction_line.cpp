@@ -1,6 +1,6 @@
 // The line the tariff-item picker shows for a unit-cost record, and the
 // figures read back from it when the user confirms it.
-#include "window/fraction_line.h"
+#include "rules/fraction_line.h"
 
 #include <QTest>
 
