@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/request_mode.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -145,7 +147,9 @@ private:
     bool isDirect() const;
     void raiseSelection(QComboBox *combo);
     void showControls(const QStringList &names, bool visible);
-    void setTabsPerRow(int count);
+    // The choices of the header, as if the request type were the one given.
+    RequestMode::Choices choices(bool direct) const;
+    void applyMode(const RequestMode::Mode &mode);
     void connectEvents();
     // Enter in a box or list: the focus goes on along the request, to the
     // next control that can take it, bringing its tab forward.

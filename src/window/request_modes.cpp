@@ -10,6 +10,7 @@
 #include "store/recordset.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
+#include "rules/request_mode.h"
 #include "rules/window_texts.h"
 
 #include <QCheckBox>
@@ -17,30 +18,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-namespace {
-
-// Column masks of the unit costs and the imported goods, and lock masks of
-// the imported goods ("1" shown, or locked).
-const QString kAllUnitCosts = QStringLiteral("1111");
-const QString kNoUnitCost = QStringLiteral("1101");
-const QString kImportsTransformed = QStringLiteral("111110100110011");
-const QString kImportsReturned = QStringLiteral("111111111101111");
-const QString kLocksTransformed = QStringLiteral("000010000000011");
-const QString kLocksReturned = QStringLiteral("000010000001111");
-
-const QString kTotal = QStringLiteral("Total :                          $");
-const QString kTotalOriginating = QStringLiteral("Total Originarios :                          $");
-const QString kTotalOriginatingMixed = QStringLiteral("Total Originarios :             $");
-
-// Heights of the export grids, in twips: shorter when the transfer boxes
-// stand below them.
-constexpr int kGridWithBoxes = 1815;
-constexpr int kGridAlone = 2205;
-
-} // namespace
 
 QLabel *FrmQuelvar::lbl(const QString &name) const
 {
@@ -91,176 +72,102 @@ void FrmQuelvar::EstableceVisiblesTab(const QString &mask)
 {
     // Hiding the tab shown moves the strip to another one; that is no change
     // of tab by the user, and saves nothing.
-    const bool outer = arrangingTabs_;
-    arrangingTabs_ = true;
-    for (int i = 0; i < mask.size() && i < SSTabDatos->count(); ++i)
-        SSTabDatos->setTabVisible(i, mask[i] == u'1');
-    arrangingTabs_ = outer;
-    setTabsPerRow(int(mask.count(u'1')));
-}
-
-void FrmQuelvar::setTabsPerRow(int count)
-{
+    {
+        const QScopedValueRollback arranging(arrangingTabs_, true);
+        for (int i = 0; i < mask.size() && i < SSTabDatos->count(); ++i)
+            SSTabDatos->setTabVisible(i, mask[i] == u'1');
+    }
     // The strip spreads its tabs over the whole row, so the tabs shown
     // always fill exactly one row.
-    tabsPerRow_ = count;
+    tabsPerRow_ = RequestMode::tabsShown(mask);
 }
 
 void FrmQuelvar::OpcionesRME(bool vf)
 {
-    SSTabDatos->setTabText(4, vf ? QStringLiteral("Costos Unitarios") : QStringLiteral("Fracciones"));
-    lbl(QStringLiteral("lblMTRME(1)"))
-        ->setText(vf ? QStringLiteral("DATOS GENERALES DE LA IMPORTACIÓN")
-                     : QStringLiteral("DATOS GENERALES DE LA MERCANCÍA IMPORTADA"));
+    const RequestMode::Goods goods = RequestMode::goods(vf);
+    SSTabDatos->setTabText(4, goods.unitCostTab);
+    lbl(QStringLiteral("lblMTRME(1)"))->setText(goods.goodsTitle);
     BoundGrid *imports = grid(QStringLiteral("dbMI"));
-    imports->Columns(9).setCaption(vf ? QStringLiteral("Valor total de insumos importados M.N.")
-                                      : QStringLiteral("Valor total de las mercancías importadas M.N."));
-    imports->Columns(14).setCaption(vf ? QStringLiteral("Monto de aranceles pagados M.N.")
-                                       : QStringLiteral("Monto a devolver"));
+    imports->Columns(9).setCaption(goods.valueCaption);
+    imports->Columns(14).setCaption(goods.amountCaption);
     // The unit-cost total goes with its "TOTAL : " heading.
     showControls({QStringLiteral("Label41"), QStringLiteral("LblTCU"), QStringLiteral("txtTCU"),
                   QStringLiteral("txtPUMN"), QStringLiteral("lblPUMN"), QStringLiteral("txtPUDls"),
                   QStringLiteral("lblPUDls"), QStringLiteral("lblTNO"), QStringLiteral("txtTNO")},
                  vf);
-    lbl(QStringLiteral("lblMTRME(0)"))->setText((SSTabDatos->tabText(4) + QStringLiteral(" de Importación.")).toUpper());
+    lbl(QStringLiteral("lblMTRME(0)"))->setText(goods.unitCostTitle());
+}
+
+RequestMode::Choices FrmQuelvar::choices(bool direct) const
+{
+    return {direct, cmbTDevolucion->currentIndex(), cmbTExportacion->currentIndex()};
+}
+
+void FrmQuelvar::applyMode(const RequestMode::Mode &m)
+{
+    if (m.exportTypeCleared) {
+        // Emptied quietly: its own handling runs after the mode is set.
+        const QSignalBlocker quiet(cmbTExportacion);
+        cmbTExportacion->setCurrentIndex(-1);
+    }
+    if (m.exportTypeEnabled)
+        cmbTExportacion->setEnabled(*m.exportTypeEnabled);
+    if (m.exportTypeTip)
+        cmbTExportacion->setToolTip(*m.exportTypeTip);
+    lbl(QStringLiteral("lblTE"))->setText(m.originLabel);
+    if (m.unitCostColumns)
+        EstableceVisiblesDB(*m.unitCostColumns, grid(QStringLiteral("dbCU")));
+    if (m.importColumns)
+        EstableceVisiblesDB(*m.importColumns, grid(QStringLiteral("dbMI")));
+    if (m.importLocks)
+        EstLockdbMI(*m.importLocks);
+    if (m.tabs)
+        EstableceVisiblesTab(*m.tabs);
+    if (m.goods)
+        OpcionesRME(m.goods->transformed);
+    if (m.totalLabel)
+        lbl(QStringLiteral("lblTO"))->setText(*m.totalLabel);
+    showControls({QStringLiteral("lblTNO"), QStringLiteral("txtTNO")}, m.nonOriginatingShown);
+    showControls({QStringLiteral("chkApendice8"), QStringLiteral("chkReporte"), QStringLiteral("txtPorcentaje"),
+                  QStringLiteral("lblPorcentaje")},
+                 m.appendixShown);
+    if (m.annexesShown)
+        showControls({QStringLiteral("chkAnexoB"), QStringLiteral("chkAnexoC")}, *m.annexesShown);
+    SSTabDatos->setTabText(6, m.directTab);
+    SSTabDatos->setTabText(7, m.indirectTab);
+    lbl(QStringLiteral("lblED"))->setText(m.directTitle);
+    if (m.indirectTitle)
+        lbl(QStringLiteral("LblEI"))->setText(*m.indirectTitle);
+    grid(QStringLiteral("dbED"))->setHeightTwips(m.directGridHeight);
+    if (m.indirectGridHeight)
+        grid(QStringLiteral("dbEI"))->setHeightTwips(*m.indirectGridHeight);
+    if (m.opcDT)
+        OpcDT = *m.opcDT;
+    if (m.mDev)
+        MDev = *m.mDev;
 }
 
 void FrmQuelvar::OpcionesDirecta()
 {
     if (cmbTDevolucion->currentIndex() >= 0)
         selectEntry(cmbTSolicitud, 0);
-    lbl(QStringLiteral("lblTE"))->setText(QStringLiteral("Orígen de los Bienes : "));
-    switch (cmbTDevolucion->currentIndex()) {
-    case 0:
-        EstableceVisiblesDB(kAllUnitCosts, grid(QStringLiteral("dbCU")));
-        EstableceVisiblesDB(kImportsTransformed, grid(QStringLiteral("dbMI")));
-        EstLockdbMI(kLocksTransformed);
-        EstableceVisiblesTab(QStringLiteral("111111100"));
-        OpcionesRME(true);
-        cmbTExportacion->setEnabled(true);
-        break;
-    case 1:
-    case 2: {
-        EstableceVisiblesDB(kNoUnitCost, grid(QStringLiteral("dbCU")));
-        EstableceVisiblesDB(kImportsReturned, grid(QStringLiteral("dbMI")));
-        EstLockdbMI(kLocksReturned);
-        EstableceVisiblesTab(QStringLiteral("111011100"));
-        OpcionesRME(false);
-        // Emptied quietly: its own handling runs just below.
-        const QSignalBlocker quiet(cmbTExportacion);
-        cmbTExportacion->setCurrentIndex(-1);
-        cmbTExportacion->setEnabled(false);
-        break;
-    }
-    default:
-        break;
-    }
+    applyMode(RequestMode::decide(choices(true)));
     cmbTExportacion_Click();
 }
 
 void FrmQuelvar::OpcionesTransferencia()
 {
-    lbl(QStringLiteral("lblTE"))->setText(QStringLiteral("Comp. de Exportación : "));
-    cmbTExportacion->setToolTip(QStringLiteral("Indica el documento que avala la exportación"));
-    cmbTExportacion->setEnabled(true);
-
-    SSTabDatos->setTabText(6, QStringLiteral("Exp. Virtual"));
-    lbl(QStringLiteral("lblED"))->setText(QStringLiteral("Exportación Virtual").toUpper());
-    SSTabDatos->setTabText(7, QStringLiteral("Transferencia con constancia"));
-    lbl(QStringLiteral("LblEI"))->setText(QStringLiteral("Transferencia con constancia").toUpper());
-
-    const QStringList transferBoxes{QStringLiteral("chkApendice8"), QStringLiteral("chkReporte"),
-                                    QStringLiteral("txtPorcentaje"), QStringLiteral("lblPorcentaje"),
-                                    QStringLiteral("chkAnexoB"), QStringLiteral("chkAnexoC")};
-    const bool certificate = cmbTExportacion->currentIndex() == 0;
-    if (cmbTDevolucion->currentIndex() == 0) {
-        lbl(QStringLiteral("lblTO"))->setText(kTotalOriginating);
-        OpcionesRME(true);
-        EstableceVisiblesDB(kAllUnitCosts, grid(QStringLiteral("dbCU")));
-        EstableceVisiblesDB(kImportsTransformed, grid(QStringLiteral("dbMI")));
-        if (certificate) {
-            MDev = 4;
-            EstableceVisiblesTab(QStringLiteral("111111010"));
-        } else {
-            MDev = 3;
-            EstableceVisiblesTab(QStringLiteral("111111100"));
-        }
-        showControls({QStringLiteral("lblTNO"), QStringLiteral("txtTNO")}, true);
-        OpcDT = 4;
-        grid(QStringLiteral("dbEI"))->setHeightTwips(kGridWithBoxes);
-        grid(QStringLiteral("dbED"))->setHeightTwips(kGridWithBoxes);
-        showControls(transferBoxes, true);
-    } else {
-        lbl(QStringLiteral("lblTO"))->setText(kTotal);
-        OpcionesRME(false);
-        EstableceVisiblesDB(kNoUnitCost, grid(QStringLiteral("dbCU")));
-        EstableceVisiblesDB(kImportsReturned, grid(QStringLiteral("dbMI")));
-        EstableceVisiblesTab(certificate ? QStringLiteral("111011010") : QStringLiteral("111011100"));
-        MDev = 0;
-        showControls({QStringLiteral("lblTNO"), QStringLiteral("txtTNO")}, false);
-        OpcDT = 5;
-        grid(QStringLiteral("dbEI"))->setHeightTwips(kGridAlone);
-        grid(QStringLiteral("dbED"))->setHeightTwips(kGridAlone);
-        showControls(transferBoxes, false);
-    }
+    applyMode(RequestMode::decide(choices(false)));
     if (isVisible())
         TotalOrNOr();
 }
 
 void FrmQuelvar::DeterminaOpcDT(qint16 qTSol)
 {
-    showControls({QStringLiteral("lblTNO"), QStringLiteral("txtTNO")}, false);
-    if (qTSol != 0) {
+    if (qTSol != 0)
         OpcionesTransferencia();
-        return;
-    }
-    grid(QStringLiteral("dbED"))->setHeightTwips(kGridAlone);
-    showControls({QStringLiteral("chkApendice8"), QStringLiteral("chkReporte"), QStringLiteral("txtPorcentaje"),
-                  QStringLiteral("lblPorcentaje")},
-                 false);
-    lbl(QStringLiteral("lblED"))->setText(QStringLiteral("DATOS GENERALES DE EXPORTACIÓN"));
-    SSTabDatos->setTabText(6, QStringLiteral("Exp. Directa"));
-    SSTabDatos->setTabText(7, QStringLiteral("Exp. Indirecta"));
-
-    QLabel *total = lbl(QStringLiteral("lblTO"));
-    switch (cmbTDevolucion->currentIndex()) {
-    case 0:
-        EstableceVisiblesDB(kImportsTransformed, grid(QStringLiteral("dbMI")));
-        if (cmbTExportacion->currentIndex() == 1) {
-            arrangingTabs_ = true;
-            SSTabDatos->setTabVisible(8, true);
-            arrangingTabs_ = false;
-            setTabsPerRow(8);
-            total->setText(kTotalOriginatingMixed);
-            showControls({QStringLiteral("lblTNO"), QStringLiteral("txtTNO")}, true);
-            MDev = 2;
-            cmbTExportacion->setToolTip(
-                QStringLiteral("Indica si los bienes de la solicitud son mezcla de originarios y no originarios"));
-            OpcDT = 2;
-        } else {
-            arrangingTabs_ = true;
-            SSTabDatos->setTabVisible(8, false);
-            arrangingTabs_ = false;
-            setTabsPerRow(7);
-            total->setText(QStringLiteral("Total :"));
-            total->setText(kTotal);
-            MDev = 1;
-            OpcDT = 1;
-            cmbTExportacion->setToolTip(
-                cmbTExportacion->currentIndex() == 0
-                    ? QStringLiteral("Indica si los bienes de la solicitud son originarios")
-                    : QStringLiteral("Indica si los bienes de la solicitud son de terceros países"));
-        }
-        break;
-    case 1:
-    case 2:
-        MDev = 1;
-        total->setText(kTotal);
-        OpcDT = 3;
-        break;
-    default:
-        break;
-    }
+    else
+        applyMode(RequestMode::decide(choices(true)));
 }
 
 void FrmQuelvar::VerificaMDevA8()
@@ -269,18 +176,15 @@ void FrmQuelvar::VerificaMDevA8()
     if (appendix->isHidden())
         return;
     OpcDT = 4;
-    MDev = appendix->isChecked() ? 2 : 3;
+    MDev = RequestMode::appendixMDev(appendix->isChecked());
     if (isVisible())
         TotalOrNOr();
 }
 
 void FrmQuelvar::VerificaMDevBC()
 {
-    MDev = 4;
-    if (ctl<QCheckBox>(QStringLiteral("chkAnexoB"))->isChecked())
-        MDev = 2;
-    if (ctl<QCheckBox>(QStringLiteral("chkAnexoC"))->isChecked())
-        MDev = 3;
+    MDev = RequestMode::annexMDev(ctl<QCheckBox>(QStringLiteral("chkAnexoB"))->isChecked(),
+                                  ctl<QCheckBox>(QStringLiteral("chkAnexoC"))->isChecked());
     if (isVisible())
         TotalOrNOr();
 }
