@@ -47,31 +47,15 @@ bool FrmQuelvar::GuardaInformacion()
         beginEdit(empresas);
         beginEdit(solicitu);
 
-        const bool directa = opcTSolicitud[0]->isChecked();
-        const bool transferencia = opcTSolicitud[1]->isChecked();
-        if (directa || transferencia)
-            solicitu.Fields(QStringLiteral("OTipoExpor")).setValue(transferencia ? 1 : 0);
-
-        const int refund = cmbTDevolucion->currentIndex();
-        if (refund >= 0 && refund <= 2)
-            solicitu.Fields(QStringLiteral("Tipo_Expor")).setValue(QStringLiteral("MRP").mid(refund, 1));
-        if (transferencia)
-            solicitu.Fields(QStringLiteral("Tipo_Expor")).setValue(QStringLiteral("T"));
-
-        const int exportType = cmbTExportacion->currentIndex();
-        if (directa) {
-            if (refund == 0 && exportType >= 0 && exportType <= 2)
-                solicitu.Fields(QStringLiteral("Mer_Ret")).setValue(QStringLiteral("ONT").mid(exportType, 1));
-        } else if (exportType == 0 || exportType == 1) {
-            solicitu.Fields(QStringLiteral("Mer_Ret")).setValue(QStringLiteral("CP").mid(exportType, 1));
-        }
-
-        const bool initial = cmbTSolicitud->currentIndex() == 0;
-        solicitu.Fields(QStringLiteral("tsol")).setValue(initial ? QStringLiteral("N") : QStringLiteral("R"));
-        if (!initial)
-            solicitu.Fields(QStringLiteral("folio"))
-                .setValue(RequestChoices::folio(txt(QStringLiteral("txtFolio"))->text(),
-                                                txt(QStringLiteral("txtFolioA"))->text()));
+        const RequestChoices::Codes codes = RequestChoices::encode(headerChoices());
+        const std::pair<const char *, QVariant> fields[] = {{"OTipoExpor", codes.oTipoExpor},
+                                                            {"Tipo_Expor", codes.tipoExpor},
+                                                            {"Mer_Ret", codes.merRet},
+                                                            {"tsol", codes.tsol},
+                                                            {"folio", codes.folio}};
+        for (const auto &[name, value] : fields)
+            if (!value.isNull())
+                solicitu.Fields(QString::fromLatin1(name)).setValue(value);
 
         // The state is written when chosen; a company not stored yet gets it
         // here.
@@ -90,8 +74,7 @@ bool FrmQuelvar::GuardaInformacion()
         // loses nothing.
         links_->syncRequestTables();
         // The refund type a transfer's "T" hides, beside the tables.
-        RequestChoices::writeRefundType(folder_, refund >= 0 && refund <= 2 ? QStringLiteral("MRP").mid(refund, 1)
-                                                                            : QString());
+        RequestChoices::writeRefundType(folder_, codes.keptRefundType);
         return true;
     } catch (const StoreError &e) {
         cancelEdits(links_);

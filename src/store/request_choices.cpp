@@ -76,4 +76,65 @@ void removeRefundType(const QString &folder)
     syncFolder(folder);
 }
 
+namespace {
+
+QString firstChar(const QVariant &v) { return v.isNull() ? QString() : v.toString().trimmed().left(1).toUpper(); }
+
+// The code at a position of a list of one-letter codes; null outside it.
+QVariant codeAt(const QString &codes, int index)
+{
+    return index >= 0 && index < codes.size() ? QVariant(codes.mid(index, 1)) : QVariant();
+}
+
+} // namespace
+
+Codes encode(const Choices &c)
+{
+    Codes codes;
+    const bool direct = c.requestType == 0;
+    const bool transfer = c.requestType == 1;
+    if (direct || transfer)
+        codes.oTipoExpor = c.requestType;
+    codes.tipoExpor = transfer ? QVariant(QStringLiteral("T")) : codeAt(kRefundCodes, c.refundType);
+    // A direct request names its export type only for transformed goods.
+    if (direct)
+        codes.merRet = c.refundType == 0 ? codeAt(QStringLiteral("ONT"), c.exportType) : QVariant();
+    else
+        codes.merRet = codeAt(QStringLiteral("CP"), c.exportType);
+    const bool initial = c.kind == 0;
+    codes.tsol = initial ? QStringLiteral("N") : QStringLiteral("R");
+    if (!initial)
+        codes.folio = folio(c.folioNumber, c.folioYear);
+    codes.keptRefundType = codeAt(kRefundCodes, c.refundType).toString();
+    return codes;
+}
+
+Choices decode(const Codes &codes)
+{
+    Choices c;
+    if (!codes.oTipoExpor.isNull())
+        c.requestType = codes.oTipoExpor.toInt();
+    QString refund = firstChar(codes.tipoExpor);
+    // A request read from a medium has no refund type kept: it stays as stored.
+    if (refund == QLatin1String("T"))
+        refund = codes.keptRefundType;
+    c.refundType = refund.size() == 1 ? int(kRefundCodes.indexOf(refund)) : -1;
+
+    const QString merRet = firstChar(codes.merRet);
+    if (codes.oTipoExpor.isNull())
+        c.exportType = -1;
+    else if (c.requestType != 0)
+        c.exportType = merRet.isEmpty() ? -1 : int(QStringLiteral("CP").indexOf(merRet));
+    else if (firstChar(codes.tipoExpor) == QLatin1String("M"))
+        c.exportType = merRet.isEmpty() ? -1 : int(QStringLiteral("ONT").indexOf(merRet));
+
+    c.kind = firstChar(codes.tsol) == QLatin1String("N") ? 0 : 1;
+    if (c.kind == 1 && !codes.folio.isNull()) {
+        const FolioParts parts = splitFolio(codes.folio.toString());
+        c.folioNumber = parts.number;
+        c.folioYear = parts.year;
+    }
+    return c;
+}
+
 } // namespace RequestChoices

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/request_mode.h"
+#include "store/request_choices.h"
 
 #include <QDate>
 #include <QHash>
@@ -150,6 +151,9 @@ private:
     // The choices of the header, as if the request type were the one given.
     RequestMode::Choices choices(bool direct) const;
     void applyMode(const RequestMode::Mode &mode);
+    // The header's choices, and the codes the request record holds for them.
+    RequestChoices::Choices headerChoices() const;
+    RequestChoices::Codes storedCodes(Recordset &solicitu) const;
     void connectEvents();
     // Enter in a box or list: the focus goes on along the request, to the
     // next control that can take it, bringing its tab forward.

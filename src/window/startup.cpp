@@ -20,12 +20,6 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-namespace {
-
-QString firstChar(const QVariant &v) { return v.isNull() ? QString() : v.toString().trimmed().left(1).toUpper(); }
-
-} // namespace
-
 void FrmQuelvar::Form_Activate()
 {
     try {
@@ -90,39 +84,26 @@ void FrmQuelvar::InicializaControles()
         // A request saved before its type was chosen has none: no type is
         // invented for it, and its kind and folio are still shown (a save
         // would otherwise write over the stored folio).
-        const QVariant storedType = solicitu.Fields(QStringLiteral("OTipoExpor")).Value();
-        const bool haveType = !storedType.isNull();
-        const int requestType = storedType.toInt();
+        const RequestChoices::Codes codes = storedCodes(solicitu);
+        const RequestChoices::Choices stored = RequestChoices::decode(codes);
+        const bool haveType = !codes.oTipoExpor.isNull();
         if (haveType)
-            LlenaCmbTExportacion(requestType);
+            LlenaCmbTExportacion(stored.requestType);
 
         if (solicitu.RecordCount() > 0) {
-            if (haveType && requestType >= 0 && requestType < opcTSolicitud.size())
-                opcTSolicitud[requestType]->setChecked(true);
-
-            QString refund = firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value());
-            // A transfer's refund type is kept beside the tables; a request
-            // read from a medium has none there and stays as stored.
-            if (refund == QLatin1String("T"))
-                refund = RequestChoices::readRefundType(folder_);
-            const int refundIndex = QStringList{QStringLiteral("M"), QStringLiteral("R"), QStringLiteral("P")}
-                                        .indexOf(refund);
-            if (refundIndex >= 0)
-                selectEntry(cmbTDevolucion, refundIndex);
-
+            if (haveType && stored.requestType >= 0 && stored.requestType < opcTSolicitud.size())
+                opcTSolicitud[stored.requestType]->setChecked(true);
+            if (stored.refundType >= 0)
+                selectEntry(cmbTDevolucion, stored.refundType);
             if (haveType)
-                ColocaValsCombosEM(quint8(requestType));
-
-            const QString kind = firstChar(solicitu.Fields(QStringLiteral("tsol")).Value());
-            if (kind == QLatin1String("N")) {
+                ColocaValsCombosEM(quint8(stored.requestType));
+            if (stored.kind == 0) {
                 selectEntry(cmbTSolicitud, 0);
             } else {
                 selectEntry(cmbTSolicitud, 1);
-                const QVariant folio = solicitu.Fields(QStringLiteral("folio")).Value();
-                if (!folio.isNull()) {
-                    const RequestChoices::FolioParts parts = RequestChoices::splitFolio(folio.toString());
-                    txt(QStringLiteral("txtFolio"))->setText(parts.number);
-                    txt(QStringLiteral("txtFolioA"))->setText(parts.year);
+                if (!codes.folio.isNull()) {
+                    txt(QStringLiteral("txtFolio"))->setText(stored.folioNumber);
+                    txt(QStringLiteral("txtFolioA"))->setText(stored.folioYear);
                 }
             }
         }
@@ -226,19 +207,29 @@ void FrmQuelvar::PersonalizaGrid(BoundGrid *grid)
     grid->setHeadingFont(heading);
 }
 
+RequestChoices::Codes FrmQuelvar::storedCodes(Recordset &solicitu) const
+{
+    const auto field = [&](const char *name) { return solicitu.Fields(QString::fromLatin1(name)).Value(); };
+    // A transfer's refund type is kept beside the tables.
+    return {field("OTipoExpor"), field("Tipo_Expor"),  field("Mer_Ret"),
+            field("tsol"),       field("folio"),       RequestChoices::readRefundType(folder_)};
+}
+
+RequestChoices::Choices FrmQuelvar::headerChoices() const
+{
+    return {opcTSolicitud[0]->isChecked() ? 0 : opcTSolicitud[1]->isChecked() ? 1 : -1,
+            cmbTDevolucion->currentIndex(),
+            cmbTExportacion->currentIndex(),
+            cmbTSolicitud->currentIndex(),
+            txt(QStringLiteral("txtFolio"))->text(),
+            txt(QStringLiteral("txtFolioA"))->text()};
+}
+
 void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
 {
-    Recordset &solicitu = links_->dtsSolicitu->openRecordset();
-    const QString merRet = firstChar(solicitu.Fields(QStringLiteral("Mer_Ret")).Value());
-    if (requestType != 0) {
-        const int index = QStringList{QStringLiteral("C"), QStringLiteral("P")}.indexOf(merRet);
-        if (index >= 0)
-            selectEntry(cmbTExportacion, index);
-        return;
-    }
-    if (firstChar(solicitu.Fields(QStringLiteral("Tipo_Expor")).Value()) != QLatin1String("M"))
-        return;
-    const int index = QStringList{QStringLiteral("O"), QStringLiteral("N"), QStringLiteral("T")}.indexOf(merRet);
+    RequestChoices::Codes codes = storedCodes(links_->dtsSolicitu->openRecordset());
+    codes.oTipoExpor = requestType;
+    const int index = RequestChoices::decode(codes).exportType;
     if (index >= 0)
         selectEntry(cmbTExportacion, index);
 }
