@@ -6,7 +6,7 @@
 #include "checks/number_text.h"
 #include "checks/tax_id.h"
 #include "field_edit.h"
-#include "field_rules.h"
+#include "rules/request_fields.h"
 #include "grids/bound_grid.h"
 #include "platform/message_box.h"
 #include "store/data_link.h"
@@ -24,12 +24,12 @@
 
 void FrmQuelvar::connectFieldRules()
 {
-    for (const FieldRules::FieldRule &rule : FieldRules::fields()) {
+    for (const RequestFields::Control &rule : RequestFields::textFields()) {
         FieldEdit *field = txt(rule.name);
         field->setKeyRule(rule.keys);
         field->installEventFilter(this);
-        if (rule.letterCase != FieldRules::Case::None) {
-            const quint8 mm = rule.letterCase == FieldRules::Case::Upper ? 1 : 0;
+        if (rule.letterCase != RequestFields::Case::None) {
+            const quint8 mm = rule.letterCase == RequestFields::Case::Upper ? 1 : 0;
             connect(field, &QLineEdit::textChanged, this, [this, field, mm] { FomateaLetra(field, mm); });
         }
     }
@@ -69,17 +69,17 @@ void FrmQuelvar::SeleccionaTexto(QLineEdit *box) { box->selectAll(); }
 
 void FrmQuelvar::fieldLeft(FieldEdit *field)
 {
-    const FieldRules::FieldRule *rule = FieldRules::find(field->objectName());
+    const RequestFields::Control *rule = RequestFields::find(field->objectName());
     if (!rule)
         return;
-    if (rule->leave & FieldRules::Thousands)
+    if (rule->leave & RequestFields::Thousands)
         FormateaNumero(field, 14);
-    if ((rule->leave & FieldRules::ZeroWhenEmpty) && field->text().isEmpty())
+    if ((rule->leave & RequestFields::ZeroWhenEmpty) && field->text().isEmpty())
         field->setText(QStringLiteral("0"));
-    if ((rule->leave & FieldRules::PostalCode) && field->text().size() < 5)
+    if ((rule->leave & RequestFields::PostalCode) && field->text().size() < 5)
         MessageBox::warning(
             this, QStringLiteral("El código postal debe ser de cinco dígitos forzosamente. Rectifica por favor"));
-    if (rule->leave & FieldRules::TaxId) {
+    if (rule->leave & RequestFields::TaxId) {
         const QString complaint = taxIdComplaint(field->text());
         if (!complaint.isEmpty()) {
             MessageBox::warning(this, complaint);
@@ -111,21 +111,12 @@ bool FrmQuelvar::canTakeFocus(const QWidget *control) const
 
 QString FrmQuelvar::enterTarget(const QString &from) const
 {
-    if (from.startsWith(QLatin1String("opcTSolicitud")))
-        return QStringLiteral("cmbTDevolucion");
-    if (from == QLatin1String("cmbTDevolucion"))
-        return QStringLiteral("cmbTExportacion");
-    if (from == QLatin1String("cmbTExportacion"))
-        return QStringLiteral("cmbTSolicitud");
-    if (from == QLatin1String("cmbTSolicitud"))
-        return canTakeFocus(txt(QStringLiteral("txtFolio"))) ? QStringLiteral("txtFolio") : QStringLiteral("txtRFC");
-    if (from == QLatin1String("txtDevS"))
-        return canTakeFocus(txt(QStringLiteral("txtPUMN"))) ? QStringLiteral("txtPUMN") : QStringLiteral("dbCU");
-    if (const QString combo = FieldRules::comboEnterTo(from); !combo.isEmpty())
-        return combo;
-    if (const FieldRules::FieldRule *rule = FieldRules::find(from))
-        return rule->enterTo;
-    return {};
+    const RequestFields::Control *control = RequestFields::find(from);
+    if (!control || control->enterTo.isEmpty())
+        return {};
+    if (!control->enterElse.isEmpty() && !canTakeFocus(ctl<QWidget>(control->enterTo)))
+        return control->enterElse;
+    return control->enterTo;
 }
 
 bool FrmQuelvar::enterPressed(QObject *control)

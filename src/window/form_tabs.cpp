@@ -3,7 +3,7 @@
 #include "frm_quelvar.h"
 
 #include "field_edit.h"
-#include "field_specs.h"
+#include "rules/request_fields.h"
 #include "layout_helpers.h"
 
 #include <QCheckBox>
@@ -21,7 +21,7 @@ QWidget *FrmQuelvar::buildAddressTab()
     auto *page = new QWidget;
     auto *grid = new QGridLayout(page);
     int row = 0;
-    for (const TextFieldSpec &s : textFieldsOfTab(0)) {
+    for (const RequestFields::Control &s : RequestFields::textFieldsOfTab(0)) {
         if (s.name == QLatin1String("txtDelegacion")) {
             cmbEdo = combo(QStringLiteral("cmbEdo"), page);
             cmbEdo->setMinimumContentsLength(24);
@@ -59,7 +59,7 @@ QWidget *FrmQuelvar::buildGeneralTab()
     int repRow = 0;
     int bankRow = 0;
     addRow(bankGrid, bankRow++, label(QStringLiteral("lblBanco"), QStringLiteral("Banco"), bank), cmbBanco);
-    for (const TextFieldSpec &s : textFieldsOfTab(1)) {
+    for (const RequestFields::Control &s : RequestFields::textFieldsOfTab(1)) {
         const bool isBank = s.field == QLatin1String("CUENTA") || s.field == QLatin1String("SUCURSAL")
                             || s.field == QLatin1String("PLAZA");
         if (isBank)
@@ -82,7 +82,7 @@ QWidget *FrmQuelvar::buildGoodsTab()
     auto *page = new QWidget;
     auto *grid = new QGridLayout(page);
     int row = 0;
-    for (const TextFieldSpec &s : textFieldsOfTab(2)) {
+    for (const RequestFields::Control &s : RequestFields::textFieldsOfTab(2)) {
         if (s.name == QLatin1String("txtDevS")) {
             cmbUM = combo(QStringLiteral("cmbUM"), page);
             addRow(grid, row++, label(QStringLiteral("lblUM"), QStringLiteral("Unidad de medida : "), page), cmbUM);

@@ -2,7 +2,7 @@
 
 #include "bound_controls.h"
 #include "field_edit.h"
-#include "field_specs.h"
+#include "rules/request_fields.h"
 #include "grids/bound_grid.h"
 #include "platform/message_box.h"
 #include "store/data_link.h"
@@ -45,32 +45,20 @@ BoundGrid *FrmQuelvar::grid(const QString &name) const { return ctl<BoundGrid>(n
 
 void FrmQuelvar::bindFields()
 {
-    for (const TextFieldSpec &s : textFieldSpecs())
+    for (const RequestFields::Control &s : RequestFields::textFields())
         if (!s.link.isEmpty())
             boundFields_.append(new BoundField(txt(s.name), links_->link(s.link), s.field));
-    for (const CheckFieldSpec &s : checkFieldSpecs()) {
+    for (const RequestFields::Control &s : RequestFields::checkFields()) {
         auto *box = ctl<QCheckBox>(s.name);
         box->setText(s.caption);
         boundFields_.append(new BoundField(box, links_->dtsSolicitu, s.field));
     }
 
     // The keyboard order follows the order in which the request is filled in.
-    const QStringList order{
-        "opcTSolicitud(0)", "opcTSolicitud(1)", "cmbTDevolucion", "cmbTExportacion", "cmbTSolicitud",
-        "txtFolio",         "txtFolioA",        "txtRFC",         "txtRSocial",      "txtDireccion",
-        "txtCP",            "cmbEdo",           "txtDelegacion",  "txtColonia",      "txtTelefono",
-        "txtFax",           "txtEmail",         "cmbActFiscal",   "txtNRLegal",      "txtPRLegal",
-        "txtMRLegal",       "txtDireccionRep",  "txtTelRep",      "txtCargo",        "txtFaxRep",
-        "cmbBanco",         "txtCuenta",        "txtSuc",         "txtPlaza",        "txtProducto",
-        "txtVExpFOB",       "txtFraccionExp",   "txtCantidadExp", "cmbUM",           "txtDevS",
-        "txtPUMN",          "txtPUDls",         "txtMPN",         "txtMPE",          "txtCIN",
-        "txtCIE",           "txtCNIN",          "txtEN",          "txtSN",           "txtDN",
-        "dbCU",             "dbMI",             "dbED",           "chkApendice8",    "txtPorcentaje",
-        "chkReporte",       "dbEI",             "chkAnexoB",      "chkAnexoC",       "dbITLC"};
     QWidget *previous = nullptr;
-    for (const QString &name : order) {
-        QWidget *w = ctl<QWidget>(name);
-        Q_ASSERT_X(w, "keyboard order", qPrintable(name));
+    for (const RequestFields::Control &control : RequestFields::controls()) {
+        QWidget *w = ctl<QWidget>(control.name);
+        Q_ASSERT_X(w, "keyboard order", qPrintable(control.name));
         if (previous && w)
             setTabOrder(previous, w);
         previous = w;

@@ -3,7 +3,7 @@
 #include "frm_quelvar.h"
 
 #include "field_edit.h"
-#include "field_specs.h"
+#include "rules/request_fields.h"
 #include "layout_helpers.h"
 #include "grids/bound_grid.h"
 #include "grids/record_table_model.h"

@@ -1,6 +1,6 @@
 #include "layout_helpers.h"
 
-#include "field_specs.h"
+#include "rules/request_fields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,7 +63,7 @@ void addRow(QGridLayout *grid, int row, QLabel *caption, QWidget *field, int col
 // A text field with its caption from the field table.
 QLabel *captionOf(const QString &field, QWidget *parent)
 {
-    for (const TextFieldSpec &s : textFieldSpecs())
+    for (const RequestFields::Control &s : RequestFields::textFields())
         if (s.name == field)
             return label(s.label, s.caption, parent);
     return label(QStringLiteral("lbl") + field, field, parent);

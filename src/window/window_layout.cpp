@@ -4,7 +4,7 @@
 #include "frm_quelvar.h"
 
 #include "field_edit.h"
-#include "field_specs.h"
+#include "rules/request_fields.h"
 #include "layout_helpers.h"
 #include "grids/bound_grid.h"
 #include "rules/grid_columns.h"
@@ -28,7 +28,7 @@ using namespace Layout;
 
 FieldEdit *FrmQuelvar::makeField(const QString &name, QWidget *parent)
 {
-    for (const TextFieldSpec &s : textFieldSpecs()) {
+    for (const RequestFields::Control &s : RequestFields::textFields()) {
         if (s.name != name)
             continue;
         auto *f = new FieldEdit(name, parent);
