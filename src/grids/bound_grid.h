@@ -13,7 +13,7 @@ class QLineEdit;
 class RecordTableModel;
 
 // One column of a bound grid, as the window's procedures address it:
-// grid->Columns(3).Text(). A light handle; it holds no state of its own.
+// grid->Columns(ImportCol::Fraccion).Text(). A light handle; it holds no state of its own.
 class GridColumnRef {
 public:
     GridColumnRef(BoundGrid *grid, int index) : grid_(grid), index_(index) {}
@@ -82,6 +82,7 @@ public:
 
     // --- members the window's procedures use ---
     GridColumnRef Columns(int index) { return GridColumnRef(this, index); }
+    template <GridColumnName E> GridColumnRef Columns(E column) { return Columns(columnIndex(column)); }
     int ColumnsCount() const;
     // The current row, counted from the first row shown.
     int Row() const;

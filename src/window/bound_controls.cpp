@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 BoundField::BoundField(QWidget *control, DataLink *link, const QString &field)
     : QObject(control), link_(link), field_(field)
@@ -45,14 +46,15 @@ void BoundField::load()
         if (index >= 0)
             value = rs->value(index);
     }
-    loading_ = true;
-    if (edit_) {
-        edit_->setText(FieldCodec::displayText(value));
-        edit_->setCursorPosition(0);
+    {
+        const QScopedValueRollback loading(loading_, true);
+        if (edit_) {
+            edit_->setText(FieldCodec::displayText(value));
+            edit_->setCursorPosition(0);
+        }
+        if (box_)
+            box_->setChecked(!value.isNull() && value.toBool());
     }
-    if (box_)
-        box_->setChecked(!value.isNull() && value.toBool());
-    loading_ = false;
     pending_ = false;
 }
 

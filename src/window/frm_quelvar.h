@@ -13,6 +13,9 @@ class BoundGrid;
 class BoundField;
 class DataLink;
 class FieldEdit;
+class GridController;
+class ImportGrid;
+class PickerLists;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -108,7 +111,7 @@ public:
     void ColocaValsCombosEM(quint8 requestType);
     void LlenalstPais(quint8 qTExportacion, int qModalidad = 0, int qOrigen = -1);
 
-    // --- picker lists ---
+    // --- picker lists (handed on to the grids' controllers, grids/) ---
     // Refills the tariff-item and document-key lists from their tables.
     void LlenaListas();
     // Opens a list just under the current cell of a grid column, its first
@@ -120,7 +123,7 @@ public:
     // Copies the cost of the tariff item last picked into the imported-goods
     // row being written that carries that item.
     void CompletaSelFraccion();
-    const QString &fraccionRecordada() const { return rememberedFraction_; }
+    const QString &fraccionRecordada() const;
 
     // --- grid cell checks ---
     void MensajeLongGrid(BoundGrid *qGrid, int qCol, int qLen, const QString &qMensaje);
@@ -169,30 +172,11 @@ private:
     // Selects the entry a stored text names, or shows that text as it is.
     void showStoredText(QComboBox *combo, const QString &stored);
 
-    // Picker lists and grid cells (pickers.cpp, grid_cell_checks.cpp).
-    struct LengthRule {
-        int column;
-        int limit;
-        int message; // entry of the length messages
-    };
+    // The grids' controllers and their picker lists (pickers.cpp).
     void connectPickers();
     void connectGridEvents();
-    QList<QListWidget *> pickers() const;
-    QListWidget *countryPickerOfImports() const;
-    void openPicker(BoundGrid *qGrid, int column);
-    void hidePickers();
-    void seekCountry(QListWidget *list, const QString &typed);
-    void seekLine(QListWidget *list, DataLink *catalogue, const QString &field, const QString &typed);
-    void unselect(QListWidget *list);
-    void followTyping(BoundGrid *qGrid);
-    void upperCaseCell(BoundGrid *qGrid, int column);
-    void returnToGrid(BoundGrid *target);
-    BoundGrid *gridOnTab() const;
-    bool pickerEvent(QObject *watched, QEvent *event);
-    void cellLeft(BoundGrid *qGrid, int column);
-    void checkDateCell(BoundGrid *qGrid, int column);
-    void checkLengths(BoundGrid *qGrid, int column, std::initializer_list<LengthRule> rules);
-    void takePickedLine(BoundGrid *qGrid, int column, QListWidget *list);
+    GridController *controllerOf(const BoundGrid *grid) const;
+    GridController *controllerOnTab() const;
     void showColumnHelp(BoundGrid *grid, int x);
 
     // Building the window (window_layout.cpp).
@@ -237,8 +221,10 @@ private:
     QListWidget *lstPaisAux = nullptr;
     QList<BoundField *> boundFields_;
     QStringList msgLongGrid_;
-    QString rememberedFraction_;
     QDate today_;
+    PickerLists *pickerLists_ = nullptr;
+    ImportGrid *imports_ = nullptr;
+    QList<GridController *> gridControllers_;
 
     int currentTab_ = 0;
     int tabsPerRow_ = 9;

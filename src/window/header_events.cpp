@@ -49,7 +49,7 @@ bool FrmQuelvar::eventFilter(QObject *watched, QEvent *event)
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enterPressed(watched))
             return true;
     }
-    if (fieldEvent(watched, event) || pickerEvent(watched, event))
+    if (fieldEvent(watched, event))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }

@@ -234,19 +234,10 @@ void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
         selectEntry(cmbTExportacion, index);
 }
 
+// Cell buttons and start-up formats of the grids: EstableceFormatosGrid, in
+// pickers.cpp with the grids' controllers.
+
 // The derived totals of the grids. Their rules come with the grid
 // computations; until then the start-up calls this at its place and it leaves
 // the totals as they are.
 void FrmQuelvar::RecalculaTotales() {}
-
-void FrmQuelvar::EstableceFormatosGrid()
-{
-    BoundGrid *imports = grid(QStringLiteral("dbMI"));
-    for (int column : {0, 3, 6})
-        imports->Columns(column).setButton(true);
-    grid(QStringLiteral("dbED"))->Columns(2).setButton(true);
-    grid(QStringLiteral("dbITLC"))->Columns(0).setButton(true);
-    grid(QStringLiteral("dbCU"))->Columns(2).setNumberFormat(QStringLiteral("###,###.#####"));
-    imports->Columns(5).setNumberFormat(QStringLiteral("###,###.#####"));
-    imports->Columns(2).setNumberFormat(QString());
-}

@@ -33,7 +33,7 @@ bool FrmQuelvar::unitCostsComplete()
         return false;
     // With the unit-cost column in use, a missing cost blocks the way too.
     BoundGrid *costs = grid(QStringLiteral("dbCU"));
-    const bool costInUse = costs && !costs->isColumnHidden(2);
+    const bool costInUse = costs && !costs->isColumnHidden(columnIndex(UnitCostCol::CostoUnit));
     QStringList required{QStringLiteral("FRACCION"), QStringLiteral("DESCRIP"), QStringLiteral("TASA_ADVAL")};
     if (costInUse)
         required.append(QStringLiteral("COSTO_UNIT"));
@@ -68,7 +68,7 @@ void FrmQuelvar::SSTabDatos_Click(int previousTab)
     GuardaInformacion();
 
     BoundGrid *costs = grid(QStringLiteral("dbCU"));
-    if (previousTab == 4 && costs && !costs->isColumnHidden(2)) {
+    if (previousTab == 4 && costs && !costs->isColumnHidden(columnIndex(UnitCostCol::CostoUnit))) {
         const double unitTotal = leadingNumber(txt(QStringLiteral("txtTCU"))->text());
         const double importedTotal = leadingNumber(txt(QStringLiteral("txtTE"))->text());
         if (unitTotal != importedTotal
