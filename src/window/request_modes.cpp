@@ -88,8 +88,8 @@ void FrmQuelvar::OpcionesRME(bool vf)
     SSTabDatos->setTabText(4, goods.unitCostTab);
     lbl(QStringLiteral("lblMTRME(1)"))->setText(goods.goodsTitle);
     BoundGrid *imports = grid(QStringLiteral("dbMI"));
-    imports->Columns(9).setCaption(goods.valueCaption);
-    imports->Columns(14).setCaption(goods.amountCaption);
+    imports->Columns(ImportCol::ValorTotal).setCaption(goods.valueCaption);
+    imports->Columns(ImportCol::MontSolic).setCaption(goods.amountCaption);
     // The unit-cost total goes with its "TOTAL : " heading.
     showControls({QStringLiteral("Label41"), QStringLiteral("LblTCU"), QStringLiteral("txtTCU"),
                   QStringLiteral("txtPUMN"), QStringLiteral("lblPUMN"), QStringLiteral("txtPUDls"),
