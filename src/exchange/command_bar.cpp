@@ -1,35 +1,42 @@
-// The command bar of the request window: cmdAccion(1) to cmdAccion(8).
-#include "window/frm_quelvar.h"
+#include "command_bar.h"
 
-#include "platform/message_box.h"
-#include "printing/frm_about.h"
+#include "rules/window_texts.h"
 
-void FrmQuelvar::cmdAccion_Click(int index)
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QToolButton>
+
+CommandBar::CommandBar(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("fraComandos"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    const QStringList tips = WindowTexts::commandTips();
+    const QStringList icons = WindowTexts::commandIcons();
+    row->addStretch();
+    for (int i = 1; i <= 8; ++i) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("cmdAccion(%1)").arg(i));
+        button->setToolTip(tips[i - 1]);
+        button->setAccessibleName(tips[i - 1]);
+        button->setIcon(QIcon(icons[i - 1]));
+        button->setIconSize(QSize(32, 32));
+        button->setAutoRaise(false);
+        connect(button, &QToolButton::clicked, this, [this, i] { emit command(i); });
+        row->addWidget(button);
+    }
+    row->addStretch();
+}
+
+QString CommandBar::question(int index)
 {
     switch (index) {
     case 2:
-        if (MessageBox::question(this, QStringLiteral("Esta acción te eliminará toda la información que has "
-                                                      "capturado. Se procede a borrar?")))
-            BorraInformacion(0);
-        break;
+        return QStringLiteral("Esta acción te eliminará toda la información que has capturado. Se procede a borrar?");
     case 3:
-        if (MessageBox::question(this, QStringLiteral("Esta acción te eliminará la información de la solicitud que "
-                                                      "has capturado. Se procede a borrar?")))
-            BorraInformacion(1);
-        break;
-    case 6:
-        GuardaInformacion();
-        break;
-    case 8: {
-        FrmAbout about(this);
-        about.exec();
-        // Coming back from a window of the program reloads the stored choices.
-        Form_Activate();
-        break;
-    }
+        return QStringLiteral("Esta acción te eliminará la información de la solicitud que has capturado. Se procede "
+                              "a borrar?");
     default:
-        // 1, 4, 5 and 7 (considerations, diskette, print, recovery) have no
-        // action in this version; any other index does nothing.
-        break;
+        return {};
     }
 }

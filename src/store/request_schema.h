@@ -15,6 +15,10 @@ struct TableSchema {
 
 namespace RequestSchema {
 
+// The company's state code (ESTADO) is read and written by its place in the
+// company record, whatever the field is called there.
+constexpr int kCompanyState = 4;
+
 // empresas, solicitu, insunit, insupedi, exporped, factura, impTLC, in the
 // order of the exchange medium.
 const QList<TableSchema> &requestTables();

@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "store/data_link.h"
 #include "store/recordset.h"
+#include "store/request_schema.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
 
@@ -175,11 +176,11 @@ void FrmQuelvar::writeCompanyState()
         const QVariant code = cmbEdo->currentData();
         if (!code.isValid())
             return; // a catalogue entry without a code: nothing to store
-        const QVariant stored = rs->Fields(4).Value();
+        const QVariant stored = rs->Fields(RequestSchema::kCompanyState).Value();
         if (!stored.isNull() && code.isValid() && stored.toDouble() == code.toDouble())
             return;
         rs->Edit();
-        rs->Fields(4).setValue(code);
+        rs->Fields(RequestSchema::kCompanyState).setValue(code);
         rs->Update();
     } catch (const StoreError &e) {
         if (Recordset *rs = links_->dtsEmpresas->recordset(); rs && rs->editMode() != Recordset::EditMode::None)

@@ -54,7 +54,7 @@ public:
     void InicializaControles();
     void SSTabDatos_Click(int previousTab);
 
-    // --- command bar, save and erase ---
+    // --- command bar, save and erase (commands.cpp) ---
     void cmdAccion_Click(int index);
     // Stores the company and request records. On an error of the tables it
     // says what could not be written and returns false; what the user typed

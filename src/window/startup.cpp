@@ -7,6 +7,7 @@
 #include "grids/bound_grid.h"
 #include "store/data_link.h"
 #include "store/recordset.h"
+#include "store/request_schema.h"
 #include "store/request_choices.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
@@ -138,7 +139,7 @@ void FrmQuelvar::PersonalizaCombos(QComboBox *combo, DataLink *catalogue, DataLi
         return;
     Recordset *companySet = company->recordset();
     if (companySet && companySet->RecordCount() > 0 && !companySet->Eof()) {
-        const QVariant state = companySet->Fields(4).Value();
+        const QVariant state = companySet->Fields(RequestSchema::kCompanyState).Value();
         if (!state.isNull()) {
             const int index = state.toInt() - 1;
             combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);

@@ -3,6 +3,7 @@
 // finds it.
 #include "frm_quelvar.h"
 
+#include "exchange/command_bar.h"
 #include "field_edit.h"
 #include "rules/request_fields.h"
 #include "layout_helpers.h"
@@ -142,25 +143,8 @@ QWidget *FrmQuelvar::buildHeader()
 
 QWidget *FrmQuelvar::buildCommandBar()
 {
-    auto *bar = new QFrame(this);
-    bar->setObjectName(QStringLiteral("fraComandos"));
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
-    const QStringList tips = WindowTexts::commandTips();
-    const QStringList icons = WindowTexts::commandIcons();
-    row->addStretch();
-    for (int i = 1; i <= 8; ++i) {
-        auto *button = new QToolButton(bar);
-        button->setObjectName(QStringLiteral("cmdAccion(%1)").arg(i));
-        button->setToolTip(tips[i - 1]);
-        button->setAccessibleName(tips[i - 1]);
-        button->setIcon(QIcon(icons[i - 1]));
-        button->setIconSize(QSize(32, 32));
-        button->setAutoRaise(false);
-        connect(button, &QToolButton::clicked, this, [this, i] { cmdAccion_Click(i); });
-        row->addWidget(button);
-    }
-    row->addStretch();
+    auto *bar = new CommandBar(this);
+    connect(bar, &CommandBar::command, this, &FrmQuelvar::cmdAccion_Click);
     return bar;
 }
 

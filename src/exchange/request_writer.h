@@ -1,0 +1,42 @@
+#pragma once
+
+#include "store/request_choices.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class RequestLinks;
+
+// Saves and erases the request kept in a folder, through the window's data
+// links: what the bound fields and grid rows hold reaches the tables with
+// them, and the window hands over what is bound to no field.
+class RequestWriter {
+public:
+    RequestWriter(RequestLinks &links, const QString &folder);
+
+    // The header's choices and the lists that are not bound to a field.
+    struct Unbound {
+        RequestChoices::Choices choices;
+        QVariant state;  // the state's code; null: none chosen
+        QString bank;
+        QVariant sector; // null: none chosen
+        QString unit;
+    };
+
+    // Stores the company and request records; `relink` re-establishes the
+    // window's links once they are written. Throws StoreError, leaving no
+    // record in edit mode.
+    void save(const Unbound &values, const std::function<void()> &relink);
+
+    // Empties the request's tables (and the company's with `everything`)
+    // and forgets the refund type kept beside them. Throws StoreError.
+    void erase(bool everything);
+    // Puts on the disk what an erase left in the tables.
+    void sync();
+
+private:
+    RequestLinks &links_;
+    QString folder_;
+};

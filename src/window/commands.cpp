@@ -1,0 +1,112 @@
+// The commands of the bar under the request, and the save and erase they
+// run.
+#include "frm_quelvar.h"
+
+#include "exchange/command_bar.h"
+#include "exchange/request_writer.h"
+#include "field_edit.h"
+#include "platform/message_box.h"
+#include "printing/frm_about.h"
+#include "store/store_error.h"
+
+#include <QComboBox>
+#include <QRadioButton>
+
+void FrmQuelvar::cmdAccion_Click(int index)
+{
+    const QString asked = CommandBar::question(index);
+    if (!asked.isEmpty() && !MessageBox::question(this, asked))
+        return;
+    switch (index) {
+    case 2:
+        BorraInformacion(0);
+        break;
+    case 3:
+        BorraInformacion(1);
+        break;
+    case 6:
+        GuardaInformacion();
+        break;
+    case 8: {
+        FrmAbout about(this);
+        about.exec();
+        // Coming back from a window of the program reloads the stored choices.
+        Form_Activate();
+        break;
+    }
+    default:
+        // 1, 4, 5 and 7 (considerations, diskette, print, recovery) have no
+        // action in this version; any other index does nothing.
+        break;
+    }
+}
+
+bool FrmQuelvar::GuardaInformacion()
+{
+    RequestWriter::Unbound values;
+    values.choices = headerChoices();
+    // The state is written when chosen; a company not stored yet gets it
+    // with the save.
+    if (cmbEdo->currentIndex() >= 0 && cmbEdo->currentData().isValid())
+        values.state = cmbEdo->currentData();
+    values.bank = cmbBanco->currentText();
+    if (cmbActFiscal->currentIndex() >= 0)
+        values.sector = cmbActFiscal->currentData();
+    values.unit = cmbUM->currentText();
+    try {
+        RequestWriter(*links_, folder_).save(values, [this] { EstableceLigas(); });
+        return true;
+    } catch (const StoreError &e) {
+        showStoreFailure(QStringLiteral("No se pudo guardar la información de la solicitud; lo que no se guardó "
+                                        "sigue en pantalla."),
+                         e.message());
+        return false;
+    }
+}
+
+bool FrmQuelvar::BorraInformacion(quint8 accion)
+{
+    try {
+        RequestWriter writer(*links_, folder_);
+        EstableceLigas();
+        writer.erase(accion == 0);
+
+        for (QComboBox *c : {cmbTDevolucion, cmbTSolicitud, cmbTExportacion})
+            c->setCurrentIndex(-1);
+        // Nothing of the erased request may reach the next save: no request
+        // type chosen, and the folio boxes empty and open, as for a new
+        // request.
+        for (QRadioButton *option : std::as_const(opcTSolicitud)) {
+            option->setAutoExclusive(false);
+            option->setChecked(false);
+            option->setAutoExclusive(true);
+        }
+        for (const char *name : {"txtFolio", "txtFolioA"}) {
+            txt(QString::fromLatin1(name))->setText(QString());
+            txt(QString::fromLatin1(name))->setEnabled(true);
+        }
+        if (accion == 0)
+            for (QComboBox *c : {cmbEdo, cmbActFiscal, cmbBanco})
+                c->setCurrentIndex(-1);
+        cmbUM->setCurrentIndex(-1);
+
+        EstableceVisiblesTab(QStringLiteral("111111111"));
+        EstableceLigas();
+        writer.sync();
+        ColocaCeros(1);
+        return true;
+    } catch (const StoreError &e) {
+        showStoreFailure(QStringLiteral("No se pudo borrar la información de la solicitud."), e.message());
+        return false;
+    }
+}
+
+void FrmQuelvar::ColocaCeros(quint8 aCero)
+{
+    if (aCero == 1)
+        for (const char *name : {"txtMPN", "txtCIN", "txtMPE", "txtCIE", "txtCNIN", "txtEN", "txtSN", "txtDN"})
+            txt(QString::fromLatin1(name))->setText(QStringLiteral("0"));
+    for (const char *name : {"txtTCU", "txtTO", "txtTNO", "txtTED(0)", "txtTED(1)", "txtTED(2)", "txtTED(3)",
+                             "txtTEI(0)", "txtTEI(1)", "txtTEI(2)", "txtTEI(3)", "txtTLCAN(0)", "txtTLCAN(1)"})
+        txt(QString::fromLatin1(name))->setText(QStringLiteral("0"));
+}
