@@ -2,6 +2,7 @@
 // records added on the new-record line, a refused value, the Delete key, and
 // the pending row written for the window.
 
+#include "test_registry.h"
 #include "grid_driver.h"
 
 #include "platform/message_box.h"
@@ -133,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBoundGrid)
+QUELVAR_TEST_CLASS(TestBoundGrid)
 #include "test_bound_grid.moc"

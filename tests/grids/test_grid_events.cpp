@@ -3,6 +3,7 @@
 // the user types and while a procedure walks the record set; display
 // formats; locked and hidden columns; the cell button.
 
+#include "test_registry.h"
 #include "grid_driver.h"
 
 #include "platform/message_box.h"
@@ -350,5 +351,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGridEvents)
+QUELVAR_TEST_CLASS(TestGridEvents)
 #include "test_grid_events.moc"

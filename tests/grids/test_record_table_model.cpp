@@ -2,7 +2,8 @@
 // row and when it reaches the table, deleting, following the link, and a
 // large table read on demand.
 
-#include "request_tables.h"
+#include "test_registry.h"
+#include "table_files.h"
 
 #include "rules/grid_columns.h"
 #include "grids/record_table_model.h"
@@ -13,6 +14,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 
 namespace {
 
@@ -185,5 +187,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRecordTableModel)
+QUELVAR_TEST_CLASS(TestRecordTableModel)
 #include "test_record_table_model.moc"

@@ -1,5 +1,6 @@
 // Which keys type text, and the codes the key handlers see for them: every
 // key a line edit would insert text for must reach the handlers.
+#include "test_registry.h"
 #include "platform/typed_key.h"
 
 #include <QKeyEvent>
@@ -47,5 +48,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTypedKey)
+QUELVAR_TEST_CLASS(TestTypedKey)
 #include "test_typed_key.moc"

@@ -1,6 +1,7 @@
 // Data links: opening a request folder, record sources, refresh with the
 // pending edits of bound controls, detaching.
 
+#include "test_registry.h"
 #include "table_files.h"
 
 #include "store/data_link.h"
@@ -8,6 +9,7 @@
 #include "store/request_links.h"
 #include "store/store_error.h"
 
+#include <QTest>
 #include <QSignalSpy>
 
 namespace {
@@ -145,5 +147,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDataLink)
+QUELVAR_TEST_CLASS(TestDataLink)
 #include "test_data_link.moc"

@@ -1,9 +1,12 @@
 // The record-set operations the window relies on: walking, counting,
 // adding, editing, deleting and finding, with deleted records invisible.
 
+#include "test_registry.h"
 #include "table_files.h"
 
 #include "store/store_error.h"
+
+#include <QTest>
 
 namespace {
 
@@ -190,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRecordset)
+QUELVAR_TEST_CLASS(TestRecordset)
 #include "test_recordset.moc"

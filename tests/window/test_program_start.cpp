@@ -3,7 +3,7 @@
 // is written to the folder.
 #include "app/program_start.h"
 #include "platform/message_box.h"
-#include "../platform/folder_snapshot.h"
+#include "folder_snapshot.h"
 #include "request_fixture.h"
 #include "window/frm_quelvar.h"
 
