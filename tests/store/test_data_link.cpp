@@ -51,10 +51,6 @@ private slots:
     void linksOfTheWindow()
     {
         RequestLinks links;
-        QCOMPARE(links.all().size(), 13);
-        QCOMPARE(links.dtsInsunit->Connect(), QStringLiteral("FoxPro 2.5;"));
-        QCOMPARE(links.dtsPedimentos->Connect(), QStringLiteral("FoxPro 2.5;"));
-        QCOMPARE(links.dtsEmpresas->Connect(), QStringLiteral("dBASE III;"));
         QCOMPARE(links.link(QStringLiteral("dtsImpTLC")), links.dtsImpTLC);
 
         links.setFolder(folder_);

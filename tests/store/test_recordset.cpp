@@ -73,8 +73,6 @@ private slots:
         rs.MoveLast();
         QCOMPARE(rs.value(0), QVariant(QStringLiteral("C")));
         QCOMPARE(rs.RecordCount(), 3L);
-        rs.MoveFirst();
-        QCOMPARE(rs.RecordCount() - 1, 2L); // the last index a catalogue filler uses
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.Fields(QStringLiteral("NOEXISTE")));
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.Fields(9));
     }
