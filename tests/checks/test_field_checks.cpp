@@ -63,23 +63,29 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("complaint");
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty") << ""
+                               << "";
         QTest::newRow("thirteen blanks") << QString(13, u' ') << "";
-        QTest::newRow("good") << " ABC010203XY1" << "";
+        QTest::newRow("good") << " ABC010203XY1"
+                              << "";
         QTest::newRow("twelve characters") << " ABC010203XY" << kShort;
         QTest::newRow("no blank first") << "ABC010203XY" << kShort;
         QTest::newRow("short before a bad month") << " ABC019931XY" << kShort;
         QTest::newRow("April 31") << " ABC010431XY1" << dayComplaint(30);
-        QTest::newRow("April 30") << " ABC010430XY1" << "";
-        QTest::newRow("Feb 29, year 00") << " ABC000229XY1" << "";
+        QTest::newRow("April 30") << " ABC010430XY1"
+                                  << "";
+        QTest::newRow("Feb 29, year 00") << " ABC000229XY1"
+                                         << "";
         QTest::newRow("Feb 29, year 01") << " ABC010229XY1" << dayComplaint(28);
         QTest::newRow("Feb 30, year 04") << " ABC040230XY1" << dayComplaint(29);
         QTest::newRow("month 13") << " ABC011301XY1" << kMonth;
         QTest::newRow("month 99 before its day") << " ABC019999XY1" << kMonth;
         QTest::newRow("December 32") << " ABC011232XY1" << dayComplaint(31);
         QTest::newRow("month 00") << " ABC010001XY1" << dayComplaint(0);
-        QTest::newRow("month 00, day 00") << " ABC010000XY1" << "";
-        QTest::newRow("longer than 13") << " ABC010203XY1Z" << "";
+        QTest::newRow("month 00, day 00") << " ABC010000XY1"
+                                          << "";
+        QTest::newRow("longer than 13") << " ABC010203XY1Z"
+                                        << "";
     }
     void taxId()
     {

@@ -60,10 +60,18 @@ QString PythonDbf::fieldSpec(const QList<FieldDef> &fields)
     QStringList parts;
     for (const FieldDef &f : fields) {
         switch (f.type) {
-        case 'N': parts << QStringLiteral("%1 N(%2,%3)").arg(f.name).arg(f.length).arg(f.decimals); break;
-        case 'D': parts << QStringLiteral("%1 D").arg(f.name); break;
-        case 'L': parts << QStringLiteral("%1 L").arg(f.name); break;
-        default: parts << QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length); break;
+        case 'N':
+            parts << QStringLiteral("%1 N(%2,%3)").arg(f.name).arg(f.length).arg(f.decimals);
+            break;
+        case 'D':
+            parts << QStringLiteral("%1 D").arg(f.name);
+            break;
+        case 'L':
+            parts << QStringLiteral("%1 L").arg(f.name);
+            break;
+        default:
+            parts << QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length);
+            break;
         }
     }
     return parts.join(QStringLiteral("; "));

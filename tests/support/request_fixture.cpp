@@ -19,10 +19,14 @@ QJsonValue jsonValue(const FieldDef &f, const QVariant &v)
     if (!v.isValid() || v.isNull())
         return QJsonValue::Null;
     switch (f.type) {
-    case 'N': return v.toDouble();
-    case 'L': return v.toBool();
-    case 'D': return v.toDate().toString(Qt::ISODate);
-    default: return v.toString();
+    case 'N':
+        return v.toDouble();
+    case 'L':
+        return v.toBool();
+    case 'D':
+        return v.toDate().toString(Qt::ISODate);
+    default:
+        return v.toString();
     }
 }
 
@@ -30,10 +34,7 @@ QJsonValue jsonValue(const FieldDef &f, const QVariant &v)
 
 RequestFixture::RequestFixture() = default;
 
-bool RequestFixture::haveTools()
-{
-    return PythonDbf::missingTools().isEmpty();
-}
+bool RequestFixture::haveTools() { return PythonDbf::missingTools().isEmpty(); }
 
 QString RequestFixture::file(const QString &table) const
 {
@@ -85,7 +86,8 @@ QString RequestFixture::create(const Records &records)
     }
     QString error;
     PythonDbf::runTool({QStringLiteral("folder"), folder()},
-            QJsonDocument(QJsonObject{{QStringLiteral("tables"), tables}}).toJson(QJsonDocument::Compact), &error);
+                       QJsonDocument(QJsonObject{{QStringLiteral("tables"), tables}}).toJson(QJsonDocument::Compact),
+                       &error);
     return error;
 }
 

@@ -66,8 +66,8 @@ void repeatFirstRecord(const QString &path, int count, const QString &numbered)
     const QByteArray first = file.mid(header, length);
     file.truncate(header);
     for (int i = 1; i <= count; ++i)
-        file += QByteArray(first).replace(field.offset, field.length,
-                                          QByteArray::number(i).leftJustified(field.length));
+        file +=
+            QByteArray(first).replace(field.offset, field.length, QByteArray::number(i).leftJustified(field.length));
     file += char(0x1A);
     putLe32(file, 4, quint32(count));
     writeAll(path, file);
@@ -104,7 +104,4 @@ QVariant RequestTables::stored(const QString &table, int row, const QString &fie
     return rs.Fields(field).Value();
 }
 
-long RequestTables::count(const QString &table) const
-{
-    return Recordset(DbfTable::open(file(table))).RecordCount();
-}
+long RequestTables::count(const QString &table) const { return Recordset(DbfTable::open(file(table))).RecordCount(); }

@@ -30,10 +30,29 @@ void repeatFirstRecord(const QString &path, int count, const QString &numbered);
 
 // Columns of the window's grids, in grid order (rules/grid_columns.cpp).
 enum UnitCostColumn { kFraccion, kDescrip, kCosto, kTasa }; // dbCU
-enum ImportColumn { kMiTipo, kMiDocumento, kMiFechaPago, kMiFraccion, kMiTasa, kMiPrecio, kMiPais, kMiCantidad,
-                    kMiRetornada, kMiValor, kMiMontoSolicitado = 14 }; // dbMI
-enum InvoiceColumn { kEiDocumento, kEiFecha, kEiCantidad, kEiUtilizada, kEiValorNp, kEiRepNp, kEiValorDll,
-                     kEiRepDll }; // dbEI
+enum ImportColumn {
+    kMiTipo,
+    kMiDocumento,
+    kMiFechaPago,
+    kMiFraccion,
+    kMiTasa,
+    kMiPrecio,
+    kMiPais,
+    kMiCantidad,
+    kMiRetornada,
+    kMiValor,
+    kMiMontoSolicitado = 14
+}; // dbMI
+enum InvoiceColumn {
+    kEiDocumento,
+    kEiFecha,
+    kEiCantidad,
+    kEiUtilizada,
+    kEiValorNp,
+    kEiRepNp,
+    kEiValorDll,
+    kEiRepDll
+}; // dbEI
 
 // A request folder made from the data folder, with the window's links on it.
 struct RequestTables {

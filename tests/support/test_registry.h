@@ -24,8 +24,8 @@ int run(int argc, char **argv);
 
 } // namespace TestRegistry
 
-#define QUELVAR_TEST_CLASS(Class)                                                                                  \
-    namespace {                                                                                                    \
-    [[maybe_unused]] const bool registered##Class =                                                                \
-        TestRegistry::add(#Class, []() -> QObject * { return new Class; });                                        \
+#define QUELVAR_TEST_CLASS(Class)                                                                                      \
+    namespace {                                                                                                        \
+    [[maybe_unused]] const bool registered##Class =                                                                    \
+        TestRegistry::add(#Class, []() -> QObject * { return new Class; });                                            \
     }
