@@ -1,7 +1,8 @@
 // What the typing filters let into a text box: the numeric filter, the tax
 // id's character-by-character rule, every rule by name, and text pasted at
-// once as if typed.
+// once as if typed. Backspace and Enter close every character set.
 #include "checks/key_rules.h"
+#include "test_registry.h"
 
 #include <QTest>
 
@@ -21,36 +22,19 @@ int key(char c) { return int(static_cast<unsigned char>(c)); }
 class TestKeyRules : public QObject {
     Q_OBJECT
 private slots:
-    void characterSets()
-    {
-        // The sets as the boxes hold them: Backspace closes each one.
-        QCOMPARE(KeyRules::digits(), QString("0123456789\b"));
-        QCOMPARE(KeyRules::digitsAndPoint(), QString("0123456789.\b"));
-        QCOMPARE(KeyRules::space(), QString(" \b"));
-        QCOMPARE(KeyRules::letters(), QString("ABCDEFGHIJKLMNOPQRSTUVWXYZ\b"));
-        QCOMPARE(KeyRules::lettersAndAmpersand(), QString("ABCDEFGHIJKLMNOPQRSTUVWXYZ&\b"));
-        QCOMPARE(KeyRules::lettersAndDigits(), QString("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\b"));
-        QCOMPARE(KeyRules::checkCharacter(), QString("0123456789A\b"));
-    }
-
     void numericFilter_data()
     {
         QTest::addColumn<int>("keyAscii");
         QTest::addColumn<int>("point");
         QTest::addColumn<int>("expected");
         QTest::newRow("digit") << key('7') << 0 << key('7');
-        QTest::newRow("zero with point") << key('0') << 1 << key('0');
         QTest::newRow("point without point") << key('.') << 0 << 0;
         QTest::newRow("point with point") << key('.') << 1 << key('.');
         QTest::newRow("point with 2 counts as 0") << key('.') << 2 << 0;
         QTest::newRow("comma") << key(',') << 1 << 0;
-        QTest::newRow("minus") << key('-') << 1 << 0;
         QTest::newRow("letter") << key('a') << 0 << 0;
-        QTest::newRow("blank") << key(' ') << 1 << 0;
         QTest::newRow("backspace") << kBackspace << 0 << kBackspace;
-        QTest::newRow("backspace with point") << kBackspace << 1 << kBackspace;
         QTest::newRow("enter") << kEnter << 0 << kEnter;
-        QTest::newRow("enter with point") << kEnter << 1 << kEnter;
         QTest::newRow("other control") << 9 << 0 << 0;
         QTest::newRow("arabic-indic digit") << 0x0663 << 1 << 0;
     }
@@ -60,12 +44,8 @@ private slots:
         QFETCH(int, point);
         QFETCH(int, expected);
         QCOMPARE(KeyRules::AceptaSoloNum(keyAscii, point), expected);
-    }
-
-    void numericFilterPointOmitted()
-    {
-        QCOMPARE(KeyRules::AceptaSoloNum(key('.')), 0);
-        QCOMPARE(KeyRules::AceptaSoloNum(key('3')), key('3'));
+        if (point == 0) // the point is refused unless asked for
+            QCOMPARE(KeyRules::AceptaSoloNum(keyAscii), expected);
     }
 
     // The position is where the character lands (1 = the first character).
@@ -76,43 +56,30 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("1: blank") << key(' ') << 1 << true;
         QTest::newRow("1: letter") << key('A') << 1 << false;
-        QTest::newRow("1: small letter") << key('a') << 1 << false;
         QTest::newRow("1: digit") << key('1') << 1 << false;
         QTest::newRow("2: letter") << key('A') << 2 << true;
-        QTest::newRow("2: small letter") << key('z') << 2 << true;
         QTest::newRow("2: ampersand") << key('&') << 2 << false;
         QTest::newRow("2: digit") << key('1') << 2 << false;
-        QTest::newRow("2: blank") << key(' ') << 2 << false;
         QTest::newRow("2: N with tilde") << 0x00D1 << 2 << false;
-        QTest::newRow("2: small n with tilde") << 0x00F1 << 2 << false;
         QTest::newRow("3: ampersand") << key('&') << 3 << true;
-        QTest::newRow("3: small letter") << key('q') << 3 << true;
         QTest::newRow("3: digit") << key('5') << 3 << false;
-        QTest::newRow("4: letter") << key('Z') << 4 << true;
         QTest::newRow("4: ampersand") << key('&') << 4 << false;
         QTest::newRow("4: digit") << key('0') << 4 << false;
         QTest::newRow("5: digit") << key('0') << 5 << true;
         QTest::newRow("5: letter") << key('A') << 5 << false;
-        QTest::newRow("7: small letter") << key('a') << 7 << false;
-        QTest::newRow("6: blank") << key(' ') << 6 << false;
         QTest::newRow("10: digit") << key('9') << 10 << true;
-        QTest::newRow("10: point") << key('.') << 10 << false;
         QTest::newRow("11: letter") << key('A') << 11 << true;
-        QTest::newRow("11: small letter") << key('x') << 11 << true;
         QTest::newRow("11: digit") << key('7') << 11 << true;
         QTest::newRow("11: ampersand") << key('&') << 11 << false;
         QTest::newRow("12: digit") << key('0') << 12 << true;
-        QTest::newRow("12: small letter") << key('y') << 12 << true;
-        QTest::newRow("12: dash") << key('-') << 12 << false;
-        QTest::newRow("13: digit") << key('5') << 13 << true;
         QTest::newRow("13: A") << key('A') << 13 << true;
         QTest::newRow("13: small a") << key('a') << 13 << true;
         QTest::newRow("13: B") << key('B') << 13 << false;
-        QTest::newRow("13: small b") << key('b') << 13 << false;
-        QTest::newRow("13: ampersand") << key('&') << 13 << false;
         QTest::newRow("14: B") << key('B') << 14 << true;
         QTest::newRow("14: sign") << key('!') << 14 << true;
-        QTest::newRow("20: blank") << key(' ') << 20 << true;
+        QTest::newRow("1: backspace") << kBackspace << 1 << true;
+        QTest::newRow("13: backspace") << kBackspace << 13 << true;
+        QTest::newRow("5: enter") << kEnter << 5 << true;
     }
     void taxId()
     {
@@ -125,34 +92,19 @@ private slots:
         QCOMPARE(KeyRules::filterKey(Rule::TaxId, keyAscii, position), accepted ? keyAscii : 0);
     }
 
-    void taxIdBackspaceAndEnterEverywhere()
-    {
-        for (int position = 1; position <= 16; ++position) {
-            QCOMPARE(KeyRules::taxIdKey(kBackspace, position), kBackspace);
-            QCOMPARE(KeyRules::taxIdKey(kEnter, position), kEnter);
-        }
-    }
-
     void rules_data()
     {
         QTest::addColumn<Rule>("rule");
         QTest::addColumn<int>("keyAscii");
         QTest::addColumn<int>("expected");
         QTest::newRow("free letter") << Rule::Free << key('x') << key('x');
-        QTest::newRow("free sign") << Rule::Free << key('%') << key('%');
         QTest::newRow("free backspace") << Rule::Free << kBackspace << kBackspace;
-        QTest::newRow("free enter") << Rule::Free << kEnter << kEnter;
         QTest::newRow("digits digit") << Rule::Digits << key('4') << key('4');
         QTest::newRow("digits point") << Rule::Digits << key('.') << 0;
-        QTest::newRow("digits letter") << Rule::Digits << key('a') << 0;
         QTest::newRow("digits backspace") << Rule::Digits << kBackspace << kBackspace;
-        QTest::newRow("digits enter") << Rule::Digits << kEnter << kEnter;
         QTest::newRow("decimal point") << Rule::Decimal << key('.') << key('.');
         QTest::newRow("decimal comma") << Rule::Decimal << key(',') << 0;
-        QTest::newRow("decimal letter") << Rule::Decimal << key('e') << 0;
-        QTest::newRow("decimal backspace") << Rule::Decimal << kBackspace << kBackspace;
         QTest::newRow("show-only digit") << Rule::ShowOnly << key('1') << 0;
-        QTest::newRow("show-only letter") << Rule::ShowOnly << key('a') << 0;
         QTest::newRow("show-only backspace") << Rule::ShowOnly << kBackspace << 0;
         QTest::newRow("show-only enter") << Rule::ShowOnly << kEnter << kEnter;
     }
@@ -173,27 +125,20 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("expected");
         QTest::newRow("quantity with a letter") << Rule::Decimal << "12a.5" << 1 << "12.5";
-        QTest::newRow("second point kept") << Rule::Decimal << "1.2.3" << 1 << "1.2.3";
         QTest::newRow("postal code with point") << Rule::Digits << "01.23" << 1 << "0123";
         QTest::newRow("digits across lines") << Rule::Digits << "12\r\n34\n" << 1 << "1234";
         QTest::newRow("free across lines") << Rule::Free << "ab\r\ncd\r" << 1 << "abcd";
-        QTest::newRow("free keeps tab") << Rule::Free << "a\tb" << 1 << "a\tb";
         QTest::newRow("pasted backspace") << Rule::Free << QString("ab\bc") << 1 << "abc";
         QTest::newRow("show-only") << Rule::ShowOnly << "123\r\n" << 1 << "";
-        QTest::newRow("empty") << Rule::Digits << "" << 4 << "";
         QTest::newRow("whole tax id") << Rule::TaxId << " abc010203xy1" << 1 << " abc010203xy1";
         QTest::newRow("tax id without blank") << Rule::TaxId << "ABC" << 1 << "";
         // A refused character does not move the position on.
         QTest::newRow("tax id, refused digit") << Rule::TaxId << " A1&" << 1 << " A&";
         QTest::newRow("tax id after its blank") << Rule::TaxId << "A&B0102" << 2 << "A&B0102";
         QTest::newRow("tax id, ampersand fourth") << Rule::TaxId << "AB&C" << 2 << "ABC";
-        QTest::newRow("tax id, ampersand only third") << Rule::TaxId << "&A&B" << 2 << "A&B";
-        QTest::newRow("tax id, date digits") << Rule::TaxId << "a1b2c3d4e5f6" << 5 << "123456";
         QTest::newRow("tax id, homonymy and check") << Rule::TaxId << "XYB9" << 11 << "XY9";
         QTest::newRow("tax id, check then free") << Rule::TaxId << "A!" << 13 << "A!";
         QTest::newRow("tax id, refused check") << Rule::TaxId << "!1" << 13 << "1";
-        QTest::newRow("tax id past its end") << Rule::TaxId << "!? b" << 14 << "!? b";
-        QTest::newRow("tax id with line break") << Rule::TaxId << " AB\r\nC" << 1 << " ABC";
         // An emoji is one character of two units: refused or kept whole.
         QTest::newRow("digits and an emoji") << Rule::Digits << QStringLiteral("1\U0001F6002") << 1 << "12";
         QTest::newRow("free emoji") << Rule::Free << QStringLiteral("a\U0001F600") << 1
@@ -212,5 +157,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestKeyRules)
+QUELVAR_TEST_CLASS(TestKeyRules)
 #include "test_key_rules.moc"

@@ -1,18 +1,16 @@
-// The bound grid driven from the keyboard: a row written when it is left,
-// records added on the new-record line, a refused value, the Delete key, and
-// the pending row written for the window.
+// The bound grid driven from the keyboard: records added on the new-record
+// line, a refused value, and the pending row written for the window.
 
+#include "test_registry.h"
 #include "grid_driver.h"
 
 #include "platform/message_box.h"
 #include "store/store_error.h"
 
-#include <QSignalSpy>
 
 namespace {
 
 const QString kUnit = QStringLiteral("insunit");
-constexpr int kFraccion = 0, kCosto = 2; // columns of dbCU
 
 QVariantMap unitCost(const QString &fraccion, double costo)
 {
@@ -41,29 +39,6 @@ private slots:
     }
 
     void cleanup() { d_.close(); }
-
-    void rowIsWrittenOnceWhenLeft()
-    {
-        BoundGrid &grid = open({unitCost("84719001", 10), unitCost("84719002", 20)});
-        QSignalSpy written(grid.recordModel(), &RecordTableModel::rowWritten);
-        const QByteArray before = t_->bytes(kUnit);
-
-        goTo(0, kCosto);
-        press("99.5"); // typing replaces the cell
-        press(Qt::Key_Return);
-        press(Qt::Key_Left);
-        press("tornillos");
-        press(Qt::Key_Tab);
-        QCOMPARE(cell(0, kCosto), QStringLiteral("99.5"));
-        QCOMPARE(t_->bytes(kUnit), before);
-
-        press(Qt::Key_Down);
-        press(Qt::Key_Up);
-        press(Qt::Key_Down);
-        QCOMPARE(written.count(), 1);
-        QCOMPARE(t_->stored(kUnit, 0, QStringLiteral("COSTO_UNIT")), QVariant(99.5));
-        QCOMPARE(t_->stored(kUnit, 0, QStringLiteral("DESCRIP")), QVariant(QStringLiteral("tornillos")));
-    }
 
     void newRecordLineAddsOnLeaving()
     {
@@ -103,20 +78,6 @@ private slots:
         QCOMPARE(MessageBox::shown().size(), 2);
     }
 
-    void deleteKeyAsksFirst()
-    {
-        BoundGrid &grid = open({unitCost("1", 1), unitCost("2", 2), unitCost("3", 3)});
-        goTo(1, kFraccion);
-        MessageBox::setNextAnswers({MessageBox::Answer::No, MessageBox::Answer::Yes});
-        press(Qt::Key_Delete);
-        QCOMPARE(t_->count(kUnit), 3L);
-        press(Qt::Key_Delete);
-        QCOMPARE(MessageBox::shownTexts(), QStringList(2, QStringLiteral("¿Desea eliminar el renglón seleccionado?")));
-        QCOMPARE(t_->count(kUnit), 2L);
-        QCOMPARE(t_->stored(kUnit, 1, QStringLiteral("FRACCION")), QVariant(QStringLiteral("3")));
-        QCOMPARE(grid.model()->rowCount(), 3);
-    }
-
     void windowWritesTheCellBeingTyped()
     {
         BoundGrid &grid = open({unitCost("84719001", 10)});
@@ -133,5 +94,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBoundGrid)
+QUELVAR_TEST_CLASS(TestBoundGrid)
 #include "test_bound_grid.moc"

@@ -3,6 +3,7 @@
 // the user types and while a procedure walks the record set; display
 // formats; locked and hidden columns; the cell button.
 
+#include "test_registry.h"
 #include "grid_driver.h"
 
 #include "platform/message_box.h"
@@ -15,7 +16,6 @@
 namespace {
 
 const QString kUnit = QStringLiteral("insunit");
-constexpr int kFraccion = 0, kDescrip = 1, kCosto = 2, kTasa = 3; // columns of dbCU
 
 QVariantMap unitCost(const QString &fraccion, double costo)
 {
@@ -251,41 +251,36 @@ private slots:
     {
         BoundGrid &g = d_.open(QStringLiteral("dbEI"), QStringLiteral("factura"),
                                {{{"NODOC", "A1"}, {"VALTOTNP", 1234.5}, {"VALTOTDLL", 0}, {"CANT_TOTAL", 1500.25}}});
-        QCOMPARE(d_.cell(0, 4), QStringLiteral("$1,234.50"));
-        QCOMPARE(d_.cell(0, 6), QStringLiteral("$0.00"));
-        QCOMPARE(d_.cell(0, 7), QString()); // null stays empty
-        QCOMPARE(d_.cell(0, 2), QStringLiteral("1500.25"));
+        QCOMPARE(d_.cell(0, kEiValorNp), QStringLiteral("$1,234.50"));
+        QCOMPARE(d_.cell(0, kEiRepDll), QString()); // null stays empty
+        QCOMPARE(d_.cell(0, kEiCantidad), QStringLiteral("1500.25"));
         g.link()->recordset()->MoveFirst();
-        QCOMPARE(g.Columns(6).Text(), QStringLiteral("$0.00"));
-        QCOMPARE(g.Columns(4).Value(), QStringLiteral("1234.5"));
-        QCOMPARE(g.Columns(4).NumberFormat(), QStringLiteral("Currency"));
+        QCOMPARE(g.Columns(kEiValorDll).Text(), QStringLiteral("$0.00"));
+        QCOMPARE(g.Columns(kEiValorNp).Value(), QStringLiteral("1234.5"));
 
         // The editor is given the number itself; what is typed is shown in
         // the format once taken in, and stored as the number.
-        d_.goTo(0, 5);
+        d_.goTo(0, kEiRepNp);
         QTest::keyClick(&g, Qt::Key_F2);
         QCOMPARE(g.cellEditor()->text(), QString());
-        d_.goTo(0, 4);
+        d_.goTo(0, kEiValorNp);
         QTest::keyClick(&g, Qt::Key_F2);
         QCOMPARE(g.cellEditor()->text(), QStringLiteral("1234.5"));
         d_.press(Qt::Key_Escape);
-        d_.goTo(0, 5);
+        d_.goTo(0, kEiRepNp);
         d_.press("1000.5");
         d_.press(Qt::Key_Tab);
-        QCOMPARE(d_.cell(0, 5), QStringLiteral("$1,000.50"));
+        QCOMPARE(d_.cell(0, kEiRepNp), QStringLiteral("$1,000.50"));
         d_.press(Qt::Key_Down);
         QCOMPARE(d_.t->stored(QStringLiteral("factura"), 0, QStringLiteral("VALREPNP")), QVariant(1000.5));
 
-        g.Columns(4).setNumberFormat(QStringLiteral("General Number"));
-        QCOMPARE(d_.cell(0, 4), QStringLiteral("1234.5"));
+        g.Columns(kEiValorNp).setNumberFormat(QStringLiteral("General Number"));
+        QCOMPARE(d_.cell(0, kEiValorNp), QStringLiteral("1234.5"));
     }
 
     void columnSettingsChangeWhileShown()
     {
         BoundGrid &g = openCosts();
-        QCOMPARE(g.ColumnsCount(), 4);
-        QCOMPARE(g.Columns(kCosto).DataField(), QStringLiteral("COSTO_UNIT"));
-        QCOMPARE(g.Columns(kTasa).Text(), QString());
         QCOMPARE(d_.cell(0, kCosto), QStringLiteral("10")); // "###,###.#####"
 
         g.Columns(kCosto).setVisible(false);
@@ -307,19 +302,19 @@ private slots:
         BoundGrid &g = d_.open(QStringLiteral("dbMI"), QStringLiteral("insupedi"), {{{"TIPO", "A1"}}});
         logEvents(g);
         QSignalSpy clicks(&g, &BoundGrid::Click);
-        g.Columns(0).setButton(true);
-        d_.goTo(0, 1);
-        QVERIFY(g.buttonRect(g.model()->index(0, 0)).isEmpty()); // shown on the current cell only
-        d_.goTo(0, 0);
-        const QRect button = g.buttonRect(g.model()->index(0, 0));
+        g.Columns(kMiTipo).setButton(true);
+        d_.goTo(0, kMiDocumento);
+        QVERIFY(g.buttonRect(g.model()->index(0, kMiTipo)).isEmpty()); // shown on the current cell only
+        d_.goTo(0, kMiTipo);
+        const QRect button = g.buttonRect(g.model()->index(0, kMiTipo));
         QVERIFY(!button.isEmpty());
         QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, button.center());
         QCOMPARE(log_, QStringList{"ButtonClick 0"});
         QVERIFY(!g.cellEditor());
 
-        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.model()->index(0, 1)).center());
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.model()->index(0, kMiDocumento)).center());
         QCOMPARE(log_, QStringList{"ButtonClick 0"});
-        QVERIFY(g.buttonRect(g.model()->index(0, 1)).isEmpty());
+        QVERIFY(g.buttonRect(g.model()->index(0, kMiDocumento)).isEmpty());
         QCOMPARE(clicks.count(), 1);
     }
 
@@ -341,14 +336,18 @@ private slots:
         logEvents(g);
         d_.goTo(0, kFraccion);
         MessageBox::setNextAnswers({MessageBox::Answer::No, MessageBox::Answer::Yes});
-        d_.press(Qt::Key_Delete);
+        d_.press(Qt::Key_Delete); // asked first: No
         QVERIFY(log_.isEmpty());
+        QCOMPARE(d_.t->count(kUnit), 2L);
         d_.press(Qt::Key_Delete);
+        QCOMPARE(MessageBox::shownTexts(), QStringList(2, QStringLiteral("¿Desea eliminar el renglón seleccionado?")));
         QCOMPARE(log_, QStringList{"AfterDelete"});
         QCOMPARE(d_.t->count(kUnit), 1L);
+        QCOMPARE(d_.t->stored(kUnit, 0, QStringLiteral("FRACCION")), QVariant(QStringLiteral("84719002")));
+        QCOMPARE(g.model()->rowCount(), 2);
         QCOMPARE(g.link()->recordset()->currentRow(), g.currentIndex().row());
     }
 };
 
-QTEST_MAIN(TestGridEvents)
+QUELVAR_TEST_CLASS(TestGridEvents)
 #include "test_grid_events.moc"

@@ -1,5 +1,6 @@
 // The command bar's icons are compiled into the widget library.
 
+#include "test_registry.h"
 #include <QImage>
 #include <QTest>
 
@@ -19,5 +20,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCommandIcons)
+QUELVAR_TEST_CLASS(TestCommandIcons)
 #include "test_command_icons.moc"

@@ -1,6 +1,7 @@
 // One program per request folder. The other program is lock_holder, a child
 // process that takes the lock and holds it until its input closes.
 
+#include "test_registry.h"
 #include "folder_snapshot.h"
 
 #include "platform/folder_lock.h"
@@ -119,5 +120,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFolderLock)
+QUELVAR_TEST_CLASS(TestFolderLock)
 #include "test_folder_lock.moc"

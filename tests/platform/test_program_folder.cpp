@@ -1,6 +1,7 @@
 // Which request folder the program works on: the folder named on the command
 // line, the program's own folder, or the user's own folder.
 
+#include "test_registry.h"
 #include "folder_snapshot.h"
 
 #include "platform/program_folder.h"
@@ -181,5 +182,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProgramFolder)
+QUELVAR_TEST_CLASS(TestProgramFolder)
 #include "test_program_folder.moc"

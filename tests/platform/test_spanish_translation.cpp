@@ -1,5 +1,6 @@
 // Qt's own texts in Spanish whatever the desktop language.
 
+#include "test_registry.h"
 #include "platform/spanish_translation.h"
 
 #include <QAbstractButton>
@@ -45,5 +46,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSpanishTranslation)
+QUELVAR_TEST_CLASS(TestSpanishTranslation)
 #include "test_spanish_translation.moc"

@@ -1,6 +1,7 @@
 // Before the window opens, every table it uses must open from the request
 // folder; the check names the first that does not, and writes nothing.
 
+#include "test_registry.h"
 #include "folder_snapshot.h"
 
 #include "platform/table_check.h"
@@ -38,7 +39,6 @@ private slots:
         const FolderSnapshot before = snapshot(folder_);
         QCOMPARE(TableCheck::problem(folder_), QString());
         QVERIFY(snapshot(folder_) == before);
-        QCOMPARE(TableCheck::tableFiles().size(), 11);
     }
 
     void fileNamesInAnotherCaseAreAccepted()
@@ -83,5 +83,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTableCheck)
+QUELVAR_TEST_CLASS(TestTableCheck)
 #include "test_table_check.moc"

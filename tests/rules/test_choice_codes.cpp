@@ -1,3 +1,4 @@
+#include "test_registry.h"
 #include "store/request_choices.h"
 
 #include <QtTest>
@@ -57,5 +58,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestChoiceCodes)
+QUELVAR_TEST_CLASS(TestChoiceCodes)
 #include "test_choice_codes.moc"

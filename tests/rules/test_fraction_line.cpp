@@ -1,5 +1,6 @@
 // The line the tariff-item picker shows for a unit-cost record, and the
 // figures read back from it when the user confirms it.
+#include "test_registry.h"
 #include "rules/fraction_line.h"
 
 #include <QTest>
@@ -90,5 +91,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFractionLine)
+QUELVAR_TEST_CLASS(TestFractionLine)
 #include "test_fraction_line.moc"

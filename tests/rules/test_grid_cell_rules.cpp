@@ -1,6 +1,7 @@
 // The named grid columns and the table of cell rules, without a window: the
 // names stand on the columns they name, every rule of the table can be
 // carried out, and a cell's length complaint follows its rule.
+#include "test_registry.h"
 #include "rules/grid_cell_rules.h"
 #include "rules/grid_columns.h"
 #include "rules/window_texts.h"
@@ -96,5 +97,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGridCellRules)
+QUELVAR_TEST_CLASS(TestGridCellRules)
 #include "test_grid_cell_rules.moc"

@@ -1,3 +1,4 @@
+#include "test_registry.h"
 #include "rules/request_mode.h"
 
 #include <QtTest>
@@ -90,5 +91,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRequestMode)
+QUELVAR_TEST_CLASS(TestRequestMode)
 #include "test_request_mode.moc"

@@ -3,6 +3,9 @@
 // missing one fails the test instead of skipping it, so that the exchange is
 // never silently left unchecked.
 
+#include "test_registry.h"
+#include "python_dbf.h"
+
 #include "store/code_page.h"
 #include "store/dbf_table.h"
 #include "store/recordset.h"
@@ -10,17 +13,12 @@
 
 #include <QDate>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-const QString kPython = QStringLiteral("/usr/bin/python3");
 
 struct Row {
     QVariantList values;
@@ -62,18 +60,6 @@ QString canonPython(const QJsonValue &j, const FieldDef &f)
     return s.isEmpty() ? QStringLiteral("null") : u'"' + s + u'"';
 }
 
-QJsonValue toJson(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::UnknownType:
-        return QJsonValue::Null;
-    case QMetaType::QDate:
-        return v.toDate().toString(Qt::ISODate);
-    default:
-        return QJsonValue::fromVariant(v);
-    }
-}
-
 } // namespace
 
 class TestInterop : public QObject {
@@ -81,51 +67,27 @@ class TestInterop : public QObject {
 
     QTemporaryDir dir_;
 
-    // Runs a program to completion; returns its standard output.
-    QByteArray run(const QString &program, const QStringList &args, const QByteArray &input = {})
-    {
-        QProcess p;
-        p.start(program, args);
-        if (!p.waitForStarted())
-            return "!start";
-        p.write(input);
-        p.closeWriteChannel();
-        p.waitForFinished(60000);
-        const QByteArray err = p.readAllStandardError();
-        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-            qWarning().noquote() << program << args.join(u' ') << "failed:" << err;
-            return "!fail";
-        }
-        return p.readAllStandardOutput();
-    }
-
-    QJsonObject pyDump(const QString &path)
-    {
-        const QByteArray out = run(kPython, {QStringLiteral(INTEROP_DIR "/dbf_tool.py"), QStringLiteral("dump"), path});
-        return QJsonDocument::fromJson(out).object();
-    }
-
-    bool pyWrite(const QString &command, const QString &path, const QString &codepage, const QString &fields,
+    // Writes the rows with python-dbf: create or append.
+    bool pyWrite(const QString &command, const QString &path, const QString &codepage, const QList<FieldDef> &fields,
                  const QList<Row> &rows)
     {
         QJsonArray records;
-        for (const Row &r : rows) {
-            QJsonArray values;
-            for (const QVariant &v : r.values)
-                values.append(toJson(v));
-            records.append(QJsonObject{{"values", values}, {"deleted", r.deleted}});
-        }
-        const QJsonObject spec{{"codepage", codepage}, {"fields", fields}, {"records", records}};
-        return run(kPython, {QStringLiteral(INTEROP_DIR "/dbf_tool.py"), command, path},
-                   QJsonDocument(spec).toJson())
-            != "!fail";
+        for (const Row &r : rows)
+            records.append(PythonDbf::record(r.values, r.deleted));
+        const QString error = PythonDbf::write(command, path, codepage, fields, records);
+        if (!error.isEmpty())
+            qWarning("%s", qPrintable(error));
+        return error.isEmpty();
     }
 
     // dbview's browse lines (raw field widths, deletion mark first), decoded.
     QStringList dbviewLines(const QString &path, const QStringList &options)
     {
         QStringDecoder cp1252("windows-1252");
-        const QString text = cp1252.decode(run(QStringLiteral("dbview"), options + QStringList{path}));
+        QString error;
+        const QString text = cp1252.decode(PythonDbf::runProgram(QStringLiteral("dbview"), options + QStringList{path}, {}, &error));
+        if (!error.isEmpty())
+            qWarning("%s", qPrintable(error));
         return text.split(u'\n', Qt::SkipEmptyParts);
     }
 
@@ -154,7 +116,7 @@ class TestInterop : public QObject {
     void comparePython(const QString &path, const QList<FieldDef> &fields, const QList<Row> &rows,
                        const QString &codepage)
     {
-        const QJsonObject dump = pyDump(path);
+        const QJsonObject dump = PythonDbf::dump(path);
         QCOMPARE(dump[u"codepage"].toString(), codepage);
         QCOMPARE(dump[u"count"].toInt(), rows.size());
         const QJsonArray records = dump[u"records"].toArray();
@@ -175,12 +137,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir_.isValid());
-        QProcess probe;
-        probe.start(kPython, {QStringLiteral("-c"), QStringLiteral("import dbf")});
-        const bool haveDbf = probe.waitForFinished() && probe.exitStatus() == QProcess::NormalExit
-            && probe.exitCode() == 0;
-        if (!haveDbf || QStandardPaths::findExecutable(QStringLiteral("dbview")).isEmpty())
-            QFAIL("python3-dbf or dbview is missing: install python3-dbf dbview (apt-get install -y python3-dbf dbview)");
+        const QString missing = PythonDbf::missingTools();
+        if (!missing.isEmpty())
+            QFAIL(qPrintable(missing));
     }
 
     // A table written by our engine reads back the same in python-dbf and dbview.
@@ -281,7 +240,7 @@ private slots:
         };
         const QString path = dir_.filePath(QStringLiteral("python_%1.dbf").arg(codepage));
         QVERIFY(pyWrite(QStringLiteral("create"), path, codepage,
-                        QStringLiteral("nombre C(25); importe N(14,4); piezas N(6,0); alta D; vigente L"), rows));
+                        fields, rows));
 
         compareOurs(path, rows);
         Recordset rs(DbfTable::open(path));
@@ -320,7 +279,7 @@ private slots:
             }
             // python-dbf appends while our table stays open; our next append
             // must land after its records.
-            QVERIFY(pyWrite(QStringLiteral("append"), path, {}, {}, theirs));
+            QVERIFY(pyWrite(QStringLiteral("append"), path, {}, fields, theirs));
             rows << theirs;
             rs.AddNew();
             rs.Fields(0).setValue(QStringLiteral("nuestro"));
@@ -328,7 +287,7 @@ private slots:
             rs.Update();
             rows << Row{{QStringLiteral("nuestro"), 5}};
         }
-        QVERIFY(pyWrite(QStringLiteral("append"), path, {}, {}, last));
+        QVERIFY(pyWrite(QStringLiteral("append"), path, {}, fields, last));
         rows << last;
         compareOurs(path, rows);
         comparePython(path, fields, rows, QStringLiteral("cp1252"));
@@ -337,5 +296,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestInterop)
+QUELVAR_TEST_CLASS(TestInterop)
 #include "test_interop.moc"

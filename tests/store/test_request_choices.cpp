@@ -1,5 +1,6 @@
 // The folio field and its parts, and the refund type kept beside the
 // tables of a request folder.
+#include "test_registry.h"
 #include "store/request_choices.h"
 #include "store/store_error.h"
 
@@ -67,5 +68,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRequestChoices)
+QUELVAR_TEST_CLASS(TestRequestChoices)
 #include "test_request_choices.moc"

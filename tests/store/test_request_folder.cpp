@@ -1,6 +1,7 @@
 // The request folder a deployment ships: table layouts, catalogues and the
 // quelvar-tablas tool.
 
+#include "test_registry.h"
 #include "store/dbf_table.h"
 #include "store/recordset.h"
 #include "store/request_folder.h"
@@ -202,5 +203,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRequestFolder)
+QUELVAR_TEST_CLASS(TestRequestFolder)
 #include "test_request_folder.moc"

@@ -3,6 +3,7 @@
 // key filter, forced case, what leaving it does), selection on entry,
 // pasting, the Enter key along the whole request, and the state list
 // writing the company's state at once.
+#include "test_registry.h"
 #include "window_harness.h"
 
 #include "rules/request_fields.h"
@@ -448,5 +449,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFieldRules)
+QUELVAR_TEST_CLASS(TestFieldRules)
 #include "test_field_rules.moc"

@@ -3,6 +3,7 @@
 // (the rules themselves are tested in tests/rules, the dates in
 // tests/checks), the cells with rules of their own, the picker lists as the
 // user sees them, and what the grids show.
+#include "test_registry.h"
 #include "window_harness.h"
 
 #include "grids/bound_grid.h"
@@ -444,5 +445,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGridCells)
+QUELVAR_TEST_CLASS(TestGridCells)
 #include "test_grid_cells.moc"

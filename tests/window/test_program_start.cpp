@@ -1,9 +1,10 @@
 // Starting the program on a request folder: damaged or missing tables and a
 // second program on the same folder are refused with a message, and nothing
 // is written to the folder.
+#include "test_registry.h"
 #include "app/program_start.h"
 #include "platform/message_box.h"
-#include "../platform/folder_snapshot.h"
+#include "folder_snapshot.h"
 #include "request_fixture.h"
 #include "window/frm_quelvar.h"
 
@@ -100,5 +101,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProgramStart)
+QUELVAR_TEST_CLASS(TestProgramStart)
 #include "test_program_start.moc"

@@ -2,6 +2,7 @@
 // combination, chosen as a user does and restored by a start-up, shows what
 // the mode decision gives; the transfer boxes, the folio boxes, the keys
 // along the header and the masks act on the window's controls.
+#include "test_registry.h"
 #include "window_harness.h"
 
 #include "grids/bound_grid.h"
@@ -300,5 +301,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRequestModes)
+QUELVAR_TEST_CLASS(TestRequestModes)
 #include "test_request_modes.moc"

@@ -1,6 +1,7 @@
 // The request window over folders written by python3-dbf: what it shows
 // at start, what every save writes, the erase commands, the guards of the
 // tab strip, the exit question and the About box.
+#include "test_registry.h"
 #include "window_harness.h"
 
 #include "rules/request_fields.h"
@@ -561,5 +562,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRequestWindow)
+QUELVAR_TEST_CLASS(TestRequestWindow)
 #include "test_request_window.moc"

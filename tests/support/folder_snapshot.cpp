@@ -1,24 +1,10 @@
-#pragma once
+#include "folder_snapshot.h"
 
-// What a folder holds, to show that something left it untouched: every file
-// and folder below it (hidden ones too), with each file's bytes and
-// modification time.
-
-#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QMap>
 
-struct FolderEntry {
-    QByteArray bytes;
-    QDateTime modified;
-    bool operator==(const FolderEntry &) const = default;
-};
-
-using FolderSnapshot = QMap<QString, FolderEntry>;
-
-inline FolderSnapshot snapshot(const QString &folder)
+FolderSnapshot snapshot(const QString &folder)
 {
     FolderSnapshot entries;
     const QDir root(folder);
@@ -38,9 +24,7 @@ inline FolderSnapshot snapshot(const QString &folder)
     return entries;
 }
 
-// Dates every file below the folder back a day, so that a write shows in
-// its modification time.
-inline void ageFiles(const QString &folder)
+void ageFiles(const QString &folder)
 {
     const QDateTime past = QDateTime::currentDateTime().addDays(-1);
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);

@@ -1,72 +1,40 @@
 #include "request_fixture.h"
 
+#include "python_dbf.h"
+
 #include "store/csv_text.h"
 #include "store/request_schema.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 
 namespace {
 
-const QString kPython = QStringLiteral("/usr/bin/python3");
-const QString kTool = QStringLiteral(INTEROP_DIR "/dbf_tool.py");
-
-QString fieldList(const QList<FieldDef> &fields)
-{
-    QStringList parts;
-    for (const FieldDef &f : fields) {
-        switch (f.type) {
-        case 'C': parts << QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length); break;
-        case 'N': parts << QStringLiteral("%1 N(%2,%3)").arg(f.name).arg(f.length).arg(f.decimals); break;
-        case 'D': parts << QStringLiteral("%1 D").arg(f.name); break;
-        case 'L': parts << QStringLiteral("%1 L").arg(f.name); break;
-        default: parts << QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length); break;
-        }
-    }
-    return parts.join(QStringLiteral("; "));
-}
-
+// A value as its field takes it, whatever the test wrote it as.
 QJsonValue jsonValue(const FieldDef &f, const QVariant &v)
 {
     if (!v.isValid() || v.isNull())
         return QJsonValue::Null;
     switch (f.type) {
-    case 'N': return v.toDouble();
-    case 'L': return v.toBool();
-    case 'D': return v.toDate().toString(Qt::ISODate);
-    default: return v.toString();
+    case 'N':
+        return v.toDouble();
+    case 'L':
+        return v.toBool();
+    case 'D':
+        return v.toDate().toString(Qt::ISODate);
+    default:
+        return v.toString();
     }
-}
-
-QByteArray runTool(const QStringList &args, const QByteArray &input, QString *error)
-{
-    QProcess p;
-    p.start(kPython, QStringList{kTool} + args);
-    if (!p.waitForStarted()) {
-        *error = QStringLiteral("no se pudo iniciar python3");
-        return {};
-    }
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        *error = QString::fromUtf8(p.readAllStandardError());
-    return p.readAllStandardOutput();
 }
 
 } // namespace
 
 RequestFixture::RequestFixture() = default;
 
-bool RequestFixture::haveTools()
-{
-    QProcess p;
-    p.start(kPython, {QStringLiteral("-c"), QStringLiteral("import dbf")});
-    return p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
+bool RequestFixture::haveTools() { return PythonDbf::missingTools().isEmpty(); }
 
 QString RequestFixture::file(const QString &table) const
 {
@@ -90,7 +58,7 @@ QString RequestFixture::create(const Records &records)
         }
         tables.append(QJsonObject{{QStringLiteral("file"), schema.file},
                                   {QStringLiteral("codepage"), QStringLiteral("cp1252")},
-                                  {QStringLiteral("fields"), fieldList(schema.fields)},
+                                  {QStringLiteral("fields"), PythonDbf::fieldSpec(schema.fields)},
                                   {QStringLiteral("records"), out}});
     };
     for (const TableSchema &schema : RequestSchema::requestTables()) {
@@ -117,8 +85,9 @@ QString RequestFixture::create(const Records &records)
         add(schema, rows);
     }
     QString error;
-    runTool({QStringLiteral("folder"), folder()},
-            QJsonDocument(QJsonObject{{QStringLiteral("tables"), tables}}).toJson(QJsonDocument::Compact), &error);
+    PythonDbf::runTool({QStringLiteral("folder"), folder()},
+                       QJsonDocument(QJsonObject{{QStringLiteral("tables"), tables}}).toJson(QJsonDocument::Compact),
+                       &error);
     return error;
 }
 
@@ -126,7 +95,7 @@ QList<QVariantMap> RequestFixture::rows(const QString &table) const
 {
     const QString name = QFileInfo(file(table)).fileName();
     QString error;
-    const QByteArray out = runTool({QStringLiteral("dumpall"), folder(), name}, {}, &error);
+    const QByteArray out = PythonDbf::runTool({QStringLiteral("dumpall"), folder(), name}, {}, &error);
     QList<QVariantMap> result;
     if (!error.isEmpty()) {
         qWarning("python3-dbf: %s", qPrintable(error));

