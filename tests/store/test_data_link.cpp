@@ -62,7 +62,8 @@ private slots:
         aux.setRecordSource(QStringLiteral("Select * from exporped"));
         aux.Refresh();
         QCOMPARE(aux.recordset()->RecordCount(), 1L);
-        QCOMPARE(aux.recordset()->Fields(QStringLiteral("NO_PEDIMEN")).Value(), QVariant(QStringLiteral("123456789012345")));
+        QCOMPARE(aux.recordset()->Fields(QStringLiteral("NO_PEDIMEN")).Value(),
+                 QVariant(QStringLiteral("123456789012345")));
 
         aux.setRecordSource(QString());
         aux.Refresh();
@@ -115,7 +116,8 @@ private slots:
         rfc.type(QStringLiteral("DEMASIADO LARGO PARA EL RFC"));
         QVERIFY_THROWS_EXCEPTION(StoreError, link.Refresh());
         QVERIFY(name.hasPendingEdit() && rfc.hasPendingEdit());
-        QCOMPARE(t.stored(QStringLiteral("empresas"), 0, QStringLiteral("NOMBRE")), QVariant(QStringLiteral("EXPORTADORA DEL SUR")));
+        QCOMPARE(t.stored(QStringLiteral("empresas"), 0, QStringLiteral("NOMBRE")),
+                 QVariant(QStringLiteral("EXPORTADORA DEL SUR")));
         rfc.type(QStringLiteral(" OTR010101AB1"));
         link.Refresh();
         QCOMPARE(link.recordset()->Fields(QStringLiteral("NOMBRE")).Value(), QVariant(QStringLiteral("OTRA")));
