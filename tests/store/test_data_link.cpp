@@ -5,8 +5,6 @@
 #include "table_files.h"
 
 #include "store/data_link.h"
-#include "store/request_folder.h"
-#include "store/request_links.h"
 #include "store/store_error.h"
 
 #include <QTest>
@@ -38,45 +36,34 @@ private:
 class TestDataLink : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    QString folder_;
-
 private slots:
-    void init()
-    {
-        folder_ = dir_.filePath(QStringLiteral("solicitud%1").arg(QTest::currentTestFunction()));
-        RequestFolder::create(folder_, QStringLiteral(QUELVAR_DATA_DIR));
-    }
-
     void linksOfTheWindow()
     {
-        RequestLinks links;
-        QCOMPARE(links.link(QStringLiteral("dtsImpTLC")), links.dtsImpTLC);
-
-        links.setFolder(folder_);
-        QCOMPARE(links.dtsImpTLC->RecordSource(), QStringLiteral("Imptlc"));
-        links.refreshRequestLinks();
-        links.refreshCatalogues();
-        for (DataLink *l : links.requestLinks()) {
+        RequestTables t; // the request links are refreshed on a new folder
+        QCOMPARE(t.links.link(QStringLiteral("dtsImpTLC")), t.links.dtsImpTLC);
+        t.links.refreshCatalogues();
+        for (DataLink *l : t.links.requestLinks()) {
             QVERIFY2(l->recordset() && l->recordset()->Eof(), qPrintable(l->name()));
             QCOMPARE(l->recordset()->RecordCount(), 0L);
         }
-        QCOMPARE(links.dtsImpTLC->recordset()->tableName(), QStringLiteral("impTLC")); // found in any case
-        QCOMPARE(links.dtsEstados->recordset()->RecordCount(), 32L);
-        QVERIFY(!links.dtsPaisAux->recordset()); // pointed at its table only when its list is filled
-        links.syncRequestTables();
+        QCOMPARE(t.links.dtsImpTLC->recordset()->tableName(), QStringLiteral("impTLC")); // found in any case
+        QVERIFY(!t.links.dtsEstados->recordset()->Eof());
+        QVERIFY(!t.links.dtsPaisAux->recordset()); // pointed at its table only when its list is filled
+        t.links.syncRequestTables();
     }
 
     void queryRecordSourceAndDetaching()
     {
-        appendTexts(QDir(folder_).filePath(QStringLiteral("exporped.dbf")), {QStringLiteral("123456789012345")});
+        RequestTables t;
+        appendTexts(t.file(QStringLiteral("exporped")), {QStringLiteral("123456789012345")});
         DataLink aux(QStringLiteral("dtsAux"), QStringLiteral("FoxPro 2.5;"));
         QSignalSpy reopened(&aux, &DataLink::reopened);
-        aux.setDatabaseName(folder_);
+        aux.setDatabaseName(t.folder);
         aux.setRecordSource(QStringLiteral("Select * from exporped"));
         aux.Refresh();
         QCOMPARE(aux.recordset()->RecordCount(), 1L);
-        QCOMPARE(aux.recordset()->Fields(QStringLiteral("NO_PEDIMEN")).Value(), QVariant(QStringLiteral("123456789012345")));
+        QCOMPARE(aux.recordset()->Fields(QStringLiteral("NO_PEDIMEN")).Value(),
+                 QVariant(QStringLiteral("123456789012345")));
 
         aux.setRecordSource(QString());
         aux.Refresh();
@@ -86,28 +73,24 @@ private slots:
 
     void missingTableIsReportedAndTheOldSetStays()
     {
-        DataLink link(QStringLiteral("dtsFactura"), QStringLiteral("dBASE III;"));
-        link.setDatabaseName(folder_);
-        link.setRecordSource(QStringLiteral("Factura"));
-        link.Refresh();
-        Recordset *before = link.recordset();
-        QFile::remove(QDir(folder_).filePath(QStringLiteral("factura.dbf")));
+        RequestTables t;
+        DataLink *link = t.links.dtsFactura;
+        Recordset *before = link->recordset();
+        QFile::remove(t.file(QStringLiteral("factura")));
         try {
-            link.Refresh();
+            link->Refresh();
             QFAIL("refresh of a missing table succeeded");
         } catch (const StoreError &e) {
             QVERIFY(e.message().contains(QLatin1String("Factura")));
-            QVERIFY(e.message().contains(folder_));
+            QVERIFY(e.message().contains(t.folder));
         }
-        QCOMPARE(link.recordset(), before);
+        QCOMPARE(link->recordset(), before);
     }
 
     void refreshWritesPendingEditsFirst()
     {
-        DataLink link(QStringLiteral("dtsEmpresas"), QStringLiteral("dBASE III;"));
-        link.setDatabaseName(folder_);
-        link.setRecordSource(QStringLiteral("empresas"));
-        link.Refresh();
+        RequestTables t;
+        DataLink &link = *t.links.dtsEmpresas;
         FakeEditor name(QStringLiteral("NOMBRE"), QStringLiteral("EXPORTADORA DEL NORTE"));
         FakeEditor rfc(QStringLiteral("RFC"), QStringLiteral(" END010101AB1"));
         link.addBoundEditor(&name);
@@ -133,8 +116,8 @@ private slots:
         rfc.type(QStringLiteral("DEMASIADO LARGO PARA EL RFC"));
         QVERIFY_THROWS_EXCEPTION(StoreError, link.Refresh());
         QVERIFY(name.hasPendingEdit() && rfc.hasPendingEdit());
-        Recordset check(DbfTable::open(QDir(folder_).filePath(QStringLiteral("empresas.dbf"))));
-        QCOMPARE(check.Fields(QStringLiteral("NOMBRE")).Value(), QVariant(QStringLiteral("EXPORTADORA DEL SUR")));
+        QCOMPARE(t.stored(QStringLiteral("empresas"), 0, QStringLiteral("NOMBRE")),
+                 QVariant(QStringLiteral("EXPORTADORA DEL SUR")));
         rfc.type(QStringLiteral(" OTR010101AB1"));
         link.Refresh();
         QCOMPARE(link.recordset()->Fields(QStringLiteral("NOMBRE")).Value(), QVariant(QStringLiteral("OTRA")));
