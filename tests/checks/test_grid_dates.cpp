@@ -8,8 +8,8 @@
 
 namespace {
 
-const QString F = QStringLiteral(
-    " La fecha tiene un formato incorrecto, debe ser del tipo 01/01/2001. Rectifica por favor");
+const QString F =
+    QStringLiteral(" La fecha tiene un formato incorrecto, debe ser del tipo 01/01/2001. Rectifica por favor");
 const QString Y = QStringLiteral("El a\u00f1o que has introducido no es v\u00e1lido. Rectifica por favor");
 const QString M = QStringLiteral("El a\u00f1o s\u00f3lo cuenta con 12 meses. Rectifica por favor");
 const QString Late = QStringLiteral("La fecha introducida es posterior a la actual. Debe ser menor o igual al "
@@ -38,53 +38,42 @@ private slots:
 
         // Bringing the text to dd/mm/yyyy.
         QTest::newRow("ddmmyy") << "010203" << kToday << "01/02/2003" << L{};
-        QTest::newRow("ddmmyy in 2003") << "311203" << QDate(2003, 12, 31) << "31/12/2003" << L{};
         QTest::newRow("ddmmyy, a day early") << "311203" << QDate(2003, 12, 30) << "31/12/2003" << L{Late};
-        QTest::newRow("ddmmyy in 2005") << "311203" << QDate(2005, 1, 1) << "31/12/2003" << L{Y};
         QTest::newRow("ddmmyyyy") << "01022003" << kToday << "01/02/2003" << L{};
         QTest::newRow("dd/mm/yy") << "01/02/03" << kToday << "01/02/2003" << L{};
         QTest::newRow("d/m/yyyy") << "1/2/2003" << kToday << "1/2/202003" << L{F};
         QTest::newRow("d/m/yy, twice") << "1/2/03" << kToday << "1/2/03" << L{F, F};
-        QTest::newRow("slash anywhere in six") << "0102/3" << kToday << "0102/3" << L{F, F};
         QTest::newRow("any separators") << "01x02y2004" << kToday << "01/02/2004" << L{};
-        QTest::newRow("dashes, refused later") << "16-06-2004" << kToday << "16/06/2004" << L{Late};
         QTest::newRow("empty") << "" << kToday << "" << L{F};
-        QTest::newRow("nine") << "1/02/2004" << kToday << "1/02/2004" << L{F};
 
         // Numbers in the three pieces.
         QTest::newRow("letters") << "ab/cd/efgh" << kToday << "ab/cd/efgh" << L{F};
         QTest::newRow("ddmmyy with a letter") << "0102a3" << kToday << "01/02/20a3" << L{F};
         QTest::newRow("sign in the day") << "+1/02/2004" << kToday << "+1/02/2004" << L{F};
-        QTest::newRow("point in the day") << "1./02/2004" << kToday << "1./02/2004" << L{F};
         QTest::newRow("eight that read as a number") << "0105.004" << kToday << "01/05/.004" << L{F};
 
         // The year: this one or the last.
-        QTest::newRow("this year") << "15/01/2004" << kToday << "15/01/2004" << L{};
         QTest::newRow("two years ago") << "15/06/2002" << kToday << "15/06/2002" << L{Y};
         QTest::newRow("next year on New Year's Eve") << "01/01/2005" << QDate(2004, 12, 31) << "01/01/2005" << L{Y};
         QTest::newRow("last year on New Year's Day") << "01/01/2004" << QDate(2005, 1, 1) << "01/01/2004" << L{};
         QTest::newRow("year before month and day") << "99/99/2010" << kToday << "99/99/2010" << L{Y};
 
         // The month.
-        QTest::newRow("month 13") << "01/13/2004" << kToday << "01/13/2004" << L{M};
         QTest::newRow("month before day") << "99/13/2004" << kToday << "99/13/2004" << L{M};
 
         // The day.
         QTest::newRow("April 31") << "31/04/2004" << kToday << "31/04/2004" << L{D(30)};
-        QTest::newRow("April 30") << "30/04/2004" << kToday << "30/04/2004" << L{};
         QTest::newRow("Feb 30, leap year") << "30/02/2004" << kToday << "30/02/2004" << L{D(29)};
         QTest::newRow("Feb 29, other year") << "29/02/2003" << kToday << "29/02/2003" << L{D(28)};
         QTest::newRow("month 00") << "01/00/2004" << kToday << "01/00/2004" << L{D(0)};
 
         // No calendar date: refused, never a crash.
         QTest::newRow("day 00") << "00/05/2004" << kToday << "00/05/2004" << L{F};
-        QTest::newRow("ddmmyy day 00") << "000504" << kToday << "00/05/2004" << L{F};
 
         // Not later than today.
         QTest::newRow("today") << "15/06/2004" << kToday << "15/06/2004" << L{};
         QTest::newRow("tomorrow") << "16/06/2004" << kToday << "16/06/2004" << L{Late};
         QTest::newRow("Feb 29 tomorrow") << "290204" << QDate(2004, 2, 28) << "29/02/2004" << L{Late};
-        QTest::newRow("Feb 29 today") << "29022004" << QDate(2004, 2, 29) << "29/02/2004" << L{};
     }
     void check()
     {
@@ -98,26 +87,14 @@ private slots:
         QCOMPARE(result.complaints, complaints);
     }
 
-    void length_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("complaint");
-        const QString longDate = QStringLiteral("Ha escrito una fecha demasiado larga.");
-        QTest::newRow("date too long") << "01/02/20034" << 10 << longDate
-                                       << "Ha escrito una fecha demasiado larga. Rectifica por favor";
-        QTest::newRow("shorter") << "0102" << 10 << longDate << "";
-        QTest::newRow("one over none") << "a" << 0 << "Texto." << "Texto. Rectifica por favor";
-        QTest::newRow("no message") << "abcdef" << 5 << "" << " Rectifica por favor";
-    }
     void length()
     {
-        QFETCH(QString, text);
-        QFETCH(int, limit);
-        QFETCH(QString, message);
-        QFETCH(QString, complaint);
-        QCOMPARE(GridDates::lengthComplaint(text, limit, message), complaint);
+        const QString longDate = QStringLiteral("Ha escrito una fecha demasiado larga.");
+        QCOMPARE(GridDates::lengthComplaint(QStringLiteral("01/02/20034"), 10, longDate),
+                 QStringLiteral("Ha escrito una fecha demasiado larga. Rectifica por favor"));
+        QCOMPARE(GridDates::lengthComplaint(QStringLiteral("01/02/2003"), 10, longDate), QString());
+        QCOMPARE(GridDates::lengthComplaint(QStringLiteral("abcdef"), 5, QString()),
+                 QStringLiteral(" Rectifica por favor"));
     }
 };
 

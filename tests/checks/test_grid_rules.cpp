@@ -29,7 +29,6 @@ private slots:
         QTest::newRow("standard") << 1234.5 << standard << "1,234.50";
         QTest::newRow("standard carries") << 999.999 << standard << "1,000.00";
         QTest::newRow("general number") << 1234.5 << general << "1234.5";
-        QTest::newRow("no format") << 1234.5 << QString() << "1234.5";
         QTest::newRow("pattern") << 1234.5 << pattern << "1,234.5";
         QTest::newRow("pattern fraction") << 0.25 << pattern << ".25";
         QTest::newRow("pattern five places") << 3.1234567 << pattern << "3.12346";
