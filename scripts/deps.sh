@@ -5,6 +5,7 @@ QUELVAR_PACKAGES=(
     cmake g++ make
     qt6-base-dev qt6-translations-l10n fonts-dejavu-core
     python3-dbf dbview
+    ccache
 )
 
 quelvar_install_missing() {
