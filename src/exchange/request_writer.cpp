@@ -54,11 +54,11 @@ void RequestWriter::save(const Unbound &values, const std::function<void()> &rel
 
         // The state is written when chosen; a company not stored yet gets it
         // here.
-        if (!values.state.isNull())
-            empresas.Fields(RequestSchema::kCompanyState).setValue(values.state);
+        if (values.state)
+            empresas.Fields(RequestSchema::kCompanyState).setValue(*values.state);
         empresas.Fields(QStringLiteral("BANCO")).setValue(values.bank);
-        if (!values.sector.isNull())
-            empresas.Fields(QStringLiteral("Sector")).setValue(values.sector);
+        if (values.sector)
+            empresas.Fields(QStringLiteral("Sector")).setValue(*values.sector);
         solicitu.Fields(QStringLiteral("Unidad")).setValue(values.unit);
 
         empresas.Update();

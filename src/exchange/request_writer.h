@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 
 class RequestLinks;
 
@@ -19,9 +20,9 @@ public:
     // The header's choices and the lists that are not bound to a field.
     struct Unbound {
         RequestChoices::Choices choices;
-        QVariant state;  // the state's code; null: none chosen
+        std::optional<QVariant> state;  // the state's code, when one is chosen
         QString bank;
-        QVariant sector; // null: none chosen
+        std::optional<QVariant> sector; // the sector's code, when one is chosen
         QString unit;
     };
 
