@@ -1,5 +1,10 @@
 #include "number_text.h"
 
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
+
 std::optional<QString> withThousands(const QString &text)
 {
     const qsizetype point = text.indexOf(u'.');
@@ -20,4 +25,78 @@ std::optional<QString> withThousands(const QString &text)
         integer.chop(3);
     }
     return text.left(sign) + result + decimals;
+}
+
+std::optional<double> decimalNumber(QStringView text)
+{
+    text = text.trimmed();
+    QByteArray plain;
+    plain.reserve(text.size());
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        plain.append(char(text[i++].unicode()));
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            plain.append(char(c.unicode()));
+            digits = true;
+        } else if (c == u',' && !point && digits) {
+            continue; // a thousands separator
+        } else if (c == u'.' && !point) {
+            plain.append('.');
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    bool ok = false;
+    const double value = plain.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+QString decimalText(double value)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    if (value == 0)
+        return QStringLiteral("0");
+    // The 15 significant digits and the power of ten of the first.
+    char buffer[40];
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    const std::string_view sci(buffer, size_t(res.ptr - buffer));
+    const size_t e = sci.find('e');
+    const bool negative = sci.front() == '-';
+    std::string digits;
+    for (char c : sci.substr(0, e))
+        if (c >= '0' && c <= '9')
+            digits.push_back(c);
+    int exponent = 0;
+    std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+' ? 1 : 0), sci.data() + sci.size(), exponent);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    std::string out;
+    if (exponent < 0) {
+        out = "0." + std::string(size_t(-exponent - 1), '0') + digits;
+    } else if (size_t(exponent) + 1 >= digits.size()) {
+        out = digits + std::string(size_t(exponent) + 1 - digits.size(), '0');
+    } else {
+        out = digits.substr(0, size_t(exponent) + 1) + '.' + digits.substr(size_t(exponent) + 1);
+    }
+    return QString::fromLatin1(negative ? "-" + out : out);
+}
+
+double decimalRounded(double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        return value == 0 ? 0 : value;
+    char buffer[40];
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    double rounded = value;
+    std::from_chars(buffer, res.ptr, rounded, std::chars_format::scientific);
+    return rounded;
 }

@@ -183,6 +183,17 @@ double Recordset::number(int index, bool *isNull)
     return FieldCodec::decodeNumber(f, currentBytes(), isNull);
 }
 
+QByteArrayView Recordset::storedBytes(int index)
+{
+    checkedIndex(index);
+    const FieldDef &f = table_->field(index);
+    const char *p = currentBytes() + f.offset;
+    qsizetype n = f.length;
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
+        --n;
+    return QByteArrayView(p, n);
+}
+
 void Recordset::setValue(int index, const QVariant &value)
 {
     checkedIndex(index);

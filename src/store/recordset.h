@@ -85,6 +85,10 @@ public:
     // The number held by a numeric field without building a QVariant.
     double number(int index, bool *isNull);
     void setValue(int index, const QVariant &value);
+    // The bytes a field of the current record holds, as stored (in the
+    // table's code page), without the blanks that pad them: for comparing a
+    // text field with a known text without decoding it.
+    QByteArrayView storedBytes(int index);
 
     EditMode editMode() const { return editMode_; }
     bool isDirty() const { return dirty_; }

@@ -29,6 +29,7 @@ FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     connectFieldRules();
     connectPickers();
     connectGridEvents();
+    connectTotals();
     Form_Load();
 }
 

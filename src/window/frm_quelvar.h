@@ -78,7 +78,13 @@ public:
     // Tab i shown at "1", hidden at "0"; the tabs shown fill one row.
     void EstableceVisiblesTab(const QString &mask);
     int tabsPerRow() const { return tabsPerRow_; }
+
+    // --- totals (totals.cpp) ---
+    // The imported goods' originating and non-originating totals by the
+    // totalling mode, and the refund requested.
     void TotalOrNOr();
+    // The sum of the unit costs stored.
+    void TotalCostosUnitarios();
 
     // Selects an entry of a header combo as the program does; its handling
     // runs exactly as for the user's selection.
@@ -135,7 +141,8 @@ public:
 
     // Cell buttons and number formats of the grids.
     void EstableceFormatosGrid();
-    // Steps of the start-up whose work grows with the grid computations.
+    // The derived values and totals of the grids, recomputed as if the user
+    // had just edited them (a step of the start-up).
     void RecalculaTotales();
 
 protected:
@@ -165,6 +172,9 @@ private:
     bool canTakeFocus(const QWidget *control) const;
     int tabOf(const QWidget *control) const; // -1: the header
     void connectFieldRules();
+    void connectTotals();
+    // The cost structure's totals after a change of one of its fields.
+    void costFieldChanged(const QString &field);
     bool fieldEvent(QObject *watched, QEvent *event);
     void fieldLeft(FieldEdit *field);
     void writeCompanyState();
@@ -229,6 +239,11 @@ private:
     int currentTab_ = 0;
     int tabsPerRow_ = 9;
     bool arrangingTabs_ = false;
+    bool writingCosts_ = false;
+    // While the window initialises, the imported goods are totalled once, at
+    // the end, with the mode the stored choices give.
+    bool holdingTotals_ = false;
+    bool totalsHeld_ = false;
     bool shownOnce_ = false;
     quint8 OpcDT = 0;
     quint8 MDev = 0;

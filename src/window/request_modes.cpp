@@ -222,11 +222,6 @@ void FrmQuelvar::LlenalstPais(quint8 qTExportacion, int qModalidad, int qOrigen)
     }
 }
 
-// Totals of the imported goods by the totalling mode. Its rules come with the
-// imported-goods grid; until then the mode changes call it at its place and it
-// leaves the totals as they are.
-void FrmQuelvar::TotalOrNOr() {}
-
 // --- events of the header controls ---
 
 void FrmQuelvar::opcTSolicitud_MouseUp(int index)

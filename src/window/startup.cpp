@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 void FrmQuelvar::Form_Activate()
@@ -32,11 +33,19 @@ void FrmQuelvar::Form_Activate()
     PersonalizaComboUM();
     for (const char *name : {"dbCU", "dbMI", "dbED", "dbEI", "dbITLC"})
         PersonalizaGrid(grid(QString::fromLatin1(name)));
-    InicializaControles();
-    if (!ctl<QCheckBox>(QStringLiteral("chkApendice8"))->isHidden())
-        VerificaMDevA8();
-    if (OpcDT == 4)
-        VerificaMDevBC();
+    {
+        // The choices selected one by one below each ask for the imported
+        // goods' totals; they are walked once, when the mode is settled.
+        const QScopedValueRollback holding(holdingTotals_, true);
+        totalsHeld_ = false;
+        InicializaControles();
+        if (!ctl<QCheckBox>(QStringLiteral("chkApendice8"))->isHidden())
+            VerificaMDevA8();
+        if (OpcDT == 4)
+            VerificaMDevBC();
+    }
+    if (totalsHeld_)
+        TotalOrNOr();
 }
 
 void FrmQuelvar::InicializaControles()
@@ -107,6 +116,9 @@ void FrmQuelvar::InicializaControles()
                     txt(QStringLiteral("txtFolioA"))->setText(stored.folioYear);
                 }
             }
+            // The totals above were taken before the stored choices gave the
+            // request its mode: they are taken again in that mode.
+            RecalculaTotales();
         }
     } catch (const StoreError &) {
     }
@@ -236,9 +248,4 @@ void FrmQuelvar::ColocaValsCombosEM(quint8 requestType)
 }
 
 // Cell buttons and start-up formats of the grids: EstableceFormatosGrid, in
-// pickers.cpp with the grids' controllers.
-
-// The derived totals of the grids. Their rules come with the grid
-// computations; until then the start-up calls this at its place and it leaves
-// the totals as they are.
-void FrmQuelvar::RecalculaTotales() {}
+// pickers.cpp with the grids' controllers. The totals: totals.cpp.

@@ -52,6 +52,10 @@ public:
     // The focus back to the cell being typed, or to the grid.
     void returnFocus();
 
+signals:
+    // A row was written or rows were deleted: the grid's totals follow.
+    void rowsChanged();
+
 protected:
     // The cells with rules of their own, run first when a cell is left.
     // True when they replace the table's rules for that cell.
@@ -59,11 +63,8 @@ protected:
     // Each list a cell of the grid opens is kept on the line its cell's text
     // begins with.
     virtual void seekPickers();
-    // A row is about to be written (the write may be cancelled), was written,
-    // or rows were deleted: where the grid's totals follow its rows.
+    // A row is about to be written; the write may be cancelled.
     virtual void beforeRowWrite(bool *cancel);
-    virtual void rowWritten();
-    virtual void rowsDeleted();
 
     // The table's length rule of a column, if it has one.
     void checkLengthRule(int column);

@@ -4,6 +4,7 @@
 #include "grids/record_table_model.h"
 #include "picker_lists.h"
 #include "rules/fraction_line.h"
+#include "rules/imported_goods.h"
 #include "store/field_codec.h"
 
 #include <QListWidget>
@@ -20,11 +21,43 @@ bool UnitCostGrid::leaveSpecialCell(int column)
     if (column == columnIndex(UnitCostCol::CostoUnit) && cell.Text().size() > 12) {
         warn(QStringLiteral("El precio unitario no debe de exceder de 12 números. Rectifica por favor"));
         cell.setText(QString());
+    } else if (column == columnIndex(UnitCostCol::CostoUnit)) {
+        emit unitCostAccepted();
     }
     return false;
 }
 
 // --- imported goods ---
+
+ImportGrid::ImportGrid(BoundGrid *grid, const GridContext &context, QObject *parent)
+    : GridController(grid, context, parent)
+{
+    connect(grid, &BoundGrid::KeyPress, this, [](int *key) { *key = ImportedGoods::cellKey(*key); });
+}
+
+void ImportGrid::deriveFromReturned()
+{
+    checkLengthRule(columnIndex(ImportCol::CantidadRetornada));
+    BoundGrid *g = grid();
+    const auto writes = ImportedGoods::afterReturnedQuantity([g](ImportCol c) { return g->Columns(c).Text(); });
+    for (const ImportedGoods::CellWrite &w : writes)
+        g->Columns(w.column).setText(w.text);
+}
+
+void ImportGrid::checkIncorporated()
+{
+    checkLengthRule(columnIndex(ImportCol::ValorIncorporado));
+    BoundGrid *g = grid();
+    const ImportedGoods::IncorporatedCheck check =
+        ImportedGoods::afterIncorporatedValue([g](ImportCol c) { return g->Columns(c).Text(); });
+    if (check.refused) {
+        warn(ImportedGoods::kIncorporatedTooHigh);
+        g->Columns(ImportCol::ValorIncorporado).setText(QString());
+        return;
+    }
+    for (const ImportedGoods::CellWrite &w : check.writes)
+        g->Columns(w.column).setText(w.text);
+}
 
 bool ImportGrid::leaveSpecialCell(int column)
 {
@@ -55,10 +88,16 @@ bool ImportGrid::leaveSpecialCell(int column)
         }
         return true;
     }
+    case ImportCol::CantidadRetornada:
+        deriveFromReturned();
+        return true;
     case ImportCol::ValorTotal:
         // The value checked, then all that the returned quantity runs.
         checkLengthRule(columnIndex(ImportCol::ValorTotal));
-        checkLengthRule(columnIndex(ImportCol::CantidadRetornada));
+        deriveFromReturned();
+        return true;
+    case ImportCol::ValorIncorporado:
+        checkIncorporated();
         return true;
     default:
         return false;

@@ -8,11 +8,15 @@
 // the TLCAN imports (dbITLC) follow their table alone (GridController).
 
 // dbCU: the tariff item has exactly 8 characters; a unit cost over 12 is
-// refused and emptied.
+// refused and emptied, a valid one announced (the total shows 0 until the
+// row is written).
 class UnitCostGrid : public GridController {
     Q_OBJECT
 public:
     using GridController::GridController;
+
+signals:
+    void unitCostAccepted();
 
 protected:
     bool leaveSpecialCell(int column) override;
@@ -20,13 +24,16 @@ protected:
 
 // dbMI: the document key "V1" is emptied; the pedimento has 15 digits; an
 // empty payment date becomes today; the tariff item is confirmed as in its
-// list; the total value rechecks the returned quantity beside it. The
-// tariff item picked is remembered, and its cost goes into the row that
-// carries it when the row is written.
+// list; the returned quantity, the total value and the incorporated value
+// derive the row's balances and amount (see rules/imported_goods.h), an
+// incorporated value above the total value being refused. Only the keys of
+// document numbers, dates and codes are typed. The tariff item picked is
+// remembered, and its cost goes into the row that carries it when the row is
+// written.
 class ImportGrid : public GridController {
     Q_OBJECT
 public:
-    using GridController::GridController;
+    ImportGrid(BoundGrid *grid, const GridContext &context, QObject *parent = nullptr);
 
     bool takePick(GridCellRules::Picker kind, const QString &line) override;
     // Copies the cost of the tariff item last picked into the row being
@@ -41,6 +48,9 @@ protected:
     void beforeRowWrite(bool *cancel) override;
 
 private:
+    void deriveFromReturned();
+    void checkIncorporated();
+
     QString rememberedFraction_;
 };
 

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class Recordset;
+
+// The totals of the document grids, read from their stored records. Each
+// addition reads the total so far as the window shows it and writes it back
+// as plain decimal text (15 significant digits), so the sums are the ones
+// the window shows step by step.
+namespace GridTotals {
+
+// The unit costs (table insunit): the sum of COSTO_UNIT over every record,
+// "0" for none. The walk reads the rows without moving the current record.
+// Nothing (the total keeps its text) for refund options 3 and 5, which have
+// no unit costs.
+std::optional<QString> unitCosts(Recordset &insunit, int opcDT);
+
+// How the imported goods are totalled: the totalling mode of the request,
+// and for mode 2 whether the request is a transfer under appendix 8, which
+// counts only the part of the non-originating amounts not exported to the
+// TLCAN (percentage, as typed).
+struct Totalling {
+    int mDev = 0;
+    bool transfer = false;
+    bool appendix8 = false;
+    double percentage = 0;
+};
+
+struct ImportTotals {
+    QString originating = QStringLiteral("0");
+    QString nonOriginating = QStringLiteral("0");
+    // The refund requested: nothing when the table has no record (it keeps
+    // what it showed).
+    std::optional<QString> requested;
+};
+
+// Whether a country of origin is in the TLCAN: its name exactly as the
+// country catalogue spells the two.
+bool isTlcanOrigin(QByteArrayView storedName);
+
+// The imported goods (table insupedi): the amount of each record (its
+// MONT_SOLIC; a record without one counts for nothing) goes to the
+// originating or the non-originating total by the mode and its country.
+// The walk goes from the first record to the last and leaves the record set
+// past the last.
+ImportTotals importedGoods(Recordset &insupedi, const Totalling &how);
+
+} // namespace GridTotals
