@@ -1,7 +1,6 @@
 #include "imported_goods.h"
 
 #include "checks/number_text.h"
-#include "store/field_codec.h"
 
 #include <QHash>
 #include <optional>
@@ -60,7 +59,7 @@ public:
             value = (*left / 100) * *right;
             break;
         }
-        const QString written = FieldCodec::plainNumber(value);
+        const QString written = decimalText(value);
         written_.insert(int(d.target), written);
         writes_.append({d.target, written});
     }

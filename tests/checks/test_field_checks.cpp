@@ -97,6 +97,62 @@ private slots:
         QFETCH(double, value);
         QCOMPARE(::leadingNumber(text), value);
     }
+    // An amount typed in a cost field or a grid cell, read as a number.
+    void decimalNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("numeric");
+        QTest::addColumn<double>("value");
+        QTest::newRow("separators dropped") << "1,234.5" << true << 1234.5;
+        QTest::newRow("grouped by the grid") << "123,456,789,012" << true << 123456789012.0;
+        QTest::newRow("point last, as formatted") << "10." << true << 10.0;
+        QTest::newRow("point first") << ".5" << true << 0.5;
+        QTest::newRow("sign and blanks") << " -12.25 " << true << -12.25;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("blanks") << "  " << false << 0.0;
+        QTest::newRow("point alone") << "." << false << 0.0;
+        QTest::newRow("two points") << "1.2.3" << false << 0.0;
+        QTest::newRow("comma first") << ",5" << false << 0.0;
+        QTest::newRow("comma after the point") << "1.2,5" << false << 0.0;
+        QTest::newRow("letters") << "12abc" << false << 0.0;
+        QTest::newRow("exponent") << "1e3" << false << 0.0;
+        QTest::newRow("arabic-indic digit") << QString::fromUtf8("\u0661") << false << 0.0;
+    }
+    void decimalNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, numeric);
+        QFETCH(double, value);
+        const std::optional<double> read = ::decimalNumber(text);
+        QCOMPARE(read.has_value(), numeric);
+        if (numeric)
+            QCOMPARE(*read, value);
+    }
+
+    // Totals are written with at most 15 significant digits, plainly.
+    void decimalText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << "0.3";
+        QTest::newRow("1234.5 + 0.25") << 1234.5 + 0.25 << "1234.75";
+        QTest::newRow("integer") << 150.0 << "150";
+        QTest::newRow("zero") << 0.0 << "0";
+        QTest::newRow("negative zero") << -0.0 << "0";
+        QTest::newRow("negative") << 2.0 - 2.5 << "-0.5";
+        QTest::newRow("15 digits kept") << 123456789012.345 << "123456789012.345";
+        QTest::newRow("16th digit rounded") << 1234567890123.4567 << "1234567890123.46";
+        QTest::newRow("large, no exponent") << 1e20 << "100000000000000000000";
+        QTest::newRow("small, no exponent") << 1.5e-7 << "0.00000015";
+        QTest::newRow("carry into a new digit") << 0.99999999999999989 << "1";
+    }
+    void decimalText()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(::decimalText(value), text);
+        QCOMPARE(decimalRounded(value), ::decimalNumber(text).value());
+    }
 };
 
 QUELVAR_TEST_CLASS(TestFieldChecks)
