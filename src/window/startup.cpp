@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QTabWidget>
 
 void FrmQuelvar::Form_Activate()
 {
@@ -41,7 +42,10 @@ void FrmQuelvar::Form_Activate()
         InicializaControles();
         if (!ctl<QCheckBox>(QStringLiteral("chkApendice8"))->isHidden())
             VerificaMDevA8();
-        if (OpcDT == 4)
+        // The annexes decide the mode only where they are shown: a virtual
+        // transfer (their tab hidden) keeps the mode its appendix gave it, as
+        // it had while typed.
+        if (OpcDT == 4 && SSTabDatos->isTabVisible(7))
             VerificaMDevBC();
     }
     if (totalsHeld_)

@@ -32,13 +32,24 @@ void FrmQuelvar::connectTotals()
     }
     for (GridController *c : std::as_const(gridControllers_)) {
         if (c->grid()->objectName() == QLatin1String("dbCU")) {
-            connect(c, &GridController::rowsChanged, this, &FrmQuelvar::TotalCostosUnitarios);
+            connect(c, &GridController::rowWritten, this, &FrmQuelvar::TotalCostosUnitarios);
+            connect(c, &GridController::rowsDeleted, this, &FrmQuelvar::TotalCostosUnitarios);
             connect(static_cast<UnitCostGrid *>(c), &UnitCostGrid::unitCostAccepted, this,
                     [this] { txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0")); });
         }
     }
-    // A deleted document takes its amount out of the refund requested too.
-    connect(imports_, &GridController::rowsChanged, this, &FrmQuelvar::TotalOrNOr);
+    connect(imports_, &GridController::rowWritten, this, &FrmQuelvar::TotalOrNOr);
+    // A deleted document takes its amount out of the refund requested too;
+    // with the last one gone there is nothing left to refund.
+    connect(imports_, &GridController::rowsDeleted, this, [this] {
+        TotalOrNOr();
+        try {
+            if (links_->dtsInsupedi->openRecordset().RecordCount() == 0)
+                txt(QStringLiteral("txtDevS"))->setText(QStringLiteral("0"));
+        } catch (const StoreError &) {
+            // Reported by the totals already.
+        }
+    });
 }
 
 void FrmQuelvar::costFieldChanged(const QString &field)

@@ -21,8 +21,8 @@ GridController::GridController(BoundGrid *grid, const GridContext &context, QObj
     connect(grid, &BoundGrid::BeforeColEdit, this, [this](int column, int, bool *) { openPicker(column); });
     connect(grid, &BoundGrid::ButtonClick, this, &GridController::openPicker);
     connect(grid, &BoundGrid::BeforeUpdate, this, [this](bool *cancel) { beforeRowWrite(cancel); });
-    connect(grid, &BoundGrid::AfterUpdate, this, &GridController::rowsChanged);
-    connect(grid, &BoundGrid::AfterDelete, this, &GridController::rowsChanged);
+    connect(grid, &BoundGrid::AfterUpdate, this, &GridController::rowWritten);
+    connect(grid, &BoundGrid::AfterDelete, this, &GridController::rowsDeleted);
     // The picker lists work with the cell being typed: the focus may go to
     // them and back without ending its edit.
     const bool hasPicker = std::any_of(rules().cbegin(), rules().cend(), [](const CellRule &r) { return r.hasButton(); });

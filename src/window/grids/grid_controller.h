@@ -53,8 +53,9 @@ public:
     void returnFocus();
 
 signals:
-    // A row was written or rows were deleted: the grid's totals follow.
-    void rowsChanged();
+    // A row was written, or rows were deleted: the grid's totals follow.
+    void rowWritten();
+    void rowsDeleted();
 
 protected:
     // The cells with rules of their own, run first when a cell is left.
