@@ -164,10 +164,14 @@ void FrmQuelvar::OpcionesTransferencia()
 
 void FrmQuelvar::DeterminaOpcDT(qint16 qTSol)
 {
-    if (qTSol != 0)
+    if (qTSol != 0) {
         OpcionesTransferencia();
-    else
-        applyMode(RequestMode::decide(choices(true)));
+        return;
+    }
+    applyMode(RequestMode::decide(choices(true)));
+    // A direct request's totals follow its mode as a transfer's do.
+    if (isVisible())
+        TotalOrNOr();
 }
 
 void FrmQuelvar::VerificaMDevA8()

@@ -21,6 +21,7 @@ bool UnitCostGrid::leaveSpecialCell(int column)
     if (column == columnIndex(UnitCostCol::CostoUnit) && cell.Text().size() > 12) {
         warn(QStringLiteral("El precio unitario no debe de exceder de 12 números. Rectifica por favor"));
         cell.setText(QString());
+        grid()->SetFocus(); // to type it again
     } else if (column == columnIndex(UnitCostCol::CostoUnit)) {
         emit unitCostAccepted();
     }
@@ -53,6 +54,7 @@ void ImportGrid::checkIncorporated()
     if (check.refused) {
         warn(ImportedGoods::kIncorporatedTooHigh);
         g->Columns(ImportCol::ValorIncorporado).setText(QString());
+        g->SetFocus(); // to type it again, or Escape to take back the row
         return;
     }
     for (const ImportedGoods::CellWrite &w : check.writes)
