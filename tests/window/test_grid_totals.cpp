@@ -148,6 +148,21 @@ private slots:
         QCOMPARE(shown(h, "txtDevS"), "0");
     }
 
+    // Choosing another mode totals the stored goods anew, a direct request's
+    // as a transfer's.
+    void followTheModeChosen()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request({{"MER_RET", "N"}})}}, {"insupedi", importedGoods()}}));
+        QCOMPARE(shown(h, "txtTNO"), "1,000");
+        h.pick("cmbTExportacion", 0); // originating
+        QCOMPARE(shown(h, "txtTO"), "1,230");
+        QCOMPARE(shown(h, "txtDevS"), "1,230");
+        QTest::mouseClick(h.get<QRadioButton>(QStringLiteral("opcTSolicitud(1)")), Qt::LeftButton);
+        QCOMPARE(int(h.window->mDev()), 4); // a transfer with certificate, no annex
+        QCOMPARE(shown(h, "txtDevS"), "0");
+    }
+
     // A stored request opens with the totals of its own mode, whatever the
     // refund requested stored with it.
     void openedInItsMode_data()
