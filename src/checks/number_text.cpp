@@ -90,13 +90,45 @@ QString decimalText(double value)
     return QString::fromLatin1(negative ? "-" + out : out);
 }
 
-double decimalRounded(double value)
+namespace {
+
+// Exact powers of ten as doubles: 1e0 to 1e22.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+double roundedThroughText(double value)
 {
-    if (!std::isfinite(value) || value == 0)
-        return value == 0 ? 0 : value;
     char buffer[40];
     const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     double rounded = value;
     std::from_chars(buffer, res.ptr, rounded, std::chars_format::scientific);
     return rounded;
+}
+
+} // namespace
+
+double decimalRounded(double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        return value == 0 ? 0 : value;
+    // The totals walk rounds once per record: the text is avoided where the
+    // answer is certain. With the 15 digits scaled to an integer (by an exact
+    // power of ten, so that dividing back gives the double the text reads
+    // back as), the product's own rounding moves it by at most 1/16; only a
+    // product that close to a half goes the long way.
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e-7 && magnitude < 1e15) {
+        int shift = 14 - int(std::floor(std::log10(magnitude)));
+        double scaled = magnitude * kPowersOfTen[shift];
+        if (scaled < 1e14 && shift < 22)
+            scaled = magnitude * kPowersOfTen[++shift];
+        else if (scaled >= 1e15 && shift > 0)
+            scaled = magnitude * kPowersOfTen[--shift];
+        const double whole = std::floor(scaled);
+        if (scaled >= 1e14 && scaled < 1e15 && std::fabs(scaled - whole - 0.5) > 0.1) {
+            const double digits = scaled - whole > 0.5 ? whole + 1 : whole;
+            return std::copysign(digits / kPowersOfTen[shift], value);
+        }
+    }
+    return roundedThroughText(value);
 }

@@ -2,6 +2,7 @@
 
 #include "checks/number_text.h"
 #include "store/recordset.h"
+#include "store/store_error.h"
 
 #include <QByteArrayView>
 
@@ -13,20 +14,28 @@ namespace {
 // written back as the window writes it.
 double added(double total, double amount) { return decimalRounded(total + amount); }
 
+int requiredField(const Recordset &rs, const char *name)
+{
+    const int index = rs.fieldIndex(QString::fromLatin1(name));
+    if (index < 0)
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene el campo %2.").arg(rs.tableName(), QString::fromLatin1(name)));
+    return index;
+}
+
 } // namespace
 
 std::optional<QString> unitCosts(Recordset &insunit, int opcDT)
 {
     if (opcDT == 3 || opcDT == 5)
         return std::nullopt;
-    const int cost = insunit.fieldIndex(QStringLiteral("COSTO_UNIT"));
+    const int cost = requiredField(insunit, "COSTO_UNIT");
     double total = 0;
-    const int rows = insunit.rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const QVariant value = insunit.valueAt(row, cost);
-        if (!value.isNull())
-            total = added(total, value.toDouble());
-    }
+    insunit.forEachRecord([&](const RecordView &record) {
+        bool isNull = false;
+        const double value = record.number(cost, &isNull);
+        if (!isNull)
+            total = added(total, value);
+    });
     return decimalText(total);
 }
 
@@ -38,22 +47,22 @@ bool isTlcanOrigin(QByteArrayView storedName)
 ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
 {
     ImportTotals out;
-    insupedi.MoveFirst();
-    if (insupedi.Eof())
+    const int rows = insupedi.rowCount();
+    if (rows == 0)
         return out;
-    const int amountField = insupedi.fieldIndex(QStringLiteral("MONT_SOLIC"));
-    const int countryField = insupedi.fieldIndex(QStringLiteral("PAIS_IMPOR"));
+    const int amountField = requiredField(insupedi, "MONT_SOLIC");
+    const int countryField = requiredField(insupedi, "PAIS_IMPOR");
     const bool byOrigin = how.mDev == 2 || how.mDev == 3;
     // Under appendix 8 a transfer counts the share not exported to the TLCAN.
     const bool shareOnly = how.transfer && how.appendix8;
     double originating = 0;
     double nonOriginating = 0;
-    for (; !insupedi.Eof(); insupedi.MoveNext()) {
+    insupedi.forEachRecord([&](const RecordView &record) {
         bool isNull = false;
-        const double amount = insupedi.number(amountField, &isNull);
+        const double amount = record.number(amountField, &isNull);
         if (isNull)
-            continue;
-        const bool tlcan = byOrigin && isTlcanOrigin(insupedi.storedBytes(countryField));
+            return;
+        const bool tlcan = byOrigin && isTlcanOrigin(record.storedBytes(countryField));
         switch (how.mDev) {
         case 0:
         case 1:
@@ -75,7 +84,10 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
             // Mode 4 counts nothing; so does a mode of no meaning.
             break;
         }
-    }
+    });
+    // As a walk from the first record to the last would, the set ends past
+    // the last record (the grid's cursor follows it there).
+    insupedi.moveToRow(rows);
     out.originating = decimalText(originating);
     out.nonOriginating = decimalText(nonOriginating);
     out.requested = decimalText(nonOriginating + originating);

@@ -183,15 +183,34 @@ double Recordset::number(int index, bool *isNull)
     return FieldCodec::decodeNumber(f, currentBytes(), isNull);
 }
 
-QByteArrayView Recordset::storedBytes(int index)
+double RecordView::number(int index, bool *isNull) const
 {
-    checkedIndex(index);
-    const FieldDef &f = table_->field(index);
-    const char *p = currentBytes() + f.offset;
+    const FieldDef &f = table_.field(index);
+    if (!f.isNumeric()) {
+        bool ok = false;
+        const double d = table_.value(bytes_, index).toDouble(&ok);
+        *isNull = !ok;
+        return ok ? d : 0;
+    }
+    return FieldCodec::decodeNumber(f, bytes_, isNull);
+}
+
+QByteArrayView RecordView::storedBytes(int index) const
+{
+    const FieldDef &f = table_.field(index);
+    const char *p = bytes_ + f.offset;
     qsizetype n = f.length;
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
         --n;
     return QByteArrayView(p, n);
+}
+
+void Recordset::forEachRecord(const std::function<void(const RecordView &)> &visit)
+{
+    buildIndex();
+    DbfTable &t = open();
+    for (const quint32 record : *live_)
+        visit(RecordView(t, t.record(record)));
 }
 
 void Recordset::setValue(int index, const QVariant &value)

@@ -11,6 +11,22 @@
 class DbfTable;
 class Recordset;
 
+// One record as a walk over the table reads it: valid only during the visit.
+class RecordView {
+public:
+    RecordView(const DbfTable &table, const char *bytes) : table_(table), bytes_(bytes) {}
+    // The number a numeric field holds; isNull set for a blank field.
+    double number(int index, bool *isNull) const;
+    // The bytes a field holds as stored (in the table's code page), without
+    // the blanks that pad them: for comparing with a known text without
+    // decoding it.
+    QByteArrayView storedBytes(int index) const;
+
+private:
+    const DbfTable &table_;
+    const char *bytes_;
+};
+
 // One field of the current record of a record set, addressed by position or
 // by name: rs.Fields("BANCO").Value(), rs.Fields(4).setValue(9).
 class Field {
@@ -85,10 +101,6 @@ public:
     // The number held by a numeric field without building a QVariant.
     double number(int index, bool *isNull);
     void setValue(int index, const QVariant &value);
-    // The bytes a field of the current record holds, as stored (in the
-    // table's code page), without the blanks that pad them: for comparing a
-    // text field with a known text without decoding it.
-    QByteArrayView storedBytes(int index);
 
     EditMode editMode() const { return editMode_; }
     bool isDirty() const { return dirty_; }
@@ -100,6 +112,10 @@ public:
     // A field of the record at a row, read without moving the current record
     // and without leaving a pending AddNew or Edit.
     QVariant valueAt(int row, int index);
+
+    // Reads every record in table order without moving the current record
+    // or leaving a pending AddNew or Edit (the rows a view shows).
+    void forEachRecord(const std::function<void(const RecordView &)> &visit);
 
     // Called after every move of the current record (the moves, a find that
     // matched, and the record that an Update appended becoming current).

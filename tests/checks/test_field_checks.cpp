@@ -6,7 +6,9 @@
 #include "checks/tax_id.h"
 #include "test_registry.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -152,6 +154,26 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(::decimalText(value), text);
         QCOMPARE(decimalRounded(value), ::decimalNumber(text).value());
+    }
+    // The quick rounding of the totals walk reads back exactly as the text
+    // written: amounts of 5 decimals, their sums, and values of every size.
+    void decimalRoundedMatchesItsText()
+    {
+        QRandomGenerator random(20261206);
+        double sum = 0;
+        for (int i = 0; i < 50000; ++i) {
+            const double amount = double(random.bounded(100000000)) / 1e5;
+            sum += amount;
+            const double any = (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(-9, 17));
+            for (const double value : {amount, sum, any, sum / 3, amount * 0.15}) {
+                const double viaText = ::decimalNumber(::decimalText(value)).value();
+                if (decimalRounded(value) != viaText)
+                    QFAIL(qPrintable(QStringLiteral("%1 rounds to %2, its text to %3")
+                                         .arg(value, 0, 'g', 17)
+                                         .arg(decimalRounded(value), 0, 'g', 17)
+                                         .arg(viaText, 0, 'g', 17)));
+            }
+        }
     }
 };
 
