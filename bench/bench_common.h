@@ -36,8 +36,10 @@ inline double timeMedian(int runs, const std::function<void()> &work)
     return median(times);
 }
 
-// Appends imported-goods records numbered from firstNumber.
-inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0)
+// Appends imported-goods records numbered from firstNumber, all from the
+// United States; with otherCountryEvery = k, the last of every k records
+// (number % k == k - 1) comes from Japan instead, outside the TLCAN.
+inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0, int otherCountryEvery = 0)
 {
     for (int i = 0; i < records; ++i) {
         const int n = firstNumber + i;
@@ -48,7 +50,8 @@ inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0)
         rs.setValue(3, QStringLiteral("84719001"));
         rs.setValue(4, 15);
         rs.setValue(5, 123.45);
-        rs.setValue(6, QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
+        const bool other = otherCountryEvery > 0 && n % otherCountryEvery == otherCountryEvery - 1;
+        rs.setValue(6, other ? QStringLiteral("JAPON") : QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
         rs.setValue(7, 10);
         rs.setValue(9, 1234.5);
         rs.setValue(12, 1.25 + n % 7);
