@@ -9,7 +9,7 @@
 // page step down, drawn, over a whole pass from the top to the bottom; and
 // writing one edited row (a cell typed on a middle row, then the row written)
 // over 10 x RUNS runs; and a walk of the whole record set reading one cell of
-// each record through the grid, as the imported-goods totals do, with the
+// each record through the grid, with the
 // cursor following to the end, over RUNS runs.
 
 #include "grids/bound_grid.h"
