@@ -96,6 +96,20 @@ private slots:
         QCOMPARE(shown(h, "txtTCU"), "6.5");
     }
 
+    // A stored cost is shown with its separators, longer than it was typed:
+    // opening the request does not judge it again.
+    void storedCostIsKept()
+    {
+        WindowHarness h;
+        QVERIFY(h.open({{"solicitu", {request()}},
+                        {"insunit", {{{"FRACCION", "01020304"}, {"DESCRIP", "TUERCAS"}, {"TASA_ADVAL", 10.0},
+                                      {"COSTO_UNIT", 123456789012.5}}}}}));
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(shown(h, "txtTCU"), "123456789012.5");
+        h.tabs()->setCurrentIndex(2);
+        QCOMPARE(h.rows("insunit").value(0).value("COSTO_UNIT").toDouble(), 123456789012.5);
+    }
+
     // A row of imported goods typed cell by cell: the rate comes with the
     // tariff item, the returned quantity derives the rest, the written row
     // goes into the totals; an incorporated value above the total value is
