@@ -15,6 +15,7 @@ class DataLink;
 class FieldEdit;
 class GridController;
 class ImportGrid;
+class UnitCostGrid;
 class PickerLists;
 class QCheckBox;
 class QComboBox;
@@ -233,6 +234,7 @@ private:
     QStringList msgLongGrid_;
     QDate today_;
     PickerLists *pickerLists_ = nullptr;
+    UnitCostGrid *unitCosts_ = nullptr;
     ImportGrid *imports_ = nullptr;
     QList<GridController *> gridControllers_;
 

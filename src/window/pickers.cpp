@@ -29,8 +29,9 @@ void FrmQuelvar::connectGridEvents()
     context.lengthMessages = [this]() -> const QStringList & { return msgLongGrid_; };
     context.today = [this] { return today(); };
     context.opcDT = [this] { return opcDT(); };
+    unitCosts_ = new UnitCostGrid(grid(QStringLiteral("dbCU")), context, this);
     imports_ = new ImportGrid(grid(QStringLiteral("dbMI")), context, this);
-    gridControllers_ = {new UnitCostGrid(grid(QStringLiteral("dbCU")), context, this), imports_,
+    gridControllers_ = {unitCosts_, imports_,
                         new DirectExportGrid(grid(QStringLiteral("dbED")), context, this),
                         new GridController(grid(QStringLiteral("dbEI")), context, this),
                         new GridController(grid(QStringLiteral("dbITLC")), context, this)};

@@ -30,14 +30,10 @@ void FrmQuelvar::connectTotals()
         FieldEdit *total = txt(QString::fromLatin1(name));
         connect(total, &QLineEdit::textChanged, this, [this, total] { FormateaNumero(total, 14); });
     }
-    for (GridController *c : std::as_const(gridControllers_)) {
-        if (c->grid()->objectName() == QLatin1String("dbCU")) {
-            connect(c, &GridController::rowWritten, this, &FrmQuelvar::TotalCostosUnitarios);
-            connect(c, &GridController::rowsDeleted, this, &FrmQuelvar::TotalCostosUnitarios);
-            connect(static_cast<UnitCostGrid *>(c), &UnitCostGrid::unitCostAccepted, this,
-                    [this] { txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0")); });
-        }
-    }
+    connect(unitCosts_, &GridController::rowWritten, this, &FrmQuelvar::TotalCostosUnitarios);
+    connect(unitCosts_, &GridController::rowsDeleted, this, &FrmQuelvar::TotalCostosUnitarios);
+    connect(unitCosts_, &UnitCostGrid::unitCostAccepted, this,
+            [this] { txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0")); });
     connect(imports_, &GridController::rowWritten, this, &FrmQuelvar::TotalOrNOr);
     // A deleted document takes its amount out of the refund requested too;
     // with the last one gone there is nothing left to refund.
