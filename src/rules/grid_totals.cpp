@@ -94,4 +94,48 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
     return out;
 }
 
+QStringList fieldSums(Recordset &table, const QStringList &fields)
+{
+    QList<int> indexes;
+    for (const QString &f : fields)
+        indexes.append(requiredField(table, f.toLatin1().constData()));
+    QList<double> sums(fields.size(), 0.0);
+    table.forEachRecord([&](const RecordView &record) {
+        for (qsizetype i = 0; i < indexes.size(); ++i) {
+            bool isNull = false;
+            const double value = record.number(indexes[i], &isNull);
+            if (!isNull)
+                sums[i] = added(sums[i], value);
+        }
+    });
+    QStringList out;
+    for (double sum : sums)
+        out.append(decimalText(sum));
+    return out;
+}
+
+QStringList directExportFields()
+{
+    return {QStringLiteral("CANT_TOTAL"), QStringLiteral("CANT_UTIL"), QStringLiteral("VAL_TOTPED"),
+            QStringLiteral("VALOR_UTI")};
+}
+
+QStringList indirectExportFields(bool pesos)
+{
+    return {QStringLiteral("CANT_TOTAL"), QStringLiteral("CANT_UTIL"),
+            pesos ? QStringLiteral("VALTOTNP") : QStringLiteral("VALTOTDLL"),
+            pesos ? QStringLiteral("VALREPNP") : QStringLiteral("VALREPDLL")};
+}
+
+QStringList tlcanFields() { return {QStringLiteral("CAN_MIMP"), QStringLiteral("MONT_SOLIC")}; }
+
+std::optional<Capped> capNonOriginating(const QString &nonOriginating, const QString &originating,
+                                        const QString &tlcanDuties)
+{
+    const double duties = decimalNumber(tlcanDuties).value_or(0);
+    if (!(decimalNumber(nonOriginating).value_or(0) > duties))
+        return std::nullopt;
+    return Capped{tlcanDuties, decimalText(duties + decimalNumber(originating).value_or(0))};
+}
+
 } // namespace GridTotals

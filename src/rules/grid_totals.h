@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class Recordset;
@@ -46,5 +47,28 @@ bool isTlcanOrigin(QByteArrayView storedName);
 // The walk goes from the first record to the last and leaves the record set
 // past the last.
 ImportTotals importedGoods(Recordset &insupedi, const Totalling &how);
+
+// The sums of some fields over every stored record, a null field counting
+// for nothing; "0" each for none.
+QStringList fieldSums(Recordset &table, const QStringList &fields);
+
+// The fields the totals of the export documents and the TLCAN imports add,
+// in the order of their total boxes. An indirect export's values are taken
+// in pesos or in dollars, as the grid's first row shown holds them.
+QStringList directExportFields();
+QStringList indirectExportFields(bool pesos);
+QStringList tlcanFields();
+
+// The non-originating amount refunded may not exceed the duties paid on
+// the TLCAN imports of the goods: when the non-originating total shown is
+// above them, it becomes the duties and the refund requested is taken again
+// (the totals are given as the window shows them). Nothing when it is not
+// above: the imported goods are totalled as usual.
+struct Capped {
+    QString nonOriginating;
+    QString requested;
+};
+std::optional<Capped> capNonOriginating(const QString &nonOriginating, const QString &originating,
+                                        const QString &tlcanDuties);
 
 } // namespace GridTotals

@@ -172,7 +172,7 @@ QList<Control> build()
         other(Kind::Grid, "dbMI"),
         other(Kind::Grid, "dbED"),
         check("chkApendice8", "APENDICE8", 6, "Presenta Apendice 8 la solicitud"),
-        text("txtPorcentaje", S, "PORCENTAJE", 6, "lblPorcentaje", "Porcentaje", 5, R, K0, none, "", NoLeave, "",
+        text("txtPorcentaje", S, "PORCENTAJE", 6, "lblPorcentaje", "Porcentaje", 5, R, K0, none, "", Percentage, "",
              "Porcentaje de exportación TLCAN"),
         check("chkReporte", "REPORTE", 6, "Reporte de Exportaciones "),
         other(Kind::Grid, "dbEI"),

@@ -22,6 +22,7 @@ enum Leave {
     ZeroWhenEmpty = 2, // then an empty text becomes "0"
     PostalCode = 4,    // five digits are required
     TaxId = 8,         // the tax id's length and date
+    Percentage = 16,   // at most 100
 };
 
 enum class Case { None, Upper, Lower };

@@ -3,6 +3,7 @@
 // box is left.
 #include "frm_quelvar.h"
 
+#include "checks/leading_number.h"
 #include "checks/number_text.h"
 #include "checks/tax_id.h"
 #include "field_edit.h"
@@ -80,6 +81,11 @@ void FrmQuelvar::fieldLeft(FieldEdit *field)
     if ((rule->leave & RequestFields::PostalCode) && field->text().size() < 5)
         MessageBox::warning(
             this, QStringLiteral("El código postal debe ser de cinco dígitos forzosamente. Rectifica por favor"));
+    if ((rule->leave & RequestFields::Percentage) && leadingNumber(field->text()) > 100) {
+        MessageBox::warning(this, QStringLiteral("El porcentaje de exportación a TLCAN no puede ser mayor a 100"));
+        field->setText(QString());
+        QTimer::singleShot(0, field, [field] { field->setFocus(Qt::OtherFocusReason); });
+    }
     if (rule->leave & RequestFields::TaxId) {
         const QString complaint = taxIdComplaint(field->text());
         if (!complaint.isEmpty()) {

@@ -86,6 +86,12 @@ public:
     void TotalOrNOr();
     // The sum of the unit costs stored.
     void TotalCostosUnitarios();
+    // The four totals of the direct and of the indirect exports, and the two
+    // of the TLCAN imports (which cap the non-originating total), from the
+    // stored rows.
+    void TotalExpDirecta();
+    void TotalExpIndirecta();
+    void TotalImpTLCAN();
 
     // Selects an entry of a header combo as the program does; its handling
     // runs exactly as for the user's selection.
@@ -242,10 +248,19 @@ private:
     int tabsPerRow_ = 9;
     bool arrangingTabs_ = false;
     bool writingCosts_ = false;
-    // While the window initialises, the imported goods are totalled once, at
-    // the end, with the mode the stored choices give.
+    // While the window initialises, the totals asked for are taken once, at
+    // the end, with the mode the stored choices give (see totals.cpp).
+    enum HeldTotal { HeldDirect = 1, HeldIndirect = 2, HeldImports = 4, HeldTlcan = 8 };
+    bool holdTotal(HeldTotal total);
+    void releaseTotals();
     bool holdingTotals_ = false;
-    bool totalsHeld_ = false;
+    int totalsHeld_ = 0;
+    bool tlcanHeldLast_ = false;
+    void writeTotals(const QString &array, const QStringList &totals);
+    bool sumTlcanImports();
+    // The TLCAN totals' cap on the non-originating total; with nothing to
+    // cap, the imported goods totalled again when asked.
+    void capNonOriginating(bool totalOtherwise);
     bool shownOnce_ = false;
     quint8 OpcDT = 0;
     quint8 MDev = 0;

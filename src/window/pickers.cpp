@@ -33,8 +33,8 @@ void FrmQuelvar::connectGridEvents()
     imports_ = new ImportGrid(grid(QStringLiteral("dbMI")), context, this);
     gridControllers_ = {unitCosts_, imports_,
                         new DirectExportGrid(grid(QStringLiteral("dbED")), context, this),
-                        new GridController(grid(QStringLiteral("dbEI")), context, this),
-                        new GridController(grid(QStringLiteral("dbITLC")), context, this)};
+                        new DocumentGrid(grid(QStringLiteral("dbEI")), context, this),
+                        new DocumentGrid(grid(QStringLiteral("dbITLC")), context, this)};
     // A click in the imported goods closes the lists opened under them.
     connect(imports_->grid(), &BoundGrid::Click, pickerLists_, &PickerLists::hideAll);
 }

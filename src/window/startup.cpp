@@ -35,10 +35,10 @@ void FrmQuelvar::Form_Activate()
     for (const char *name : {"dbCU", "dbMI", "dbED", "dbEI", "dbITLC"})
         PersonalizaGrid(grid(QString::fromLatin1(name)));
     {
-        // The choices selected one by one below each ask for the imported
-        // goods' totals; they are walked once, when the mode is settled.
+        // The choices selected one by one below each ask for the totals;
+        // they are taken once, when the mode is settled.
         const QScopedValueRollback holding(holdingTotals_, true);
-        totalsHeld_ = false;
+        totalsHeld_ = 0;
         InicializaControles();
         if (!ctl<QCheckBox>(QStringLiteral("chkApendice8"))->isHidden())
             VerificaMDevA8();
@@ -48,8 +48,7 @@ void FrmQuelvar::Form_Activate()
         if (OpcDT == 4 && SSTabDatos->isTabVisible(7))
             VerificaMDevBC();
     }
-    if (totalsHeld_)
-        TotalOrNOr();
+    releaseTotals();
 }
 
 void FrmQuelvar::InicializaControles()

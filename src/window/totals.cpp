@@ -17,7 +17,9 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QLabel>
 #include <QScopedValueRollback>
+#include <utility>
 
 void FrmQuelvar::connectTotals()
 {
@@ -34,6 +36,22 @@ void FrmQuelvar::connectTotals()
     connect(unitCosts_, &GridController::rowsDeleted, this, &FrmQuelvar::TotalCostosUnitarios);
     connect(unitCosts_, &UnitCostGrid::unitCostAccepted, this,
             [this] { txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0")); });
+    // The documents' totals follow their rows, and the TLCAN duties as soon
+    // as one is committed.
+    const QList<QPair<const char *, void (FrmQuelvar::*)()>> documents{
+        {"dbED", &FrmQuelvar::TotalExpDirecta},
+        {"dbEI", &FrmQuelvar::TotalExpIndirecta},
+        {"dbITLC", &FrmQuelvar::TotalImpTLCAN}};
+    for (GridController *c : std::as_const(gridControllers_)) {
+        for (const auto &[name, total] : documents) {
+            if (c->grid()->objectName() != QLatin1String(name))
+                continue;
+            connect(c, &GridController::rowWritten, this, total);
+            connect(c, &GridController::rowsDeleted, this, total);
+            if (auto *documentGrid = qobject_cast<DocumentGrid *>(c))
+                connect(documentGrid, &DocumentGrid::dutiesCommitted, this, total);
+        }
+    }
     connect(imports_, &GridController::rowWritten, this, &FrmQuelvar::TotalOrNOr);
     // A deleted document takes its amount out of the refund requested too;
     // with the last one gone there is nothing left to refund.
@@ -73,12 +91,111 @@ void FrmQuelvar::TotalCostosUnitarios()
     }
 }
 
+bool FrmQuelvar::holdTotal(HeldTotal total)
+{
+    if (!holdingTotals_)
+        return false;
+    totalsHeld_ |= total;
+    if (total == HeldImports || total == HeldTlcan)
+        tlcanHeldLast_ = total == HeldTlcan;
+    return true;
+}
+
+void FrmQuelvar::releaseTotals()
+{
+    // Each total walked once. The imported goods are totalled first; the
+    // TLCAN cap, when those totals were asked for after the imported goods'
+    // last time, is applied to what they give, as it was asked for.
+    const int held = std::exchange(totalsHeld_, 0);
+    if (held & HeldDirect)
+        TotalExpDirecta();
+    if (held & HeldIndirect)
+        TotalExpIndirecta();
+    if (held & (HeldImports | HeldTlcan))
+        TotalOrNOr();
+    if ((held & HeldTlcan) && sumTlcanImports() && tlcanHeldLast_)
+        capNonOriginating(false); // the imported goods were totalled just now
+}
+
+void FrmQuelvar::writeTotals(const QString &array, const QStringList &totals)
+{
+    for (qsizetype i = 0; i < totals.size(); ++i)
+        txt(QStringLiteral("%1(%2)").arg(array).arg(i))->setText(totals[i]);
+}
+
+void FrmQuelvar::TotalExpDirecta()
+{
+    if (holdTotal(HeldDirect))
+        return;
+    try {
+        writeTotals(QStringLiteral("txtTED"),
+                    GridTotals::fieldSums(links_->dtsExporped->openRecordset(), GridTotals::directExportFields()));
+    } catch (const StoreError &e) {
+        showStoreFailure(QStringLiteral("No se pudieron sumar los documentos de exportación directa."), e.message());
+    }
+}
+
+void FrmQuelvar::TotalExpIndirecta()
+{
+    if (holdTotal(HeldIndirect))
+        return;
+    try {
+        Recordset &factura = links_->dtsFactura->openRecordset();
+        bool pesos = false;
+        if (factura.rowCount() > 0) {
+            // The currency of the documents is read from the first row shown.
+            BoundGrid *g = grid(QStringLiteral("dbEI"));
+            g->setRow(0);
+            const QString total = g->Columns(IndirectExportCol::ValorTotal).Text();
+            pesos = !total.isEmpty() && total != QLatin1String("$0.00");
+            lbl(QStringLiteral("LblTD"))
+                ->setText(pesos ? QStringLiteral("Valor Total Documento M.N.") : QStringLiteral("Valor Total Documento dls."));
+            lbl(QStringLiteral("LblUD"))
+                ->setText(pesos ? QStringLiteral("Valor Utilizado Doc. M.N.") : QStringLiteral("Valor Utilizado Doc. dls."));
+        }
+        writeTotals(QStringLiteral("txtTEI"), GridTotals::fieldSums(factura, GridTotals::indirectExportFields(pesos)));
+    } catch (const StoreError &e) {
+        showStoreFailure(QStringLiteral("No se pudieron sumar los documentos de exportación indirecta."), e.message());
+    }
+}
+
+void FrmQuelvar::TotalImpTLCAN()
+{
+    if (holdTotal(HeldTlcan))
+        return;
+    if (sumTlcanImports())
+        capNonOriginating(true);
+}
+
+bool FrmQuelvar::sumTlcanImports()
+{
+    try {
+        writeTotals(QStringLiteral("txtTLCAN"),
+                    GridTotals::fieldSums(links_->dtsImpTLC->openRecordset(), GridTotals::tlcanFields()));
+        return true;
+    } catch (const StoreError &e) {
+        showStoreFailure(QStringLiteral("No se pudieron sumar las importaciones TLCAN."), e.message());
+        return false;
+    }
+}
+
+void FrmQuelvar::capNonOriginating(bool totalOtherwise)
+{
+    const std::optional<GridTotals::Capped> capped =
+        GridTotals::capNonOriginating(txt(QStringLiteral("txtTNO"))->text(), txt(QStringLiteral("txtTO"))->text(),
+                                      txt(QStringLiteral("txtTLCAN(1)"))->text());
+    if (capped) {
+        txt(QStringLiteral("txtTNO"))->setText(capped->nonOriginating);
+        txt(QStringLiteral("txtDevS"))->setText(capped->requested);
+    } else if (totalOtherwise) {
+        TotalOrNOr();
+    }
+}
+
 void FrmQuelvar::TotalOrNOr()
 {
-    if (holdingTotals_) {
-        totalsHeld_ = true;
+    if (holdTotal(HeldImports))
         return;
-    }
     GridTotals::Totalling how;
     how.mDev = MDev;
     how.transfer = opcTSolicitud[1]->isChecked();
@@ -105,4 +222,7 @@ void FrmQuelvar::RecalculaTotales()
     txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0"));
     TotalCostosUnitarios();
     TotalOrNOr();
+    TotalExpDirecta();
+    TotalExpIndirecta();
+    TotalImpTLCAN();
 }

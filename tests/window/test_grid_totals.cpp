@@ -29,6 +29,12 @@ QList<QVariantMap> importedGoods()
             row(QVariant(), "JAPON")};
 }
 
+// Duties paid on TLCAN imports above any non-originating total here: no cap.
+QPair<QString, QList<QVariantMap>> tlcanDuties()
+{
+    return {QStringLiteral("impTLC"), {{{"PAIS_IMPOR", "CANADA"}, {"MONT_SOLIC", 2000.0}}}};
+}
+
 } // namespace
 
 class TestGridTotals : public QObject {
@@ -167,7 +173,7 @@ private slots:
     void followTheModeChosen()
     {
         WindowHarness h;
-        QVERIFY(h.open({{"solicitu", {request({{"MER_RET", "N"}})}}, {"insupedi", importedGoods()}}));
+        QVERIFY(h.open({{"solicitu", {request({{"MER_RET", "N"}})}}, {"insupedi", importedGoods()}, tlcanDuties()}));
         QCOMPARE(shown(h, "txtTNO"), "1,000");
         h.pick("cmbTExportacion", 0); // originating
         QCOMPARE(shown(h, "txtTO"), "1,230");
@@ -212,7 +218,8 @@ private slots:
         QFETCH(QString, requested);
         stored.insert("DEVOL_SOL", 5.0);
         WindowHarness h;
-        QVERIFY(h.fixture.create({{"solicitu", {request(stored)}}, {"insupedi", importedGoods()}}).isEmpty());
+        QVERIFY(h.fixture.create({{"solicitu", {request(stored)}}, {"insupedi", importedGoods()}, tlcanDuties()})
+                    .isEmpty());
         if (!refundType.isEmpty())
             RequestChoices::writeRefundType(h.fixture.folder(), refundType);
         QVERIFY(h.reopen());

@@ -93,9 +93,12 @@ void GridController::cellLeft(int column)
     checkLengthRule(column);
     if (rule->date)
         checkDate(column);
+    afterCellRules(column);
 }
 
 bool GridController::leaveSpecialCell(int) { return false; }
+
+void GridController::afterCellRules(int) {}
 
 void GridController::openPicker(int column)
 {

@@ -61,6 +61,8 @@ protected:
     // The cells with rules of their own, run first when a cell is left.
     // True when they replace the table's rules for that cell.
     virtual bool leaveSpecialCell(int column);
+    // After the table's rules of a cell left: the grid's own figures.
+    virtual void afterCellRules(int column);
     // Each list a cell of the grid opens is kept on the line its cell's text
     // begins with.
     virtual void seekPickers();

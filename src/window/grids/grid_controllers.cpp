@@ -3,6 +3,7 @@
 #include "grids/bound_grid.h"
 #include "grids/record_table_model.h"
 #include "picker_lists.h"
+#include "rules/export_documents.h"
 #include "rules/fraction_line.h"
 #include "rules/imported_goods.h"
 #include "store/field_codec.h"
@@ -141,6 +142,29 @@ void ImportGrid::completeFraction()
     const bool directTransformed = opcDT() == 1 || opcDT() == 2;
     if (directTransformed && !g->Columns(ImportCol::FechaPago).Value().isEmpty())
         g->recordModel()->setPendingField(QStringLiteral("COSTO_UNIT"), parts.cost);
+}
+
+// --- export documents and TLCAN imports ---
+
+void DocumentGrid::afterCellRules(int column)
+{
+    BoundGrid *g = grid();
+    const ExportDocuments::Committed result = ExportDocuments::committed(
+        g->objectName(), column, [g](int c) { return g->Columns(c).Value(); });
+    for (const ExportDocuments::CellWrite &w : result.writes)
+        g->Columns(w.column).setText(w.text);
+    // A lock stands for the whole column, in every row.
+    for (int c : result.lock)
+        g->Columns(c).setLocked(true);
+    for (int c : result.unlock)
+        g->Columns(c).setLocked(false);
+    if (!result.refusal.isEmpty()) {
+        warn(result.refusal);
+        g->Columns(column).setText(QString());
+        g->SetFocus(); // to type it again, or Escape to take back the row
+    }
+    if (g->objectName() == QLatin1String("dbITLC") && column == columnIndex(TlcanCol::MontSolic))
+        emit dutiesCommitted();
 }
 
 // --- direct exports ---

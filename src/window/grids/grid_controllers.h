@@ -54,11 +54,28 @@ private:
     QString rememberedFraction_;
 };
 
-// dbED: the pedimento has 15 digits.
-class DirectExportGrid : public GridController {
+// dbED, dbEI and dbITLC: after its checks, a used figure above its total is
+// refused and emptied, a direct export's balance follows its used value, an
+// indirect export's figure in one currency zeroes and locks the other's, a
+// TLCAN import's total value follows its rate (rules/export_documents.h).
+class DocumentGrid : public GridController {
     Q_OBJECT
 public:
     using GridController::GridController;
+
+signals:
+    // The duties of a TLCAN import committed: its totals follow at once.
+    void dutiesCommitted();
+
+protected:
+    void afterCellRules(int column) override;
+};
+
+// dbED: besides, the pedimento has 15 digits.
+class DirectExportGrid : public DocumentGrid {
+    Q_OBJECT
+public:
+    using DocumentGrid::DocumentGrid;
 
 protected:
     bool leaveSpecialCell(int column) override;
