@@ -1,12 +1,15 @@
 #pragma once
 
 // Shared by the benchmarks: medians of repeated runs in milliseconds, the
-// report line, and the imported-goods records they measure on.
+// report line, and the records they measure on: imported goods, export
+// documents and TLCAN imports.
 
 #include "store/recordset.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <algorithm>
 #include <chrono>
@@ -55,6 +58,95 @@ inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0, i
         rs.setValue(7, 10);
         rs.setValue(9, 1234.5);
         rs.setValue(12, 1.25 + n % 7);
+        rs.Update();
+    }
+}
+
+// The figures the document fills below store in record n: every record has
+// the same totals, and a used figure or duties of its own, so that a sum
+// over the table changes with the record edited.
+inline constexpr double kDirectExportValue = 1000;                // VAL_TOTPED, dollars
+inline constexpr double kInvoiceValuePesos = 20000;               // VALTOTNP
+inline double directExportUsed(int n) { return 100.5 + n % 7; }   // VALOR_UTI
+inline double invoiceUsedPesos(int n) { return 1500.25 + n % 7; } // VALREPNP
+inline double tlcanDuties(int n) { return 6.75 + n % 7; }         // MONT_SOLIC
+
+// The index of each field named, in order (-1 for a field the table lacks:
+// setValue refuses it).
+inline QList<int> fieldIndexes(const Recordset &rs, const QStringList &names)
+{
+    QList<int> out;
+    for (const QString &name : names)
+        out.append(rs.fieldIndex(name));
+    return out;
+}
+
+// Fifteen digits numbered n, as a pedimento or a document number.
+inline QString documentNumber(int n) { return QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')); }
+
+// Appends direct-export documents (table exporped): each for 10 units worth
+// kDirectExportValue dollars, 4 of them used, its balance the rest.
+inline void fillDirectExports(Recordset &rs, int records)
+{
+    const QList<int> f =
+        fieldIndexes(rs, {QStringLiteral("NO_PEDIMEN"), QStringLiteral("FECHA_PEDI"), QStringLiteral("PAIS_EXPOR"),
+                          QStringLiteral("CANT_TOTAL"), QStringLiteral("CANT_UTIL"), QStringLiteral("VAL_TOTPED"),
+                          QStringLiteral("VALOR_UTI"), QStringLiteral("SDO_DOCU")});
+    for (int n = 0; n < records; ++n) {
+        rs.AddNew();
+        rs.setValue(f[0], documentNumber(n));
+        rs.setValue(f[1], QDate(2026, 1, 1).addDays(n % 300));
+        rs.setValue(f[2], QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
+        rs.setValue(f[3], 10);
+        rs.setValue(f[4], 4);
+        rs.setValue(f[5], kDirectExportValue);
+        rs.setValue(f[6], directExportUsed(n));
+        rs.setValue(f[7], kDirectExportValue - directExportUsed(n));
+        rs.Update();
+    }
+}
+
+// Appends indirect-export documents (table factura) in pesos: each worth
+// kInvoiceValuePesos, its dollar figures 0 as the window leaves them.
+inline void fillIndirectExports(Recordset &rs, int records)
+{
+    const QList<int> f =
+        fieldIndexes(rs, {QStringLiteral("NODOC"), QStringLiteral("FECHADOC"), QStringLiteral("CANT_TOTAL"),
+                          QStringLiteral("CANT_UTIL"), QStringLiteral("VALTOTNP"), QStringLiteral("VALREPNP"),
+                          QStringLiteral("VALTOTDLL"), QStringLiteral("VALREPDLL"), QStringLiteral("NOM_EXPIDE")});
+    for (int n = 0; n < records; ++n) {
+        rs.AddNew();
+        rs.setValue(f[0], documentNumber(n));
+        rs.setValue(f[1], QDate(2026, 1, 1).addDays(n % 300));
+        rs.setValue(f[2], 10);
+        rs.setValue(f[3], 4);
+        rs.setValue(f[4], kInvoiceValuePesos);
+        rs.setValue(f[5], invoiceUsedPesos(n));
+        rs.setValue(f[6], 0);
+        rs.setValue(f[7], 0);
+        rs.setValue(f[8], QStringLiteral("EXPORTADORA NORTE"));
+        rs.Update();
+    }
+}
+
+// Appends TLCAN imports (table impTLC), into Canada and the United States
+// by turns: 10 units at 12.5 dollars, rate 5.
+inline void fillTlcanImports(Recordset &rs, int records)
+{
+    const QList<int> f =
+        fieldIndexes(rs, {QStringLiteral("PAIS_IMPOR"), QStringLiteral("FRACCION"), QStringLiteral("FECHA"),
+                          QStringLiteral("CAN_MIMP"), QStringLiteral("PU_MIMP"), QStringLiteral("VAL_TOT_IN"),
+                          QStringLiteral("TASA_ADVAL"), QStringLiteral("MONT_SOLIC")});
+    for (int n = 0; n < records; ++n) {
+        rs.AddNew();
+        rs.setValue(f[0], n % 2 ? QStringLiteral("CANADA") : QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
+        rs.setValue(f[1], QStringLiteral("84719001"));
+        rs.setValue(f[2], QDate(2026, 1, 1).addDays(n % 300));
+        rs.setValue(f[3], 10);
+        rs.setValue(f[4], 12.5);
+        rs.setValue(f[5], 125);
+        rs.setValue(f[6], 5);
+        rs.setValue(f[7], tlcanDuties(n));
         rs.Update();
     }
 }

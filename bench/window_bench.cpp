@@ -1,26 +1,37 @@
-// Speed of the request window over a request with many imported goods.
+// Speed of the request window over requests with many imported goods,
+// export documents and TLCAN imports.
 //
 //   build/bin/quelvar-window-bench [RECORDS] [RUNS]      (defaults 100000 and 7)
 //
 // Runs without a display (it sets QT_QPA_PLATFORM=offscreen unless told
-// otherwise), its message boxes scripted. Makes two request folders from the
-// data templates, each with a direct request of transformed goods, "No
-// Originarios / Mezcla", and one complete unit cost: one with no imported
-// goods, the other with RECORDS of them (every third from outside the TLCAN).
+// otherwise), its message boxes scripted. Makes three request folders from
+// the data templates, each with a direct request of transformed goods, "No
+// Originarios / Mezcla", and one complete unit cost: one with nothing else,
+// one with RECORDS imported goods (every third from outside the TLCAN), and
+// one with RECORDS records in each of exporped (direct exports), factura
+// (indirect exports, in pesos) and impTLC (TLCAN imports).
 // Prints medians of:
 // - the window's start-up on each folder (built, shown with its controls
 //   initialised and its totals taken, up to its first painting) over RUNS
-//   runs, and what the imported goods add to it;
-// - on the large request, with the "Merc. Importadas" tab in front, one
+//   runs, and what the imported goods and the documents add to it (the
+//   documents' figure is for information: no goal);
+// - on the imported goods, with the "Merc. Importadas" tab in front, one
 //   edited row written, over 10 x RUNS runs: the incorporated value of a
 //   middle row typed and confirmed with Enter (its balance and amount
 //   derived; for transformed goods the returned quantity is a hidden
 //   column), then the row written, which totals the imported goods again,
 //   and the events that follow (the cursor goes with the totals' walk);
 // - the imported goods' totals alone, over RUNS runs;
-// and the program's peak memory at the end. Exits with 1 when a total, a
-// derived cell or the tab shown is not what the request gives, or when a
-// message was shown.
+// - on the documents, every tab shown (the mixture hides "Exp. Indirecta"),
+//   the same for each grid with its tab in front: in dbED the used value of
+//   the middle row (its balance derived), in dbEI the used value in pesos
+//   (the dollar columns zeroed and locked), in dbITLC the duties (which
+//   total the TLCAN imports once on Enter and again when the row is
+//   written); each followed by that grid's totals alone;
+// and the program's peak memory at the end. Exits with 1 when a total
+// (txtTO, txtTNO and txtDevS; txtTED(3), txtTEI(3) and txtTLCAN(1), at
+// start-up and after the writes), a cell written or derived or the tab shown
+// is not what the request gives, or when a message was shown.
 
 #include "grids/bound_grid.h"
 #include "grids/record_table_model.h"
@@ -41,9 +52,11 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,6 +68,9 @@ using namespace BenchTiming;
 
 constexpr int kOtherCountryEvery = 3;
 constexpr int kImportsTab = 5;
+constexpr int kDirectTab = 6;
+constexpr int kIndirectTab = 7;
+constexpr int kTlcanTab = 8;
 constexpr double kAdValorem = 15; // the rate fillImportedGoods gives every record
 
 // The amount fillImportedGoods stores for record n.
@@ -62,9 +78,10 @@ double storedAmount(int n) { return 1.25 + n % 7; }
 
 bool outsideTlcan(int n) { return n % kOtherCountryEvery == kOtherCountryEvery - 1; }
 
-// A request folder with the request, one complete unit cost and the given
-// number of imported goods.
-void writeRequest(const QString &folder, int records)
+// A request folder with the request, one complete unit cost, the given
+// number of imported goods and as many documents of each kind (direct and
+// indirect exports, TLCAN imports).
+void writeRequest(const QString &folder, int imports, int documents)
 {
     RequestFolder::create(folder, QStringLiteral(QUELVAR_DATA_DIR));
     RequestLinks links;
@@ -87,7 +104,10 @@ void writeRequest(const QString &folder, int records)
     insunit.Fields(QStringLiteral("TASA_ADVAL")).setValue(kAdValorem);
     insunit.Fields(QStringLiteral("COSTO_UNIT")).setValue(123.45);
     insunit.Update();
-    fillImportedGoods(*links.dtsInsupedi->recordset(), records, 0, kOtherCountryEvery);
+    fillImportedGoods(*links.dtsInsupedi->recordset(), imports, 0, kOtherCountryEvery);
+    fillDirectExports(*links.dtsExporped->recordset(), documents);
+    fillIndirectExports(*links.dtsFactura->recordset(), documents);
+    fillTlcanImports(*links.dtsImpTLC->recordset(), documents);
     links.syncRequestTables();
 }
 
@@ -106,6 +126,24 @@ Totals expectedTotals(int records, int changed = -1, double amount = 0)
         (outsideTlcan(n) ? t.nonOriginating : t.originating) += a;
     }
     return t;
+}
+
+// The window opens with the non-originating total capped by the duties of
+// the TLCAN imports stored; a row of imported goods written totals them
+// again without the cap.
+Totals cappedBy(Totals t, double duties)
+{
+    t.nonOriginating = std::min(t.nonOriginating, duties);
+    return t;
+}
+
+// The sum of a figure over every record, record `changed` holding `typed`.
+double sumOver(int records, double (*stored)(int), int changed = -1, double typed = 0)
+{
+    double sum = 0;
+    for (int n = 0; n < records; ++n)
+        sum += n == changed ? typed : stored(n);
+    return sum;
 }
 
 // A total as the window shows it, with its thousands separators.
@@ -129,6 +167,15 @@ bool showsTotals(const FrmQuelvar &window, const Totals &expected)
     std::fprintf(stderr, "totales: %.2f / %.2f / %.2f, se esperaban %.2f / %.2f / %.2f\n", originating, nonOriginating,
                  requested, expected.originating, expected.nonOriginating,
                  expected.originating + expected.nonOriginating);
+    return false;
+}
+
+bool showsTotal(const FrmQuelvar &window, const char *box, double expected)
+{
+    const double shown = shownNumber(window, box);
+    if (std::abs(shown - expected) < 0.005)
+        return true;
+    std::fprintf(stderr, "%s: %.2f, se esperaba %.2f\n", box, shown, expected);
     return false;
 }
 
@@ -217,6 +264,170 @@ double peakMegabytes()
     return double(usage.ru_maxrss) / 1024; // kilobytes on Linux
 }
 
+// Brings the tab forward: the grid shown, its column shown and open to typing.
+BoundGrid *gridInFront(FrmQuelvar &window, int tab, const QString &name, int column)
+{
+    auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("SSTabDatos"));
+    tabs->setCurrentIndex(tab);
+    drain();
+    BoundGrid *grid = window.findChild<BoundGrid *>(name);
+    if (tabs->currentIndex() != tab || !grid || !grid->isVisible() || grid->isColumnHidden(column)
+        || grid->recordModel()->isLocked(column) || !noMessages()) {
+        std::fprintf(stderr, "la pestaña %d no quedó al frente con la columna %d de %s\n", tab, column,
+                     qPrintable(name));
+        return nullptr;
+    }
+    return grid;
+}
+
+// Types a new figure (200 and 300 by turns) into the cell 10 x RUNS times,
+// each confirmed with Enter, then the row written and the events that
+// follow processed. The median time; the last figure typed in *typed.
+double rowWrites(BoundGrid *grid, int row, int column, int runs, int *typed)
+{
+    RecordTableModel *model = grid->recordModel();
+    std::vector<double> writes;
+    for (int i = 0; i < runs * 10; ++i) {
+        grid->setCurrentIndex(model->index(row, column));
+        drain();
+        *typed = 200 + 100 * (i % 2);
+        const auto start = Clock::now();
+        typeCell(grid, QString::number(*typed));
+        grid->commitPendingRow();
+        QCoreApplication::processEvents();
+        writes.push_back(millis(Clock::now() - start));
+    }
+    return median(writes);
+}
+
+// Whether a cell holds the number expected.
+bool holdsNumber(const QString &value, double expected) { return std::abs(value.toDouble() - expected) < 1e-9; }
+
+// The imported goods: start-up totals, then the incorporated value of the
+// middle row.
+bool measureImports(const QString &folder, int records, int runs)
+{
+    std::unique_ptr<FrmQuelvar> window = openWindow(folder);
+    constexpr double noTlcanDuties = 0; // the folder has no TLCAN imports
+    if (!showsTotals(*window, cappedBy(expectedTotals(records), noTlcanDuties)) || !noMessages())
+        return false;
+    const int column = columnIndex(ImportCol::ValorIncorporado);
+    BoundGrid *grid = gridInFront(*window, kImportsTab, QStringLiteral("dbMI"), column);
+    if (!grid)
+        return false;
+    RecordTableModel *model = grid->recordModel();
+    const int middle = records / 2;
+    int typed = 0;
+    const double write = rowWrites(grid, middle, column, runs, &typed);
+    const double amount = kAdValorem / 100 * typed;
+    const double balance = 1234.5 - typed; // VAL_TOT_IN of fillImportedGoods
+    if (model->hasPendingRow() || model->cellValue(middle, column) != QString::number(typed)
+        || !holdsNumber(model->cellValue(middle, columnIndex(ImportCol::MontSolic)), amount)
+        || !holdsNumber(model->cellValue(middle, columnIndex(ImportCol::SaldoValor)), balance)) {
+        std::fprintf(stderr, "el renglón no quedó escrito con sus valores derivados: %s, %s, %s\n",
+                     qPrintable(model->cellValue(middle, column)),
+                     qPrintable(model->cellValue(middle, columnIndex(ImportCol::MontSolic))),
+                     qPrintable(model->cellValue(middle, columnIndex(ImportCol::SaldoValor))));
+        return false;
+    }
+    if (!showsTotals(*window, expectedTotals(records, middle, amount)) || !noMessages())
+        return false;
+    report("escritura de un renglón editado (mediana)", write, "ms", 30);
+
+    const double totalling = timeMedian(runs, [&] {
+        window->TotalOrNOr();
+        QCoreApplication::processEvents();
+    });
+    std::printf("%-44s %10.3f ms\n", "totales de mercancías importadas (mediana)", totalling);
+    // Nothing of the bench is kept: the window goes without the question.
+    window.reset();
+    drain();
+    return true;
+}
+
+// A document grid measured: its tab, the column typed in, the total box
+// that adds that column, the figure record n stores there, what else the
+// typed figure leaves in its row, and the window's totals of the grid.
+struct DocumentCase {
+    const char *label;
+    QString grid;
+    int tab;
+    int column;
+    const char *totalBox;
+    double (*stored)(int n);
+    std::function<bool(const RecordTableModel &, int row, int typed)> derived;
+    const char *totalsLabel;
+    void (FrmQuelvar::*totals)();
+};
+
+const std::vector<DocumentCase> &documentCases()
+{
+    static const std::vector<DocumentCase> cases{
+        {"renglón de exportación directa (mediana)", QStringLiteral("dbED"), kDirectTab,
+         columnIndex(DirectExportCol::ValorUtilizado), "txtTED(3)", directExportUsed,
+         [](const RecordTableModel &m, int row, int typed) {
+             return holdsNumber(m.cellValue(row, columnIndex(DirectExportCol::SaldoDocumento)),
+                                kDirectExportValue - typed);
+         },
+         "totales de exportación directa (mediana)", &FrmQuelvar::TotalExpDirecta},
+        {"renglón de exportación indirecta (mediana)", QStringLiteral("dbEI"), kIndirectTab,
+         columnIndex(IndirectExportCol::ValorUtilizado), "txtTEI(3)", invoiceUsedPesos,
+         [](const RecordTableModel &m, int row, int) {
+             // A figure in pesos: the dollar columns zero and locked.
+             for (const IndirectExportCol c : {IndirectExportCol::ValorTotalDls, IndirectExportCol::ValorUtilizadoDls})
+                 if (m.cellValue(row, columnIndex(c)) != QLatin1String("0") || !m.isLocked(columnIndex(c)))
+                     return false;
+             return true;
+         },
+         "totales de exportación indirecta (mediana)", &FrmQuelvar::TotalExpIndirecta},
+        {"renglón de importación TLCAN (mediana)", QStringLiteral("dbITLC"), kTlcanTab,
+         columnIndex(TlcanCol::MontSolic), "txtTLCAN(1)", tlcanDuties,
+         [](const RecordTableModel &, int, int) { return true; }, "totales de importación TLCAN (mediana)",
+         &FrmQuelvar::TotalImpTLCAN},
+    };
+    return cases;
+}
+
+// The export documents and the TLCAN imports: start-up totals, then a
+// figure of the middle row of each grid.
+bool measureDocuments(const QString &folder, int records, int runs)
+{
+    std::unique_ptr<FrmQuelvar> window = openWindow(folder);
+    for (const DocumentCase &c : documentCases())
+        if (!showsTotal(*window, c.totalBox, sumOver(records, c.stored)))
+            return false;
+    if (!noMessages())
+        return false;
+    // The mixture shows no "Exp. Indirecta": every tab is shown.
+    window->EstableceVisiblesTab(QStringLiteral("111111111"));
+    const int middle = records / 2;
+    for (const DocumentCase &c : documentCases()) {
+        BoundGrid *grid = gridInFront(*window, c.tab, c.grid, c.column);
+        if (!grid)
+            return false;
+        int typed = 0;
+        const double write = rowWrites(grid, middle, c.column, runs, &typed);
+        const RecordTableModel &model = *grid->recordModel();
+        if (model.hasPendingRow() || model.cellValue(middle, c.column) != QString::number(typed)
+            || !c.derived(model, middle, typed)) {
+            std::fprintf(stderr, "el renglón de %s no quedó escrito con sus valores: %s\n", qPrintable(c.grid),
+                         qPrintable(model.cellValue(middle, c.column)));
+            return false;
+        }
+        if (!showsTotal(*window, c.totalBox, sumOver(records, c.stored, middle, typed)) || !noMessages())
+            return false;
+        report(c.label, write, "ms", 30);
+        const double totalling = timeMedian(runs, [&] {
+            (window.get()->*c.totals)();
+            QCoreApplication::processEvents();
+        });
+        std::printf("%-44s %10.3f ms\n", c.totalsLabel, totalling);
+    }
+    window.reset();
+    drain();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -234,80 +445,36 @@ int main(int argc, char *argv[])
     MessageBox::setScripted(true);
 
     QTemporaryDir emptyDir;
-    QTemporaryDir bigDir;
+    QTemporaryDir importsDir;
+    QTemporaryDir documentsDir;
     try {
-        writeRequest(emptyDir.path(), 0);
-        writeRequest(bigDir.path(), records);
+        writeRequest(emptyDir.path(), 0, 0);
+        writeRequest(importsDir.path(), records, 0);
+        writeRequest(documentsDir.path(), 0, records);
     } catch (const StoreError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;
     }
     std::printf("solicitud directa, No Originarios / Mezcla: %d mercancías importadas (1 de cada %d fuera del "
-                "TLCAN), mediana de %d corridas\n",
-                records, kOtherCountryEvery, runs);
+                "TLCAN); %d documentos de exportación directa, %d de indirecta y %d importaciones TLCAN; "
+                "mediana de %d corridas\n",
+                records, kOtherCountryEvery, records, records, records, runs);
 
     // The first window of the program loads the style, the fonts and the
-    // platform's plugins: that is no part of either request's start-up.
+    // platform's plugins: that is no part of any request's start-up.
     openWindow(emptyDir.path()).reset();
     drain();
     const double emptyStart = startUp(emptyDir.path(), runs);
-    const double bigStart = startUp(bigDir.path(), runs);
+    const double importsStart = startUp(importsDir.path(), runs);
+    const double documentsStart = startUp(documentsDir.path(), runs);
     std::printf("%-44s %10.3f ms\n", "arranque de la ventana, sin mercancías", emptyStart);
-    std::printf("%-44s %10.3f ms\n", "arranque de la ventana, con las mercancías", bigStart);
-    report("lo que añaden las mercancías al arranque", bigStart - emptyStart, "ms", 50);
+    std::printf("%-44s %10.3f ms\n", "arranque de la ventana, con las mercancías", importsStart);
+    report("lo que añaden las mercancías al arranque", importsStart - emptyStart, "ms", 50);
+    std::printf("%-44s %10.3f ms\n", "arranque de la ventana, con los documentos", documentsStart);
+    std::printf("%-44s %10.3f ms\n", "lo que añaden los documentos al arranque", documentsStart - emptyStart);
 
-    std::unique_ptr<FrmQuelvar> window = openWindow(bigDir.path());
-    if (!showsTotals(*window, expectedTotals(records)) || !noMessages())
+    if (!measureImports(importsDir.path(), records, runs) || !measureDocuments(documentsDir.path(), records, runs))
         return 1;
-    auto *tabs = window->findChild<QTabWidget *>(QStringLiteral("SSTabDatos"));
-    tabs->setCurrentIndex(kImportsTab);
-    drain();
-    BoundGrid *grid = window->findChild<BoundGrid *>(QStringLiteral("dbMI"));
-    RecordTableModel *model = grid->recordModel();
-    const int column = columnIndex(ImportCol::ValorIncorporado);
-    if (tabs->currentIndex() != kImportsTab || !grid->isVisible() || grid->isColumnHidden(column)
-        || model->isLocked(column) || !noMessages()) {
-        std::fprintf(stderr, "la pestaña de mercancías importadas no quedó al frente, con su columna\n");
-        return 1;
-    }
-
-    const int middle = records / 2;
-    int typed = 0;
-    std::vector<double> writes;
-    for (int i = 0; i < runs * 10; ++i) {
-        grid->setCurrentIndex(model->index(middle, column));
-        drain();
-        typed = 200 + 100 * (i % 2); // a new value each time
-        const auto start = Clock::now();
-        typeCell(grid, QString::number(typed));
-        grid->commitPendingRow();
-        QCoreApplication::processEvents();
-        writes.push_back(millis(Clock::now() - start));
-    }
-    const double amount = kAdValorem / 100 * typed;
-    const double balance = 1234.5 - typed; // VAL_TOT_IN of fillImportedGoods
-    if (model->hasPendingRow() || model->cellValue(middle, column) != QString::number(typed)
-        || std::abs(model->cellValue(middle, columnIndex(ImportCol::MontSolic)).toDouble() - amount) > 1e-9
-        || std::abs(model->cellValue(middle, columnIndex(ImportCol::SaldoValor)).toDouble() - balance) > 1e-9) {
-        std::fprintf(stderr, "el renglón no quedó escrito con sus valores derivados: %s, %s, %s\n",
-                     qPrintable(model->cellValue(middle, column)),
-                     qPrintable(model->cellValue(middle, columnIndex(ImportCol::MontSolic))),
-                     qPrintable(model->cellValue(middle, columnIndex(ImportCol::SaldoValor))));
-        return 1;
-    }
-    if (!showsTotals(*window, expectedTotals(records, middle, amount)) || !noMessages())
-        return 1;
-    report("escritura de un renglón editado (mediana)", median(writes), "ms", 30);
-
-    const double totalling = timeMedian(runs, [&] {
-        window->TotalOrNOr();
-        QCoreApplication::processEvents();
-    });
-    std::printf("%-44s %10.3f ms\n", "totales de mercancías importadas (mediana)", totalling);
-
-    // Nothing of the bench is kept: the window goes without the question.
-    window.reset();
-    drain();
     report("memoria máxima (ru_maxrss)", peakMegabytes(), "MB", 150);
     return 0;
 }
