@@ -57,7 +57,7 @@ inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0, i
         rs.setValue(6, other ? QStringLiteral("JAPON") : QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
         rs.setValue(7, 10);
         rs.setValue(9, 1234.5);
-        rs.setValue(12, 1.25 + n % 7);
+        rs.setValue(12, 1.23 + n % 7);
         rs.Update();
     }
 }
@@ -67,9 +67,9 @@ inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0, i
 // over the table changes with the record edited.
 inline constexpr double kDirectExportValue = 1000;                // VAL_TOTPED, dollars
 inline constexpr double kInvoiceValuePesos = 20000;               // VALTOTNP
-inline double directExportUsed(int n) { return 100.5 + n % 7; }   // VALOR_UTI
-inline double invoiceUsedPesos(int n) { return 1500.25 + n % 7; } // VALREPNP
-inline double tlcanDuties(int n) { return 6.75 + n % 7; }         // MONT_SOLIC
+inline double directExportUsed(int n) { return 100.37 + n % 7; }  // VALOR_UTI
+inline double invoiceUsedPesos(int n) { return 1500.13 + n % 7; } // VALREPNP
+inline double tlcanDuties(int n) { return 6.71 + n % 7; }         // MONT_SOLIC
 
 // The index of each field named, in order (-1 for a field the table lacks:
 // setValue refuses it).

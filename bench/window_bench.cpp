@@ -25,9 +25,10 @@
 // - on the documents, every tab shown (the mixture hides "Exp. Indirecta"),
 //   the same for each grid with its tab in front: in dbED the used value of
 //   the middle row (its balance derived), in dbEI the used value in pesos
-//   (the dollar columns zeroed and locked), in dbITLC the duties (which
-//   total the TLCAN imports once on Enter and again when the row is
-//   written); each followed by that grid's totals alone;
+//   (the dollar columns zeroed and locked), in dbITLC the duties (whose
+//   totals, asked for on Enter, are kept from the last row written, and
+//   taken again when the row is written); each followed by that grid's
+//   totals asked for again with the table unchanged (kept sums);
 // and the program's peak memory at the end. Exits with 1 when a total
 // (txtTO, txtTNO and txtDevS; txtTED(3), txtTEI(3) and txtTLCAN(1), at
 // start-up and after the writes), a cell written or derived or the tab shown
@@ -74,7 +75,7 @@ constexpr int kTlcanTab = 8;
 constexpr double kAdValorem = 15; // the rate fillImportedGoods gives every record
 
 // The amount fillImportedGoods stores for record n.
-double storedAmount(int n) { return 1.25 + n % 7; }
+double storedAmount(int n) { return 1.23 + n % 7; }
 
 bool outsideTlcan(int n) { return n % kOtherCountryEvery == kOtherCountryEvery - 1; }
 
@@ -369,7 +370,7 @@ const std::vector<DocumentCase> &documentCases()
              return holdsNumber(m.cellValue(row, columnIndex(DirectExportCol::SaldoDocumento)),
                                 kDirectExportValue - typed);
          },
-         "totales de exportación directa (mediana)", &FrmQuelvar::TotalExpDirecta},
+         "totales de exp. directa, tabla sin cambios", &FrmQuelvar::TotalExpDirecta},
         {"renglón de exportación indirecta (mediana)", QStringLiteral("dbEI"), kIndirectTab,
          columnIndex(IndirectExportCol::ValorUtilizado), "txtTEI(3)", invoiceUsedPesos,
          [](const RecordTableModel &m, int row, int) {
@@ -379,10 +380,10 @@ const std::vector<DocumentCase> &documentCases()
                      return false;
              return true;
          },
-         "totales de exportación indirecta (mediana)", &FrmQuelvar::TotalExpIndirecta},
+         "totales de exp. indirecta, tabla sin cambios", &FrmQuelvar::TotalExpIndirecta},
         {"renglón de importación TLCAN (mediana)", QStringLiteral("dbITLC"), kTlcanTab,
          columnIndex(TlcanCol::MontSolic), "txtTLCAN(1)", tlcanDuties,
-         [](const RecordTableModel &, int, int) { return true; }, "totales de importación TLCAN (mediana)",
+         [](const RecordTableModel &, int, int) { return true; }, "totales TLCAN, tabla sin cambios",
          &FrmQuelvar::TotalImpTLCAN},
     };
     return cases;

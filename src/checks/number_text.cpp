@@ -117,8 +117,23 @@ double decimalRounded(double value)
     // back as), the product's own rounding moves it by at most 1/16; only a
     // product that close to a half goes the long way.
     const double magnitude = std::fabs(value);
+    // A short binary fraction (an integer, a half, ... a sixteenth) is a
+    // decimal of as many places: with room for its digits it stays as it is.
+    double doubled = magnitude;
+    double limit = 1e15;
+    for (int places = 0; places <= 4; ++places, doubled *= 2, limit /= 10) {
+        if (doubled == std::floor(doubled)) {
+            if (magnitude < limit)
+                return value;
+            break;
+        }
+    }
     if (magnitude >= 1e-7 && magnitude < 1e15) {
-        int shift = 14 - int(std::floor(std::log10(magnitude)));
+        // The power of ten of the first digit, from the binary exponent:
+        // right or one short, which the scaling below mends.
+        int binary = 0;
+        std::frexp(magnitude, &binary);
+        int shift = 14 - int(std::floor((binary - 1) * 0.30102999566398120));
         double scaled = magnitude * kPowersOfTen[shift];
         if (scaled < 1e14 && shift < 22)
             scaled = magnitude * kPowersOfTen[++shift];

@@ -1,6 +1,7 @@
 #include "grid_totals.h"
 
 #include "checks/number_text.h"
+#include "store/dbf_table.h"
 #include "store/recordset.h"
 #include "store/store_error.h"
 
@@ -112,6 +113,15 @@ QStringList fieldSums(Recordset &table, const QStringList &fields)
     for (double sum : sums)
         out.append(decimalText(sum));
     return out;
+}
+
+QStringList StoredSums::of(Recordset &table, const QStringList &fields)
+{
+    const quint64 generation = table.table() ? table.table()->generation() : 0;
+    Taken &taken = taken_[table.tableName()];
+    if (generation == 0 || taken.generation != generation || taken.fields != fields)
+        taken = {generation, fields, fieldSums(table, fields)};
+    return taken.sums;
 }
 
 QStringList directExportFields()

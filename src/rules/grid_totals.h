@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -51,6 +52,22 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how);
 // The sums of some fields over every stored record, a null field counting
 // for nothing; "0" each for none.
 QStringList fieldSums(Recordset &table, const QStringList &fields);
+
+// fieldSums taken again only when the table was written (or another table
+// opened in its place) since they were last taken: a field of a pending row
+// committed changes nothing stored.
+class StoredSums {
+public:
+    QStringList of(Recordset &table, const QStringList &fields);
+
+private:
+    struct Taken {
+        quint64 generation = 0;
+        QStringList fields;
+        QStringList sums;
+    };
+    QHash<QString, Taken> taken_;
+};
 
 // The fields the totals of the export documents and the TLCAN imports add,
 // in the order of their total boxes. An indirect export's values are taken

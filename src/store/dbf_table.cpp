@@ -5,6 +5,7 @@
 #include "store_error.h"
 
 #include <QDate>
+#include <atomic>
 #include <QFile>
 #include <QFileInfo>
 
@@ -210,8 +211,10 @@ quint32 DbfTable::refreshCount()
     const qint64 room = (st.st_size - headerLength_) / recordLength_;
     if (qint64(onDisk) > room)
         fail(QStringLiteral("declara %1 registros y el archivo sólo contiene %2").arg(onDisk).arg(room));
-    if (onDisk != count_)
+    if (onDisk != count_) {
         bufferCount_ = 0;
+        generation_ = nextGeneration();
+    }
     count_ = onDisk;
     return count_;
 }
@@ -269,8 +272,15 @@ void DbfTable::ensureWritable() const
         throw StoreError(QStringLiteral("La tabla «%1» es de sólo lectura; no se puede escribir en ella.").arg(path_));
 }
 
+quint64 DbfTable::nextGeneration()
+{
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+
 void DbfTable::writeAt(qint64 offset, const char *data, qint64 size)
 {
+    generation_ = nextGeneration();
     ensureWritable();
     qint64 done = 0;
     while (done < size) {

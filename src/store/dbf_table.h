@@ -46,6 +46,10 @@ public:
     // Records in the file, deleted ones included, as the header counts them
     // (re-read from the file by refreshCount()).
     quint32 recordCount() const { return count_; }
+    // Changes with every write to the table and with every reading of its
+    // header anew, and no two tables open in the program share one: the same
+    // number means the same records.
+    quint64 generation() const { return generation_; }
     quint32 refreshCount();
 
     // The bytes of record recno (deletion flag first). The pointer stays
@@ -83,6 +87,8 @@ private:
     int headerLength_ = 0;
     int recordLength_ = 0;
     quint32 count_ = 0;
+    quint64 generation_ = nextGeneration();
+    static quint64 nextGeneration();
 
     std::vector<char> buffer_; // a run of consecutive records
     quint32 bufferFirst_ = 0;

@@ -2,6 +2,7 @@
 
 #include "bound_controls.h"
 #include "field_edit.h"
+#include "rules/grid_totals.h"
 #include "rules/request_fields.h"
 #include "grids/bound_grid.h"
 #include "platform/message_box.h"
@@ -20,7 +21,8 @@
 #include <algorithm>
 
 FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
-    : QMainWindow(parent), folder_(folder), links_(new RequestLinks(this))
+    : QMainWindow(parent), folder_(folder), links_(new RequestLinks(this)),
+      storedSums_(std::make_unique<GridTotals::StoredSums>())
 {
     buildWindow();
     bindFields();

@@ -4,12 +4,14 @@
 #include "store/request_choices.h"
 
 #include <QDate>
+#include <memory>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
 
 class BoundGrid;
+namespace GridTotals { class StoredSums; }
 class BoundField;
 class DataLink;
 class FieldEdit;
@@ -255,6 +257,7 @@ private:
     void releaseTotals();
     bool holdingTotals_ = false;
     int totalsHeld_ = 0;
+    std::unique_ptr<GridTotals::StoredSums> storedSums_;
     bool tlcanHeldLast_ = false;
     void writeTotals(const QString &array, const QStringList &totals);
     bool sumTlcanImports();

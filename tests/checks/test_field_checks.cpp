@@ -165,7 +165,8 @@ private slots:
             const double amount = double(random.bounded(100000000)) / 1e5;
             sum += amount;
             const double any = (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(-9, 17));
-            for (const double value : {amount, sum, any, sum / 3, amount * 0.15}) {
+            const double sixteenths = double(random.bounded(1 << 30)) * std::pow(10.0, random.bounded(0, 10)) / 16;
+            for (const double value : {amount, sum, any, sum / 3, amount * 0.15, sixteenths}) {
                 const double viaText = ::decimalNumber(::decimalText(value)).value();
                 if (decimalRounded(value) != viaText)
                     QFAIL(qPrintable(QStringLiteral("%1 rounds to %2, its text to %3")

@@ -113,6 +113,20 @@ private slots:
         }
         QCOMPARE(GridTotals::fieldSums(factura, GridTotals::indirectExportFields(false)),
                  (QStringList{"0.3", "0", "7.5", "0"}));
+
+        // Kept sums follow every write to the table, and its reopening.
+        GridTotals::StoredSums kept;
+        QCOMPARE(kept.of(factura, GridTotals::indirectExportFields(false)).value(2), "7.5");
+        factura.MoveFirst();
+        factura.Edit();
+        factura.Fields(QStringLiteral("VALTOTDLL")).setValue(1);
+        factura.Update();
+        QCOMPARE(kept.of(factura, GridTotals::indirectExportFields(false)).value(2), "8.5");
+        factura.Delete();
+        QCOMPARE(kept.of(factura, GridTotals::indirectExportFields(false)).value(2), "7.5");
+        QCOMPARE(kept.of(factura, GridTotals::indirectExportFields(true)).value(2), "0");
+        Recordset reopened(DbfTable::open(path));
+        QCOMPARE(kept.of(reopened, GridTotals::indirectExportFields(false)).value(0), "0.2");
     }
 
     void capNonOriginating_data()

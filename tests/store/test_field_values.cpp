@@ -3,10 +3,13 @@
 #include "table_files.h"
 #include "test_registry.h"
 
+#include "store/field_codec.h"
 #include "store/store_error.h"
 
 #include <QDate>
 #include <QTest>
+#include <charconv>
+#include <cmath>
 
 class TestFieldValues : public QObject {
     Q_OBJECT
@@ -183,6 +186,35 @@ private slots:
         const QDate today = QDate::currentDate();
         QCOMPARE(QDate(int(uchar(file[1])) + 1900, uchar(file[2]), uchar(file[3])), today);
         QCOMPARE(file.back(), char(0x1A)); // end-of-file mark after the last record
+    }
+    // A number as stored is read exactly as the general parser reads it,
+    // whether the quick way or not.
+    void storedNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("isNull");
+        for (const char *text : {"   1234.50000", "  -0.00001", "0.1", "5.", "-0", "+12.5", "000123",
+                                 "123456789012.12345", "9007199254740993", "1234567890123456789",
+                                 "0.30000000000000004", "1e308"})
+            QTest::newRow(text) << QByteArray(text) << false;
+        for (const char *text : {"     ", "1.2.3", "12a", ".", "-", "*****", "1 2"})
+            QTest::newRow(text) << QByteArray(text) << true;
+    }
+    void storedNumbers()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, isNull);
+        const FieldDef field{QStringLiteral("N"), 'N', int(stored.size()), 5, 0};
+        bool null = false;
+        const double read = FieldCodec::decodeNumber(field, stored.constData(), &null);
+        QCOMPARE(null, isNull);
+        if (!isNull) {
+            const QByteArray plain = stored.trimmed().startsWith('+') ? stored.trimmed().mid(1) : stored.trimmed();
+            double expected = 0;
+            std::from_chars(plain.constData(), plain.constData() + plain.size(), expected);
+            QCOMPARE(read, expected);
+            QCOMPARE(std::signbit(read), std::signbit(expected));
+        }
     }
 };
 
