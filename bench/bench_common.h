@@ -57,7 +57,9 @@ inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0, i
         rs.setValue(6, other ? QStringLiteral("JAPON") : QStringLiteral("ESTADOS UNIDOS DE AMERICA"));
         rs.setValue(7, 10);
         rs.setValue(9, 1234.5);
+        rs.setValue(10, 1000);  // VALINCREAL
         rs.setValue(12, 1.23 + n % 7);
+        rs.setValue(15, 234.5); // SALDO_VAL
         rs.Update();
     }
 }

@@ -7,9 +7,12 @@
 #include "field_edit.h"
 #include "platform/message_box.h"
 #include "printing/frm_about.h"
+#include "rules/completeness_review.h"
 #include "store/store_error.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QTabWidget>
 #include <QRadioButton>
 
 void FrmQuelvar::cmdAccion_Click(int index)
@@ -24,6 +27,10 @@ void FrmQuelvar::cmdAccion_Click(int index)
     case 3:
         BorraInformacion(1);
         break;
+    case 4:
+    case 5:
+        confirmAmount(index);
+        break;
     case 6:
         GuardaInformacion();
         break;
@@ -35,10 +42,36 @@ void FrmQuelvar::cmdAccion_Click(int index)
         break;
     }
     default:
-        // 1, 4, 5 and 7 (considerations, diskette, print, recovery) have no
-        // action in this version; any other index does nothing.
+        // 1 and 7 (considerations, recovery) have no action in this version;
+        // any other index does nothing.
         break;
     }
+}
+
+bool FrmQuelvar::confirmAmount(int command)
+{
+    if (ContinuaRev() != 0)
+        return false;
+    // A transfer proved by a certificate names the annex it presents.
+    QCheckBox *annexB = ctl<QCheckBox>(QStringLiteral("chkAnexoB"));
+    if (command == 4 && opcTSolicitud[1]->isChecked() && !annexB->isChecked()
+        && !ctl<QCheckBox>(QStringLiteral("chkAnexoC"))->isChecked() && cmbTExportacion->currentIndex() == 0
+        && cmbTDevolucion->currentIndex() == 0) {
+        MessageBox::information(this, CompletenessReview::kAnnexRequired);
+        SSTabDatos->setCurrentIndex(7);
+        annexB->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    // The amount asked for is the one the stored rows give, as the request
+    // shows it when opened, whichever grid was edited last.
+    totalsAsOpened();
+    if (!MessageBox::question(this, CompletenessReview::amountQuestion(txt(QStringLiteral("txtDevS"))->text()))) {
+        SSTabDatos->setCurrentIndex(4);
+        return false;
+    }
+    // What follows (the copy for the ministry, the printed request) comes
+    // with those commands.
+    return true;
 }
 
 bool FrmQuelvar::GuardaInformacion()

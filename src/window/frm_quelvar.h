@@ -12,6 +12,7 @@
 
 class BoundGrid;
 namespace GridTotals { class StoredSums; }
+namespace CompletenessReview { struct SingleCheck; }
 class BoundField;
 class DataLink;
 class FieldEdit;
@@ -57,8 +58,21 @@ public:
     void InicializaControles();
     void SSTabDatos_Click(int previousTab);
 
+    // --- completeness review (review.cpp) ---
+    // 0 when nothing the request needs is blank; otherwise 1, the first
+    // blank named in a message, its tab in front and the focus on it.
+    quint8 ContinuaRev();
+    // 1 when the box is empty (or nothing is chosen in the list): the
+    // message with the phrase, the tab brought forward and the focus on the
+    // object (on the grid when asked).
+    quint8 RevContenido(quint8 qTab, QWidget *qObjeto, const QString &qTexto, quint8 ponFocoDB = 0,
+                        BoundGrid *qDbGrid = nullptr);
+
     // --- command bar, save and erase (commands.cpp) ---
     void cmdAccion_Click(int index);
+    // Commands 4 and 5: the review, the annex of a transfer with certificate
+    // (4 only), then the amount the request asks for, confirmed by the user.
+    bool confirmAmount(int command);
     // Stores the company and request records. On an error of the tables it
     // says what could not be written and returns false; what the user typed
     // stays in the window.
@@ -182,6 +196,12 @@ private:
     int tabOf(const QWidget *control) const; // -1: the header
     void connectFieldRules();
     void connectTotals();
+    bool reviewApplies(const CompletenessReview::SingleCheck &check) const;
+    void reportMissing(int tab, const QString &message, QWidget *focus);
+    // The totals as the request opens with them: the start-up's
+    // recomputation, then the transfer boxes' modes.
+    void totalsAsOpened();
+    void verifyTransferBoxes();
     // The cost structure's totals after a change of one of its fields.
     void costFieldChanged(const QString &field);
     bool fieldEvent(QObject *watched, QEvent *event);

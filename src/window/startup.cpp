@@ -40,13 +40,29 @@ void FrmQuelvar::Form_Activate()
         const QScopedValueRollback holding(holdingTotals_, true);
         totalsHeld_ = 0;
         InicializaControles();
-        if (!ctl<QCheckBox>(QStringLiteral("chkApendice8"))->isHidden())
-            VerificaMDevA8();
-        // The annexes decide the mode only where they are shown: a virtual
-        // transfer (their tab hidden) keeps the mode its appendix gave it, as
-        // it had while typed.
-        if (OpcDT == 4 && SSTabDatos->isTabVisible(7))
-            VerificaMDevBC();
+        verifyTransferBoxes();
+    }
+    releaseTotals();
+}
+
+void FrmQuelvar::verifyTransferBoxes()
+{
+    if (!ctl<QCheckBox>(QStringLiteral("chkApendice8"))->isHidden())
+        VerificaMDevA8();
+    // The annexes decide the mode only where they are shown: a virtual
+    // transfer (their tab hidden) keeps the mode its appendix gave it, as it
+    // had while typed.
+    if (OpcDT == 4 && SSTabDatos->isTabVisible(7))
+        VerificaMDevBC();
+}
+
+void FrmQuelvar::totalsAsOpened()
+{
+    {
+        const QScopedValueRollback holding(holdingTotals_, true);
+        totalsHeld_ = 0;
+        RecalculaTotales();
+        verifyTransferBoxes();
     }
     releaseTotals();
 }
