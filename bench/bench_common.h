@@ -7,6 +7,7 @@
 #include "store/recordset.h"
 
 #include <QDate>
+#include <QtGlobal>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,25 @@
 #include <vector>
 
 namespace BenchTiming {
+
+// The benchmarks with widgets run without a display unless told otherwise.
+inline void offscreenUnlessTold()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// RECORDS and RUNS from the command line (defaults 100000 and 7); false,
+// with the usage printed, when either is not a positive number.
+inline bool benchArguments(const QStringList &args, const char *program, int *records, int *runs)
+{
+    *records = args.size() > 1 ? args[1].toInt() : 100000;
+    *runs = args.size() > 2 ? args[2].toInt() : 7;
+    if (*records >= 1 && *runs >= 1)
+        return true;
+    std::fprintf(stderr, "uso: %s [REGISTROS] [CORRIDAS]\n", program);
+    return false;
+}
 
 using Clock = std::chrono::steady_clock;
 

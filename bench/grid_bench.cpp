@@ -53,12 +53,12 @@ std::unique_ptr<BoundGrid> openGrid(DataLink &link)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessTold();
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const int records = args.size() > 1 ? args[1].toInt() : 100000;
-    const int runs = args.size() > 2 ? args[2].toInt() : 7;
+    int records = 0;
+    int runs = 0;
+    if (!benchArguments(app.arguments(), "quelvar-grid-bench", &records, &runs))
+        return 2;
 
     QTemporaryDir dir;
     DbfTable::create(dir.filePath(QStringLiteral("insupedi.dbf")), RequestSchema::find(QStringLiteral("insupedi"))->fields);

@@ -122,16 +122,12 @@ double reviews(const QString &folder, int runs, quint8 expected, int row)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessTold();
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const int records = args.size() > 1 ? args[1].toInt() : 100000;
-    const int runs = args.size() > 2 ? args[2].toInt() : 7;
-    if (records < 1 || runs < 1) {
-        std::fprintf(stderr, "uso: quelvar-review-bench [REGISTROS] [CORRIDAS]\n");
+    int records = 0;
+    int runs = 0;
+    if (!benchArguments(app.arguments(), "quelvar-review-bench", &records, &runs))
         return 2;
-    }
     MessageBox::setScripted(true);
     QTemporaryDir dir;
     try {
