@@ -195,6 +195,8 @@ double RecordView::number(int index, bool *isNull) const
     return FieldCodec::decodeNumber(f, bytes_, isNull);
 }
 
+QVariant RecordView::value(int index) const { return table_.value(bytes_, index); }
+
 QByteArrayView RecordView::storedBytes(int index) const
 {
     const FieldDef &f = table_.field(index);

@@ -21,6 +21,8 @@ public:
     // the blanks that pad them: for comparing with a known text without
     // decoding it.
     QByteArrayView storedBytes(int index) const;
+    // The value of any field, decoded as Recordset::value decodes it.
+    QVariant value(int index) const;
 
 private:
     const DbfTable &table_;

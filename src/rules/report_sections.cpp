@@ -1,0 +1,329 @@
+// The sections of the printed request that come from the grids' stored
+// rows (and the cost structure's fields), and the closing block.
+#include "report_text.h"
+
+using namespace Qt::StringLiterals;
+
+#include "store/recordset.h"
+
+namespace RequestReport::Text {
+
+namespace {
+
+QString blanksOf(int n) { return QString(n, u' '); }
+
+// ---- cost structure ---------------------------------------------------
+
+struct CostRow {
+    QString label;
+    const char *national;
+    const char *imported; // nullptr: fixed at 0
+    const char *total;
+};
+
+const CostRow kCostRows[] = {
+    {u"MATERIAS PRIMAS : "_s, "txtMPN", "txtMPE", "txtMPT"},
+    {u"COMBUSTIBLES INCORPORADOS AL PRODUCTO : "_s, "txtCIN", "txtCIE", "txtCIT"},
+    {u"COMBUSTIBLES NO INCORPORADOS : "_s, "txtCNIN", nullptr, "txtCNIT"},
+    {u"ENERGÍA UTILIZADA : "_s, "txtEN", nullptr, "txtET"},
+    {u"SALARIOS : "_s, "txtSN", nullptr, "txtST"},
+    {u"DEPRECIACIONES : "_s, "txtDN", nullptr, "txtDT"},
+    {u"COSTOS TOTALES : "_s, "txtTN", "txtTE", "txtTT"},
+};
+
+QString costStructure(const ShownText &shown)
+{
+    const auto field = [&](const char *name) { return shown(QString::fromLatin1(name)); };
+    QString body = u'\n' + blanksOf(70) + u"ORÍGEN DEL COSTO POR UNIDAD M.N.\n"_s + u"CONCEPTOS"_s + blanksOf(48)
+                   + u"NACIONAL"_s + blanksOf(13) + u"IMPORTADO"_s + blanksOf(13) + u"TOTAL\n"_s;
+    for (const CostRow &row : kCostRows) {
+        const QString label = row.label;
+        const QString national = field(row.national);
+        // The national value ends at the 67th character of the line.
+        body += label + blanks(67 - label.size() - national.size()) + national
+                + rightAligned(row.imported ? field(row.imported) : QStringLiteral("0"), 22)
+                + rightAligned(field(row.total), 18) + u'\n';
+    }
+    return body;
+}
+
+// ---- unit costs ---------------------------------------------------------
+
+QString unitCosts(const ShownText &shown, const Tables &tables)
+{
+    // By position: tariff item, rate, unit cost, description.
+    const Fields f(tables.insunit, {"FRACCION", "TASA_ADVAL", "COSTO_UNIT", "DESCRIP"});
+    QString body = u"\nFRACCIÓN"_s + blanksOf(2) + u"DESCRIPCIÓN"_s + blanksOf(50) + u"COSTO UNITARIO"_s + blanksOf(7)
+                   + u"TASA AD VALOREM\n\n"_s;
+    f.forEach([&](const RecordView &r) {
+        const QString description = printed(r, f["DESCRIP"]);
+        const QString cost = printed(r, f["COSTO_UNIT"]);
+        // The cost ends 75 characters after the description starts.
+        body += filled(printed(r, f["FRACCION"]), 10) + description
+                + blanks(75 - description.size() - cost.size()) + cost
+                + rightAligned(printed(r, f["TASA_ADVAL"]), 18) + u'\n';
+    });
+    body += u'\n' + blanksOf(10) + u"TOTAL : "_s + rightAligned(shown(QStringLiteral("txtTCU")), 67) + u'\n';
+    return body;
+}
+
+// ---- import documents -----------------------------------------------------
+
+// One column of a document's value line.
+struct Column {
+    const char *field;
+    int width;
+    enum Align {
+        Right,  // right-aligned in width, from where the line stands
+        Plain,  // as it is
+        EndsAt, // right-aligned so that it ends width characters into the line
+    } align = Right;
+};
+
+// A heading of a value line: the blanks before it, then its text.
+struct Heading {
+    int gap;
+    QString text;
+};
+
+struct ValueLine {
+    QList<Heading> headings;
+    QList<Column> columns;
+};
+
+const QList<ValueLine> &valueLines(int opcDT)
+{
+    static const QList<ValueLine> transformed = {
+        {{{0, u"VALOR TOTAL M.N."_s}, {7, u"VALOR INSUMOS INCORPORADOS M.N."_s}, {7, u"SALDO DEL DOCUMENTO"_s},
+          {7, u"MONTO A DEVOLVER"_s}},
+         {{"VAL_TOT_IN", 16}, {"VALINCREAL", 38}, {"SALDO_VAL", 26}, {"MONT_SOLIC", 23}}},
+    };
+    static const QList<ValueLine> returned = {
+        {{{2, u"CANTIDAD IMPORTADA"_s}, {11, u"PRECIO UNITARIO"_s}, {11, u"VALOR TOTAL MERCANCIA"_s},
+          {11, u"CANTIDAD RETORNADA"_s}},
+         {{"CAN_MIMP", 20}, {"PU_MIMP", 26}, {"VAL_TOT_IN", 32}, {"CAN_MRETSO", 29}}},
+        {{{2, u"VALOR TOT MERC RET"_s}, {11, u"SDO EN CANTIDAD"_s}, {14, u"SALDO EN VALOR"_s}, {16, u"MONTO A DEVOLVER"_s}},
+         {{"VAL_MREP", 20}, {"SALDO_CAN", 26}, {"SALDO_VAL", 32}, {"MONT_SOLIC", 29}}},
+    };
+    static const QList<ValueLine> byOrigin = {
+        {{{0, u"PAÍS DE ORÍGEN"_s}, {14, u"VALOR TOTAL M.N."_s}, {3, u"VALOR INS. INC. M.N."_s}, {3, u"SALDO DEL DOCUMENTO"_s},
+          {3, u"MONTO A DEVOLVER"_s}},
+         {{"PAIS_IMPOR", 0, Column::Plain},
+          {"VAL_TOT_IN", 44, Column::EndsAt},
+          {"VALINCREAL", 23},
+          {"SALDO_VAL", 22},
+          {"MONT_SOLIC", 19}}},
+    };
+    switch (opcDT) {
+    case 1:
+        return transformed;
+    case 3:
+    case 5:
+        return returned;
+    default:
+        return byOrigin;
+    }
+}
+
+QString headingsOf(const ValueLine &line)
+{
+    QString out;
+    for (const Heading &h : line.headings)
+        out += blanksOf(h.gap) + h.text;
+    return out;
+}
+
+bool isTlcanCountry(const QString &country)
+{
+    return country == u"ESTADOS UNIDOS DE AMERICA"_s || country == u"CANADA"_s;
+}
+
+QString importDocuments(const Choices &choices, const Tables &tables)
+{
+    const int code = choices.opcDT;
+    const QString label = (code == 2 || code == 5) ? QStringLiteral("DOCUMENTO") : QStringLiteral("PEDIMENTO");
+    const Fields f(tables.insupedi, {"TIPO", "NUM_DOCUME", "FEC_PAGO", "FRACCION", "TASA_ADVAL", "PU_MIMP",
+                                     "PAIS_IMPOR", "CAN_MIMP", "CAN_MRETSO", "VAL_TOT_IN", "VALINCREAL", "VAL_MREP",
+                                     "MONT_SOLIC", "SALDO_CAN", "SALDO_VAL"});
+    const bool byOrigin = code == 2 || code == 4;
+    const bool nonOriginatingCounts = choices.direct || choices.appendix8 || choices.annexB;
+    Total incorporated, imported, value, returned, returnedValue, requested, originating, nonOriginating;
+    QString body;
+    f.forEach([&](const RecordView &r) {
+        incorporated.add(number(r, f["VALINCREAL"]));
+        imported.add(number(r, f["CAN_MIMP"]));
+        value.add(number(r, f["VAL_TOT_IN"]));
+        returned.add(number(r, f["CAN_MRETSO"]));
+        returnedValue.add(number(r, f["VAL_MREP"]));
+        const std::optional<double> amount = number(r, f["MONT_SOLIC"]);
+        requested.add(amount);
+
+        const QString item = printed(r, f["FRACCION"]);
+        body += u"\n\nTIPO "_s + label + u" : "_s + filled(printed(r, f["TIPO"]), 32) + u"FRACCIÓN : "_s + item
+                + blanks(22 - item.size()) + u"TASA AD VALOREM : "_s + printed(r, f["TASA_ADVAL"]) + u'\n';
+        body += u"No. "_s + label + u"  : "_s + filled(printed(r, f["NUM_DOCUME"]), 32) + u"FECHA "_s + label + u" : "_s
+                + printed(r, f["FEC_PAGO"]) + u"\n\n"_s;
+        for (const ValueLine &line : valueLines(code)) {
+            QString values;
+            for (const Column &c : line.columns) {
+                const QString v = printed(r, f[c.field]);
+                if (c.align == Column::Plain)
+                    values += v;
+                else if (c.align == Column::EndsAt)
+                    values += blanks(c.width - values.size() - v.size()) + v;
+                else
+                    values += rightAligned(v, c.width);
+            }
+            body += headingsOf(line) + u'\n' + values + u'\n';
+        }
+        if (byOrigin && amount) {
+            if (isTlcanCountry(printed(r, f["PAIS_IMPOR"])))
+                originating.add(amount);
+            else if (nonOriginatingCounts)
+                nonOriginating.add(amount);
+        }
+    });
+
+    body += u"\n T O T A L E S \n"_s;
+    switch (code) {
+    case 1:
+        body += u"VALOR INSUMOS INCORPORADOS M.N. : "_s + incorporated.text() + blanksOf(24) + u"MONTO A DEVOLVER : "_s
+                + requested.text() + u'\n';
+        break;
+    case 3:
+    case 5:
+        body += u"CANTIDAD IMPORTADA : "_s + imported.text() + blanksOf(24) + u"VALOR TOTAL DE LA MERCANCÍA : "_s
+                + value.text() + u'\n';
+        body += u"CANTIDAD RETORNADA : "_s + returned.text() + blanksOf(26) + u"VALOR TOTAL MERCANCÍA RETORNADA : "_s
+                + returnedValue.text() + u'\n';
+        body += u"MONTO A DEVOLVER : "_s + requested.text() + u'\n';
+        break;
+    default:
+        body += u"VALOR INSUMOS INCORPORADOS M.N. : "_s + incorporated.text() + blanksOf(24)
+                + u"MONTO A DEVOLVER ORIGINARIOS : "_s + originating.text() + u'\n';
+        body += u"MONTO A DEVOLVER NO ORIGINARIOS : "_s + nonOriginating.text() + u'\n';
+        break;
+    }
+    return body;
+}
+
+// ---- exports and TLCAN imports ------------------------------------------
+
+QString directExport(const Tables &tables)
+{
+    const Fields f(tables.exporped, {"NO_PEDIMEN", "FECHA_PEDI", "PAIS_EXPOR", "CANT_TOTAL", "CANT_UTIL",
+                                     "VAL_TOTPED", "VALOR_UTI"});
+    Total total, used, value, usedValue;
+    QString body;
+    f.forEach([&](const RecordView &r) {
+        total.add(number(r, f["CANT_TOTAL"]));
+        used.add(number(r, f["CANT_UTIL"]));
+        value.add(number(r, f["VAL_TOTPED"]));
+        usedValue.add(number(r, f["VALOR_UTI"]));
+        body += u"\n\nNo. PEDIMENTO  : "_s + printed(r, f["NO_PEDIMEN"]) + blanksOf(10) + u"FECHA : "_s
+                + printed(r, f["FECHA_PEDI"]) + blanksOf(10) + u"PAÍS DE DESTINO : "_s + printed(r, f["PAIS_EXPOR"])
+                + u"\n\n"_s;
+        body += u"CANTIDAD TOTAL"_s + blanksOf(12) + u"CANTIDAD UTILIZADA"_s + blanksOf(12) + u"VALOR TOTAL PED. DLS"_s
+                + blanksOf(12) + u"VALOR UTILIZADO DLS.\n"_s;
+        body += rightAligned(printed(r, f["CANT_TOTAL"]), 14) + rightAligned(printed(r, f["CANT_UTIL"]), 30)
+                + rightAligned(printed(r, f["VAL_TOTPED"]), 32) + rightAligned(printed(r, f["VALOR_UTI"]), 32)
+                + u'\n';
+    });
+    body += u"\n T O T A L E S : \n"_s;
+    body += u"CANTIDAD TOTAL : "_s + total.text() + blanksOf(39) + u"CANTIDAD UTILIZADA : "_s + used.text() + u'\n';
+    body += u"VALOR TOTAL PEDIMENTO DÓLARES : "_s + value.text() + blanksOf(24) + u"VALOR UTILIZADO DÓLARES : "_s
+            + usedValue.text() + u'\n';
+    return body;
+}
+
+QString indirectExport(const Tables &tables)
+{
+    const Fields f(tables.factura, {"NODOC", "FECHADOC", "CANT_TOTAL", "CANT_UTIL", "VALTOTNP", "VALREPNP",
+                                    "VALTOTDLL", "VALREPDLL", "NOM_EXPIDE"});
+    Total total, used, value, usedValue;
+    QString body;
+    f.forEach([&](const RecordView &r) {
+        total.add(number(r, f["CANT_TOTAL"]));
+        used.add(number(r, f["CANT_UTIL"]));
+        // The grid stores 0 in the peso columns of a document in dollars, so
+        // a document is in pesos only when its peso total holds an amount.
+        const std::optional<double> pesos = number(r, f["VALTOTNP"]);
+        const bool inPesos = pesos && *pesos != 0;
+        const char *valueField = inPesos ? "VALTOTNP" : "VALTOTDLL";
+        const char *usedField = inPesos ? "VALREPNP" : "VALREPDLL";
+        value.add(number(r, f[valueField]));
+        usedValue.add(number(r, f[usedField]));
+        body += u"\n\nNo. DOCUMENTO : "_s + printed(r, f["NODOC"]) + blanksOf(12) + u"FECHA : "_s
+                + printed(r, f["FECHADOC"]) + blanksOf(12) + u"EXPORTADOR FINAL : "_s + printed(r, f["NOM_EXPIDE"])
+                + u"\n\n"_s;
+        body += u"CANTIDAD TOTAL"_s + blanksOf(12) + u"CANTIDAD UTILIZADA"_s + blanksOf(12)
+                + (inPesos ? u"VALOR TOTAL PED. M.N."_s : u"VALOR TOTAL PED. DLS"_s) + blanksOf(12)
+                + (inPesos ? u"VALOR UTILIZADO M.N."_s : u"VALOR UTILIZADO DLS."_s) + u'\n';
+        body += rightAligned(printed(r, f["CANT_TOTAL"]), inPesos ? 14 : 15)
+                + rightAligned(printed(r, f["CANT_UTIL"]), 30) + rightAligned(printed(r, f[valueField]), 32)
+                + rightAligned(printed(r, f[usedField]), 32) + u'\n';
+    });
+    body += u"\n T O T A L E S : \n"_s;
+    body += u"CANTIDAD TOTAL : "_s + total.text() + blanksOf(31) + u"CANTIDAD UTILIZADA : "_s + used.text() + u'\n';
+    body += u"VALOR TOTAL PEDIMENTO : "_s + value.text() + blanksOf(24) + u"VALOR UTILIZADO : "_s + usedValue.text()
+            + u'\n';
+    return body;
+}
+
+QString tlcanImports(const Tables &tables)
+{
+    const Fields f(tables.impTLC, {"PAIS_IMPOR", "FRACCION", "FECHA", "CAN_MIMP", "PU_MIMP", "VAL_TOT_IN",
+                                   "TASA_ADVAL", "MONT_SOLIC"});
+    Total imported, value;
+    QString body;
+    f.forEach([&](const RecordView &r) {
+        imported.add(number(r, f["CAN_MIMP"]));
+        value.add(number(r, f["VAL_TOT_IN"]));
+        body += u"\n\nFRACCIÓN DE IMPORTACIÓN : "_s + filled(printed(r, f["FRACCION"]), 35) + u"FECHA : "_s
+                + printed(r, f["FECHA"]) + u'\n';
+        body += u"PAÍS IMPORTADOR : "_s + filled(printed(r, f["PAIS_IMPOR"]), 43) + u"TASA AD VALOREM : "_s
+                + printed(r, f["TASA_ADVAL"]) + u"\n\n\n"_s;
+        body += u" CANTIDAD IMPORTADA"_s + blanksOf(12) + u"PRECIO UNITARIO DLS"_s + blanksOf(12) + u"VALOR TOTAL DLS"_s
+                + blanksOf(12) + u"MONTO DE ARANCELES\n"_s;
+        body += rightAligned(printed(r, f["CAN_MIMP"]), 19) + rightAligned(printed(r, f["PU_MIMP"]), 31)
+                + rightAligned(printed(r, f["VAL_TOT_IN"]), 27) + rightAligned(printed(r, f["MONT_SOLIC"]), 30)
+                + u'\n';
+    });
+    body += u"\n T O T A L E S : \n"_s;
+    body += u"CANTIDAD IMPORTADA : "_s + imported.text() + blanksOf(31) + u"VALOR TOTAL DÓLARES : "_s + value.text()
+            + u'\n';
+    return body;
+}
+
+} // namespace
+
+Section section(int index, const ShownText &shown, const Choices &choices, const Tables &tables)
+{
+    switch (index) {
+    case 1:
+        return {QStringLiteral("ESTRUCTURA DE COSTOS DE LA MERCANCIA DE EXPORTACIÓN"), costStructure(shown)};
+    case 2:
+        return {QStringLiteral("COSTOS UNITARIOS DE INSUMOS DE IMPORTACIÓN"), unitCosts(shown, tables)};
+    case 3:
+        return {QStringLiteral("DATOS GENERALES DE IMPORTACIÓN"), importDocuments(choices, tables)};
+    case 4:
+        return {QStringLiteral("DATOS GENERALES DE EXPORTACIÓN DIRECTA"), directExport(tables)};
+    case 5:
+        return {choices.tDevolucion == 2 ? QStringLiteral("CONSTANCIA DE TRANSFERENCIA DE MERCANCÍA")
+                                         : QStringLiteral("DATOS GENERALES DE EXPORTACIÓN INDIRECTA"),
+                indirectExport(tables)};
+    default:
+        return {QStringLiteral("DATOS GENERALES. DEL BIEN IMPORTADO EN LOS E.U. O CANADA"), tlcanImports(tables)};
+    }
+}
+
+QString closingBlock()
+{
+    return u"\n\n\n"_s + rule() + u'\n'
+           + u"Manifiesto bajo protesta de decir verdad, que los datos asentados en la presente solicitud son ciertos "_s
+             u"y verificables en cualquier momento por las autoridades competentes"_s
+           + QString(8, u'\n') + QString(33, u'_') + blanksOf(30) + QString(33, u'_') + u'\n' + blanksOf(7)
+           + u"LUGAR Y FECHA"_s + blanksOf(44) + u"FIRMA DEL REPRESENTANTE LEGAL\n "_s;
+}
+
+} // namespace RequestReport::Text
