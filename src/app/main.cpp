@@ -1,18 +1,40 @@
 // QUELVAR: the request window over the request folder of this program, or
-// the one named on the command line.
+// the one named on the command line; or, with --imprimir, the request
+// printed to a PDF file without a window.
+#include "app/print_command.h"
 #include "app/program_start.h"
 #include "platform/spanish_translation.h"
 #include "window/frm_quelvar.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
+    const bool printOnly = CommandLine::printsWithoutWindow(argc, argv);
+    // A print from the command line needs no screen, and may run where
+    // there is none.
+    if (printOnly) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Standard error carries the program's own messages only.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                QTextStream(stderr) << message << Qt::endl;
+        });
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelvar"));
     SpanishTranslation::install();
 
-    const std::unique_ptr<RunningProgram> program = startProgram(QApplication::arguments());
+    const QStringList arguments = QApplication::arguments();
+    if (CommandLine::asksForHelp(arguments)) {
+        QTextStream(stdout) << CommandLine::help();
+        return 0;
+    }
+    if (printOnly)
+        return CommandLine::printRequest(arguments);
+
+    const std::unique_ptr<RunningProgram> program = startProgram(arguments);
     if (!program->window)
         return 1;
     program->window->show();

@@ -1,11 +1,13 @@
 #include "message_box.h"
 
 #include <QMessageBox>
+#include <QTextStream>
 
 namespace {
 
 struct ScriptState {
     bool scripted = false;
+    bool console = false;
     QList<MessageBox::Answer> answers;
     QList<MessageBox::Shown> shown;
     int unanswered = 0;
@@ -34,6 +36,12 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &text, Icon i
 {
     ScriptState &s = state();
     Answer answer = question ? Answer::No : Answer::Ok;
+    if (s.console && !s.scripted) {
+        if (question)
+            return Answer::Yes;
+        QTextStream(stderr) << text << Qt::endl;
+        return Answer::Ok;
+    }
     if (s.scripted) {
         if (question) {
             if (s.answers.isEmpty())
@@ -69,6 +77,7 @@ bool MessageBox::question(QWidget *parent, const QString &text, Icon icon, const
     return show(parent, text, icon, true, title) == Answer::Yes;
 }
 
+void MessageBox::setConsole(bool console) { state().console = console; }
 void MessageBox::setScripted(bool scripted) { state().scripted = scripted; }
 bool MessageBox::scripted() { return state().scripted; }
 void MessageBox::setNextAnswers(const QList<Answer> &answers) { state().answers = answers; }

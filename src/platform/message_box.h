@@ -34,6 +34,11 @@ public:
     static bool question(QWidget *parent, const QString &text, Icon icon = Icon::Question,
                          const QString &title = defaultTitle());
 
+    // --- for the command line ---
+    // Without a window: warnings and information go to standard error, one
+    // line each, and every question is taken as answered Yes.
+    static void setConsole(bool console);
+
     // --- for tests ---
     static void setScripted(bool scripted);
     static bool scripted();

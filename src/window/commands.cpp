@@ -27,9 +27,15 @@ void FrmQuelvar::cmdAccion_Click(int index)
     case 3:
         BorraInformacion(1);
         break;
+    case 1:
+        showConsiderations();
+        break;
     case 4:
-    case 5:
         confirmAmount(index);
+        break;
+    case 5:
+        if (confirmAmount(index))
+            ImprimeSolicitud(0);
         break;
     case 6:
         GuardaInformacion();
@@ -42,8 +48,8 @@ void FrmQuelvar::cmdAccion_Click(int index)
         break;
     }
     default:
-        // 1 and 7 (considerations, recovery) have no action in this version;
-        // any other index does nothing.
+        // 7 (recovery) has no action in this version; any other index does
+        // nothing.
         break;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/request_mode.h"
+#include "rules/request_report.h"
 #include "store/request_choices.h"
 
 #include <QDate>
@@ -16,6 +17,7 @@ namespace CompletenessReview { struct SingleCheck; }
 class BoundField;
 class DataLink;
 class FieldEdit;
+class FrmImp;
 class GridController;
 class ImportGrid;
 class UnitCostGrid;
@@ -79,6 +81,18 @@ public:
     bool GuardaInformacion();
     bool BorraInformacion(quint8 accion);
     void ColocaCeros(quint8 aCero);
+
+    // --- the printed request and the considerations (printing.cpp) ---
+    // 1: prints what the printing window shows. Otherwise builds the
+    // request's report and shows it there, or says the request must be
+    // completed first.
+    void ImprimeSolicitud(quint8 imprime);
+    // The report of the request as the window shows it and the tables hold it.
+    RequestReport::Report reportAsShown() const;
+    // Command 1: the considerations for the refund type chosen.
+    void showConsiderations();
+    // The printing window, made when first needed.
+    FrmImp *frmImp();
 
     // --- request type and mode ---
     void OpcionesDirecta();
@@ -285,6 +299,7 @@ private:
     // cap, the imported goods totalled again when asked.
     void capNonOriginating(bool totalOtherwise);
     bool shownOnce_ = false;
+    FrmImp *frmImp_ = nullptr;
     quint8 OpcDT = 0;
     quint8 MDev = 0;
 };

@@ -1,0 +1,157 @@
+#include "frm_imp.h"
+
+#include "platform/message_box.h"
+#include "print_surface.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTextEdit>
+
+namespace {
+
+QPushButton *button(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+FrmImp::FrmImp(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmImp"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    rtImpCG = new QTextEdit(this);
+    rtImpCG->setObjectName(QStringLiteral("rtImpCG"));
+    rtImpCG->setAcceptRichText(false);
+    // What is printed is the request as stored: shown, selectable, not
+    // edited here.
+    rtImpCG->setReadOnly(true);
+    rtImpCG->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    rtImpCG->setFont(PrintSurface::courier(PrintSurface::kConsiderationsPoints));
+
+    cmdImprimir = button(QStringLiteral("cmdImprimir"), QStringLiteral("&Imprimir"), this);
+    cmdCerrar = button(QStringLiteral("cmdCerrar"), QStringLiteral("&Cerrar"), this);
+    cmdVistaPrevia = button(QStringLiteral("cmdVistaPrevia"), QStringLiteral("&Vista previa"), this);
+    cmdGuardarPDF = button(QStringLiteral("cmdGuardarPDF"), QStringLiteral("&Guardar PDF…"), this);
+    connect(cmdImprimir, &QPushButton::clicked, this, &FrmImp::ImprimeConsideraciones);
+    connect(cmdCerrar, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdVistaPrevia, &QPushButton::clicked, this, &FrmImp::showPreview);
+    connect(cmdGuardarPDF, &QPushButton::clicked, this, &FrmImp::saveAsPdf);
+
+    askPrinter = [this](QPrinter &p) {
+        QPrintDialog dialog(&p, this);
+        dialog.setObjectName(QStringLiteral("dlgDB"));
+        // The whole document, or what is selected in it; no page numbers.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, rtImpCG->textCursor().hasSelection());
+        return dialog.exec() == QDialog::Accepted;
+    };
+    askPdfFile = [this] {
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty())
+            folder = QDir::homePath();
+        const QString name = windowTitle() == considerationsCaption() ? QStringLiteral("consideraciones.pdf")
+                                                                      : QStringLiteral("solicitud.pdf");
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Guardar PDF"), QDir(folder).filePath(name),
+                                            QStringLiteral("Documentos PDF (*.pdf)"));
+    };
+
+    // Twips of the original layout: about 10 by 7 inches.
+    resize(twips(10800), twips(7600));
+    setMinimumSize(twips(9000), twips(3000));
+}
+
+FrmImp::~FrmImp() = default;
+
+int FrmImp::twips(int value) const { return value * logicalDpiX() / 1440; }
+
+QPrinter &FrmImp::printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void FrmImp::fitLinesToPaper()
+{
+    // The screen breaks lines where the paper will: the printed line width,
+    // at the screen's resolution.
+    rtImpCG->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    rtImpCG->setLineWrapColumnOrWidth(PrintSurface::lineWidthOnScreen(printer(), rtImpCG->logicalDpiX()));
+}
+
+void FrmImp::showConsiderations(const QString &text)
+{
+    setWindowTitle(considerationsCaption());
+    PrintSurface::setText(*rtImpCG->document(), text, PrintSurface::kConsiderationsPoints);
+    fitLinesToPaper();
+}
+
+void FrmImp::showReport(const RequestReport::Report &report)
+{
+    setWindowTitle(reportCaption());
+    PrintSurface::setText(*rtImpCG->document(), report.text, PrintSurface::kReportPoints, report.centred);
+    fitLinesToPaper();
+}
+
+void FrmImp::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    rtImpCG->setGeometry(twips(100), twips(100), w - twips(200), h - twips(1000));
+    const int top = h - twips(700);
+    const auto sizeOf = [this](QPushButton *b) {
+        return QSize(std::max(twips(1215), b->sizeHint().width()), std::max(twips(375), b->sizeHint().height()));
+    };
+    cmdImprimir->setGeometry(QRect(QPoint(twips(4560), top), sizeOf(cmdImprimir)));
+    cmdCerrar->setGeometry(QRect(QPoint(twips(5880), top), sizeOf(cmdCerrar)));
+    // The preview and the PDF file follow, a little apart.
+    int x = cmdCerrar->geometry().right() + twips(105);
+    for (QPushButton *b : {cmdVistaPrevia, cmdGuardarPDF}) {
+        b->setGeometry(QRect(QPoint(x, top), sizeOf(b)));
+        x = b->geometry().right() + twips(105);
+    }
+}
+
+void FrmImp::ImprimeConsideraciones()
+{
+    QPrinter &p = printer();
+    if (!askPrinter(p))
+        return;
+    pagesLastPrinted_ = PrintSurface::ImprimeRTF(*rtImpCG->document(), p);
+    if (pagesLastPrinted_ == 0)
+        MessageBox::warning(this, QStringLiteral("No se pudo imprimir: la impresora no respondió."));
+    fitLinesToPaper();
+}
+
+void FrmImp::saveAsPdf()
+{
+    const QString path = askPdfFile();
+    if (path.isEmpty())
+        return;
+    const QString error = PrintSurface::writePdf(*rtImpCG->document(), path, &printer());
+    if (!error.isEmpty())
+        MessageBox::warning(this, error);
+}
+
+void FrmImp::showPreview()
+{
+    QPrintPreviewDialog preview(&printer(), this);
+    preview.setObjectName(QStringLiteral("dlgVistaPrevia"));
+    preview.setWindowTitle(windowTitle());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter *p) { PrintSurface::ImprimeRTF(*rtImpCG->document(), *p); });
+    preview.resize(width(), height() + twips(1440));
+    preview.exec();
+    fitLinesToPaper();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "rules/request_report.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QPrinter;
+class QPushButton;
+class QTextEdit;
+
+// The printing window: a document shown as it will print (the general
+// considerations, or the request's report) and the commands to print it,
+// see its pages, or save them as a PDF file. It does not block the request
+// window; it keeps its document until it is filled again or closed.
+class FrmImp : public QWidget {
+    Q_OBJECT
+public:
+    static QString considerationsCaption() { return QStringLiteral("CONSIDERACIONES GENERALES QUELVAR"); }
+    static QString reportCaption() { return QStringLiteral("IMPRESIÓN QUELVAR"); }
+
+    explicit FrmImp(QWidget *parent = nullptr);
+    ~FrmImp() override;
+
+    // The considerations text, in 8.5 points.
+    void showConsiderations(const QString &text);
+    // The request's report in 8 points, its header and titles centred.
+    void showReport(const RequestReport::Report &report);
+
+    // Prints the document as shown through the printer dialog; a cancel
+    // prints nothing and says nothing.
+    void ImprimeConsideraciones();
+    // Asks for a file name and writes the document's pages there as PDF.
+    void saveAsPdf();
+    // The print preview of the pages as they will print.
+    void showPreview();
+
+    QTextEdit *rtImpCG = nullptr;
+    QPushButton *cmdImprimir = nullptr;
+    QPushButton *cmdCerrar = nullptr;
+    QPushButton *cmdVistaPrevia = nullptr;
+    QPushButton *cmdGuardarPDF = nullptr;
+    QPrinter &printer();
+
+    // --- for tests ---
+    // What stands for the printer dialog: true when the user confirmed
+    // (the printer then set up as chosen); and for the file dialog.
+    std::function<bool(QPrinter &)> askPrinter;
+    std::function<QString()> askPdfFile;
+    int pagesLastPrinted() const { return pagesLastPrinted_; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void fitLinesToPaper();
+    int twips(int value) const;
+
+    std::unique_ptr<QPrinter> printer_;
+    int pagesLastPrinted_ = 0;
+};

@@ -1,0 +1,66 @@
+#include "considerations.h"
+
+#include "store/code_page.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace Considerations {
+
+namespace {
+
+// Larger than any text of this kind: refused rather than read whole.
+constexpr qint64 kLargest = 8 * 1024 * 1024;
+
+} // namespace
+
+QString fileName(int refundTypePosition)
+{
+    return refundTypePosition == 0 ? QStringLiteral("consider.txt") : QStringLiteral("consideret.txt");
+}
+
+QString path(const QString &requestFolder, const QString &programData, int refundTypePosition)
+{
+    const QString name = fileName(refundTypePosition);
+    const QString own = QDir(requestFolder).filePath(name);
+    if (!requestFolder.isEmpty() && QFileInfo(own).isFile())
+        return own;
+    return QDir(programData).filePath(name);
+}
+
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = CodePage::windows1252().decode(bytes.constData(), int(bytes.size()));
+    if (text.startsWith(QChar::ByteOrderMark))
+        text.remove(0, 1);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+Loaded load(const QString &path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.exists())
+        return {{}, QStringLiteral("No se encontró el archivo de consideraciones generales «%1».").arg(shown)};
+    if (file.size() > kLargest)
+        return {{}, QStringLiteral("El archivo de consideraciones generales «%1» es demasiado grande para "
+                                   "mostrarse.")
+                        .arg(shown)};
+    if (!file.open(QIODevice::ReadOnly))
+        return {{}, QStringLiteral("No se pudo leer el archivo de consideraciones generales «%1».\n\n%2")
+                        .arg(shown, file.errorString())};
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {{}, QStringLiteral("No se pudo leer el archivo de consideraciones generales «%1».\n\n%2")
+                        .arg(shown, file.errorString())};
+    return {decode(bytes), {}};
+}
+
+} // namespace Considerations
