@@ -3,7 +3,8 @@
 # is missing. Sourced by run.sh and test.sh.
 QUELVAR_PACKAGES=(
     cmake g++ make
-    qt6-base-dev qt6-translations-l10n fonts-dejavu-core
+    qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
+    poppler-utils
     python3-dbf dbview
     ccache
 )
