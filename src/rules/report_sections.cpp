@@ -4,6 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
+#include "rules/grid_totals.h"
 #include "store/recordset.h"
 
 namespace RequestReport::Text {
@@ -133,11 +134,6 @@ QString headingsOf(const ValueLine &line)
     return out;
 }
 
-bool isTlcanCountry(const QString &country)
-{
-    return country == u"ESTADOS UNIDOS DE AMERICA"_s || country == u"CANADA"_s;
-}
-
 QString importDocuments(const Choices &choices, const Tables &tables)
 {
     const int code = choices.opcDT;
@@ -148,36 +144,58 @@ QString importDocuments(const Choices &choices, const Tables &tables)
     const bool byOrigin = code == 2 || code == 4;
     const bool nonOriginatingCounts = choices.direct || choices.appendix8 || choices.annexB;
     Total incorporated, imported, value, returned, returnedValue, requested, originating, nonOriginating;
+    const int tipo = f["TIPO"], document = f["NUM_DOCUME"], paid = f["FEC_PAGO"], tariffItem = f["FRACCION"],
+              rate = f["TASA_ADVAL"], country = f["PAIS_IMPOR"], amountField = f["MONT_SOLIC"];
+    struct Printed {
+        QString headings;
+        QList<std::pair<int, Column>> columns;
+    };
+    QList<Printed> lines;
+    for (const ValueLine &line : valueLines(code)) {
+        Printed p{headingsOf(line) + u'\n', {}};
+        for (const Column &c : line.columns)
+            p.columns.append({f[c.field], c});
+        lines.append(p);
+    }
+    const QString typeLabel = u"\n\nTIPO "_s + label + u" : "_s;
+    const QString numberLabel = u"No. "_s + label + u"  : "_s;
+    const QString dateLabel = u"FECHA "_s + label + u" : "_s;
+
+    // Ten thousand documents make a long text: each piece is appended in
+    // place rather than joined first.
     QString body;
+    body.reserve(qsizetype(tables.insupedi->rowCount()) * 1024);
+    Appender out(body);
     f.forEach([&](const RecordView &r) {
         incorporated.add(number(r, f["VALINCREAL"]));
         imported.add(number(r, f["CAN_MIMP"]));
         value.add(number(r, f["VAL_TOT_IN"]));
         returned.add(number(r, f["CAN_MRETSO"]));
         returnedValue.add(number(r, f["VAL_MREP"]));
-        const std::optional<double> amount = number(r, f["MONT_SOLIC"]);
+        const std::optional<double> amount = number(r, amountField);
         requested.add(amount);
 
-        const QString item = printed(r, f["FRACCION"]);
-        body += u"\n\nTIPO "_s + label + u" : "_s + filled(printed(r, f["TIPO"]), 32) + u"FRACCIÓN : "_s + item
-                + blanks(22 - item.size()) + u"TASA AD VALOREM : "_s + printed(r, f["TASA_ADVAL"]) + u'\n';
-        body += u"No. "_s + label + u"  : "_s + filled(printed(r, f["NUM_DOCUME"]), 32) + u"FECHA "_s + label + u" : "_s
-                + printed(r, f["FEC_PAGO"]) + u"\n\n"_s;
-        for (const ValueLine &line : valueLines(code)) {
-            QString values;
-            for (const Column &c : line.columns) {
-                const QString v = printed(r, f[c.field]);
+        const QString item = printed(r, tariffItem);
+        out << typeLabel;
+        out.filled(printed(r, tipo), 32) << u"FRACCIÓN : "_s << item;
+        out.blanks(22 - item.size()) << u"TASA AD VALOREM : "_s << printed(r, rate) << u'\n' << numberLabel;
+        out.filled(printed(r, document), 32) << dateLabel << printed(r, paid) << u"\n\n"_s;
+        for (const Printed &line : std::as_const(lines)) {
+            out << line.headings;
+            const qsizetype lineStart = body.size();
+            for (const auto &[index, c] : line.columns) {
+                const QString v = printed(r, index);
                 if (c.align == Column::Plain)
-                    values += v;
+                    out << v;
                 else if (c.align == Column::EndsAt)
-                    values += blanks(c.width - values.size() - v.size()) + v;
+                    out.blanks(c.width - (body.size() - lineStart) - v.size()) << v;
                 else
-                    values += rightAligned(v, c.width);
+                    out.rightAligned(v, c.width);
             }
-            body += headingsOf(line) + u'\n' + values + u'\n';
+            out << u'\n';
         }
         if (byOrigin && amount) {
-            if (isTlcanCountry(printed(r, f["PAIS_IMPOR"])))
+            if (GridTotals::isTlcanOrigin(r.storedBytes(country)))
                 originating.add(amount);
             else if (nonOriginatingCounts)
                 nonOriginating.add(amount);

@@ -28,6 +28,34 @@ inline QString rightAligned(const QString &value, qsizetype width)
     return blanks(width - value.size()) + value;
 }
 
+// Appends the pieces of a long text in place.
+class Appender {
+public:
+    explicit Appender(QString &text) : text_(text) {}
+    Appender &operator<<(const QString &piece)
+    {
+        text_.append(piece);
+        return *this;
+    }
+    Appender &operator<<(QChar c)
+    {
+        text_.append(c);
+        return *this;
+    }
+    Appender &blanks(qsizetype n)
+    {
+        if (n < 0)
+            throw Unfit{};
+        text_.resize(text_.size() + n, u' ');
+        return *this;
+    }
+    Appender &filled(const QString &value, qsizetype width) { return *this << value, blanks(width - value.size()); }
+    Appender &rightAligned(const QString &value, qsizetype width) { return blanks(width - value.size()) << value; }
+
+private:
+    QString &text_;
+};
+
 const QString &rule();
 // Rule, two line feeds, the title, a line feed, rule, a line feed.
 QString titleBlock(const QString &title);

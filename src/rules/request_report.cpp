@@ -57,8 +57,19 @@ QString printed(const RecordView &record, int field)
     switch (value.typeId()) {
     case QMetaType::Double:
         return decimalText(value.toDouble());
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case QMetaType::QDate: {
+        // dd/mm/yyyy, written out without parsing a format for each record.
+        const QDate d = value.toDate();
+        QString out(10, u'/');
+        const auto put = [&out](int at, int number, int digits) {
+            for (int i = digits - 1; i >= 0; --i, number /= 10)
+                out[at + i] = QChar(u'0' + number % 10);
+        };
+        put(0, d.day(), 2);
+        put(3, d.month(), 2);
+        put(6, d.year(), 4);
+        return out;
+    }
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("T") : QStringLiteral("F");
     default:
