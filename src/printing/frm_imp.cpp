@@ -10,6 +10,9 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QScreen>
+#include <QFontMetricsF>
+#include <QScrollBar>
 #include <QTextEdit>
 
 namespace {
@@ -83,15 +86,31 @@ QPrinter &FrmImp::printer()
 
 void FrmImp::fitLinesToPaper()
 {
-    // The screen breaks lines where the paper will: the printed line width,
-    // at the screen's resolution.
-    rtImpCG->setLineWrapMode(QTextEdit::FixedPixelWidth);
-    rtImpCG->setLineWrapColumnOrWidth(PrintSurface::lineWidthOnScreen(printer(), rtImpCG->logicalDpiX()));
+    // The screen breaks lines where the paper will: after as many
+    // characters of the fixed-pitch face as a printed line holds. (A width
+    // in screen pixels would not do: the screen rounds the face's size to
+    // whole pixels, the paper does not.)
+    rtImpCG->setLineWrapMode(QTextEdit::FixedColumnWidth);
+    const int columns = PrintSurface::printedColumns(printer(), rtImpCG->document()->defaultFont());
+    rtImpCG->setLineWrapColumnOrWidth(columns);
+    rtImpCG->moveCursor(QTextCursor::Start);
+    // Wide enough to show a whole line, as far as the screen allows.
+    const int lineWidth =
+        int(QFontMetricsF(rtImpCG->document()->defaultFont(), rtImpCG).horizontalAdvance(u'M') * columns) + 1;
+    const int wanted = lineWidth + twips(200) + 2 * rtImpCG->frameWidth()
+                       + rtImpCG->verticalScrollBar()->sizeHint().width() + 8;
+    if (!isVisible() && width() < wanted) {
+        const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, wanted, height());
+        resize(std::min(wanted, available.width()), std::min(height(), available.height()));
+    }
 }
 
 void FrmImp::showConsiderations(const QString &text)
 {
     setWindowTitle(considerationsCaption());
+    // The box's own font is its document's: set both, or the box would
+    // give its document back its own size when it is shown.
+    rtImpCG->setFont(PrintSurface::courier(PrintSurface::kConsiderationsPoints));
     PrintSurface::setText(*rtImpCG->document(), text, PrintSurface::kConsiderationsPoints);
     fitLinesToPaper();
 }
@@ -99,6 +118,7 @@ void FrmImp::showConsiderations(const QString &text)
 void FrmImp::showReport(const RequestReport::Report &report)
 {
     setWindowTitle(reportCaption());
+    rtImpCG->setFont(PrintSurface::courier(PrintSurface::kReportPoints));
     PrintSurface::setText(*rtImpCG->document(), report.text, PrintSurface::kReportPoints, report.centred);
     fitLinesToPaper();
 }

@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
@@ -23,6 +24,8 @@ QFont courier(double points)
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter, QFont::PreferMatch);
     font.setFixedPitch(true);
+    // Glyph advances as designed: the screen then lines up as the paper does.
+    font.setHintingPreference(QFont::PreferNoHinting);
     font.setPointSizeF(points);
     return font;
 }
@@ -54,10 +57,10 @@ QRectF drawingRect(const QPrinter &printer, const Margins &m)
                   paper.height() - (m.top + m.bottom) * px);
 }
 
-int lineWidthOnScreen(const QPrinter &printer, int logicalDpi, const Margins &m)
+int printedColumns(QPrinter &printer, const QFont &font, const Margins &m)
 {
-    const double inches = drawingRect(printer, m).width() / printer.resolution();
-    return int(inches * logicalDpi);
+    const double advance = QFontMetricsF(font, &printer).horizontalAdvance(u'M');
+    return advance > 0 ? int(drawingRect(printer, m).width() / advance) : 0;
 }
 
 int ImprimeRTF(const QTextDocument &source, QPrinter &printer, const Margins &margins)

@@ -43,8 +43,8 @@ void setText(QTextDocument &document, const QString &text, double points,
 // the paper's corner at 0, 0.
 QRectF drawingRect(const QPrinter &printer, const Margins &margins = kPrintMargins);
 
-// The width of the printed lines at the screen's resolution.
-int lineWidthOnScreen(const QPrinter &printer, int logicalDpi, const Margins &margins = kPrintMargins);
+// How many characters of the fixed-pitch face a printed line holds.
+int printedColumns(QPrinter &printer, const QFont &font, const Margins &margins = kPrintMargins);
 
 // Prints the document as it is: laid out for the printer at the drawing
 // rectangle's width, one page after another until the text ends, each
