@@ -1,10 +1,13 @@
 // quelvar-captura IMAGEN.png [PESTAÑA]
+// quelvar-captura SOLICITUD.pdf
 //
 // Draws the request window over a sample request (made in a scratch folder)
-// and saves it as a picture, with the given tab in front (0 to 8, default 0).
+// and saves it as a picture, with the given tab in front (0 to 8, default 0);
+// or saves the sample's printed request as a PDF file.
 // Run it with QT_QPA_PLATFORM=offscreen to make the picture without a screen.
 #include "platform/message_box.h"
 #include "platform/spanish_translation.h"
+#include "printing/print_surface.h"
 #include "store/data_link.h"
 #include "store/recordset.h"
 #include "store/request_folder.h"
@@ -15,8 +18,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QPrinter>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTextStream>
 
 namespace {
@@ -32,7 +37,9 @@ void fill(const QString &folder)
         {"NOMBRE", "MAQUILADORA DEL BAJIO, S.A. DE C.V."}, {"RFC", " MBA990512K27"},
         {"DIRECCION1", "AV. INDUSTRIAL 1450"}, {"COLONIA", "PARQUE INDUSTRIAL"}, {"CIUDAD", "CELAYA"},
         {"CODIGO_POS", "38010"}, {"TELEFONO", "4616120000"}, {"EMAIL", "comex@maquiladora.mx"},
-        {"BANCO", "BANORTE, S.A."}, {"SECTOR", 5}, {"ESTADO", 11}};
+        {"BANCO", "BANORTE, S.A."}, {"SECTOR", 5}, {"ESTADO", 11}, {"FAX", "4616120001"},
+        {"REP_LEGAL", "LAURA"}, {"REP_LEGALP", "MENDOZA"}, {"REP_LEGALM", "RUIZ"}, {"CARGO", "DIRECTORA GENERAL"},
+        {"TELREP", "4616120010"}, {"CUENTA", "01234567890"}, {"SUCURSAL", "0457"}, {"PLAZA", "110"}};
     for (const auto &[field, value] : company)
         empresas.Fields(field).setValue(value);
     empresas.Update();
@@ -41,7 +48,8 @@ void fill(const QString &folder)
     const QList<QPair<QString, QVariant>> request{
         {"OTipoExpor", 0}, {"Tipo_Expor", "M"}, {"Mer_Ret", "O"}, {"tsol", "N"}, {"Unidad", "PIEZA"},
         {"DESCRIP", "ARNESES ELECTRICOS"}, {"VALOR_FOB", 125000}, {"CANTIDAD", 5000}, {"FRACCION", "85443001"},
-        {"MAT_PRI_NA", 0}, {"DEPRE_MAQ", 0}};
+        {"MAT_PRI_NA", 40000}, {"MAT_PRI_EX", 62500}, {"COMB_INCNA", 0}, {"COMB_INCEX", 0}, {"COMB_NOINC", 1500},
+        {"ENERG_DIR", 3200}, {"SALARIOS", 18000}, {"DEPRE_MAQ", 2500}};
     for (const auto &[field, value] : request)
         solicitu.Fields(field).setValue(value);
     solicitu.Update();
@@ -54,6 +62,25 @@ void fill(const QString &folder)
             insunit.setValue(i, c[i]);
         insunit.Update();
     }
+    Recordset &insupedi = *links.dtsInsupedi->recordset();
+    const QList<QVariantList> imports{
+        {"A1", "3145-6001234", QDate(2026, 3, 2), "85444999", 10, 12.5, "ESTADOS UNIDOS DE AMERICA", 4000, 0, 50000,
+         40000, 0, 4000, 12.5, 4000, 10000},
+        {"A1", "3145-6001302", QDate(2026, 4, 7), "85369099", 5, 3.75, "ESTADOS UNIDOS DE AMERICA", 8000, 0, 30000,
+         22500, 0, 1125, 3.75, 2000, 7500}};
+    for (const QVariantList &row : imports) {
+        insupedi.AddNew();
+        for (int i = 0; i < row.size(); ++i)
+            insupedi.setValue(i, row[i]);
+        insupedi.Update();
+    }
+    Recordset &exporped = *links.dtsExporped->recordset();
+    exporped.AddNew();
+    const QVariantList exported{"3145-6100456", QDate(2026, 5, 20), "ESTADOS UNIDOS DE AMERICA", 5000, 5000,
+                                125000, 125000, 0};
+    for (int i = 0; i < exported.size(); ++i)
+        exporped.setValue(i, exported[i]);
+    exporped.Update();
     links.syncRequestTables();
 }
 
@@ -77,6 +104,19 @@ int main(int argc, char *argv[])
         FrmQuelvar window(dir.path());
         window.resize(1280, 720);
         window.show();
+        if (args[1].endsWith(QStringLiteral(".pdf"))) {
+            QTextDocument document;
+            const RequestReport::Report report = window.reportAsShown();
+            PrintSurface::setText(document, report.text, PrintSurface::kReportPoints, report.centred);
+            QPrinter letter;
+            letter.setPageSize(QPageSize(QPageSize::Letter));
+            if (const QString error = PrintSurface::writePdf(document, args[1], &letter); !error.isEmpty()) {
+                err << error << "\n";
+                return 1;
+            }
+            MessageBox::setNextAnswer(MessageBox::Answer::No);
+            return 0;
+        }
         const int tab = args.size() > 2 ? args[2].toInt() : 0;
         window.findChild<QTabWidget *>(QStringLiteral("SSTabDatos"))->setCurrentIndex(tab);
         QApplication::processEvents();
