@@ -4,6 +4,7 @@
 #include "print_surface.h"
 
 #include <QDir>
+#include <cmath>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -87,16 +88,19 @@ QPrinter &FrmImp::printer()
 void FrmImp::fitLinesToPaper()
 {
     // The screen breaks lines where the paper will: after as many
-    // characters of the fixed-pitch face as a printed line holds. (A width
-    // in screen pixels would not do: the screen rounds the face's size to
-    // whole pixels, the paper does not.)
-    rtImpCG->setLineWrapMode(QTextEdit::FixedColumnWidth);
-    const int columns = PrintSurface::printedColumns(printer(), rtImpCG->document()->defaultFont());
-    rtImpCG->setLineWrapColumnOrWidth(columns);
+    // characters of the fixed-pitch face as a printed line holds, each as
+    // wide as the screen draws it (the screen rounds the face's size to
+    // whole pixels, the paper does not, so a width in inches would not do).
+    const QFont &face = rtImpCG->document()->defaultFont();
+    const int columns = PrintSurface::printedColumns(printer(), face);
+    // (The document's own margin lies within the width it is given.)
+    const int lineWidth = int(std::ceil(QFontMetricsF(face, rtImpCG).horizontalAdvance(u'M') * columns
+                                        + 2 * rtImpCG->document()->documentMargin()))
+                          + 1;
+    rtImpCG->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    rtImpCG->setLineWrapColumnOrWidth(lineWidth);
     rtImpCG->moveCursor(QTextCursor::Start);
     // Wide enough to show a whole line, as far as the screen allows.
-    const int lineWidth =
-        int(QFontMetricsF(rtImpCG->document()->defaultFont(), rtImpCG).horizontalAdvance(u'M') * columns) + 1;
     const int wanted = lineWidth + twips(200) + 2 * rtImpCG->frameWidth()
                        + rtImpCG->verticalScrollBar()->sizeHint().width() + 8;
     if (!isVisible() && width() < wanted) {

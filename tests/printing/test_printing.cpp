@@ -221,6 +221,23 @@ private slots:
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(MessageBox::shown().first().text.startsWith(QStringLiteral("No se pudo escribir el archivo")));
 
+        // The report on screen breaks where the paper does.
+        RequestReport::Report report;
+        report.text = goldenReport();
+        window.showReport(report);
+        QCOMPARE(window.windowTitle(), FrmImp::reportCaption());
+        QCoreApplication::processEvents();
+        QTextDocument *shown = window.rtImpCG->document();
+        shown->documentLayout()->documentSize();
+        int wrapped = 0;
+        for (QTextBlock b = shown->begin(); b.isValid(); b = b.next()) {
+            if (b.text().size() <= 108)
+                QVERIFY2(b.layout()->lineCount() == 1, qPrintable(QString::number(b.layout()->lineCount()) + b.text()));
+            else
+                wrapped += b.layout()->lineCount() > 1;
+        }
+        QCOMPARE(wrapped, 2);
+
         window.resize(1000, 600);
         const int twip = window.logicalDpiX(); // pixels per 1440 twips
         QCOMPARE(window.rtImpCG->geometry(),
