@@ -7,6 +7,8 @@ using namespace Qt::StringLiterals;
 #include "rules/grid_totals.h"
 #include "store/recordset.h"
 
+#include <array>
+
 namespace RequestReport::Text {
 
 namespace {
@@ -134,6 +136,38 @@ QString headingsOf(const ValueLine &line)
     return out;
 }
 
+// A value line with its headings joined and its fields looked up, ready
+// for every record.
+struct PreparedLine {
+    QString headings;
+    QList<std::pair<int, Column>> columns;
+};
+
+PreparedLine prepared(const ValueLine &line, const Fields &f)
+{
+    PreparedLine p{headingsOf(line) + u'\n', {}};
+    for (const Column &c : line.columns)
+        p.columns.append({f[c.field], c});
+    return p;
+}
+
+// The headings, then the record's values in their columns.
+void appendLine(Appender &out, const QString &body, const PreparedLine &line, const RecordView &r)
+{
+    out << line.headings;
+    const qsizetype lineStart = body.size();
+    for (const auto &[index, c] : line.columns) {
+        const QString v = printed(r, index);
+        if (c.align == Column::Plain)
+            out << v;
+        else if (c.align == Column::EndsAt)
+            out.blanks(c.width - (body.size() - lineStart) - v.size()) << v;
+        else
+            out.rightAligned(v, c.width);
+    }
+    out << u'\n';
+}
+
 QString importDocuments(const Choices &choices, const Tables &tables)
 {
     const int code = choices.opcDT;
@@ -146,17 +180,9 @@ QString importDocuments(const Choices &choices, const Tables &tables)
     Total incorporated, imported, value, returned, returnedValue, requested, originating, nonOriginating;
     const int tipo = f["TIPO"], document = f["NUM_DOCUME"], paid = f["FEC_PAGO"], tariffItem = f["FRACCION"],
               rate = f["TASA_ADVAL"], country = f["PAIS_IMPOR"], amountField = f["MONT_SOLIC"];
-    struct Printed {
-        QString headings;
-        QList<std::pair<int, Column>> columns;
-    };
-    QList<Printed> lines;
-    for (const ValueLine &line : valueLines(code)) {
-        Printed p{headingsOf(line) + u'\n', {}};
-        for (const Column &c : line.columns)
-            p.columns.append({f[c.field], c});
-        lines.append(p);
-    }
+    QList<PreparedLine> lines;
+    for (const ValueLine &line : valueLines(code))
+        lines.append(prepared(line, f));
     const QString typeLabel = u"\n\nTIPO "_s + label + u" : "_s;
     const QString numberLabel = u"No. "_s + label + u"  : "_s;
     const QString dateLabel = u"FECHA "_s + label + u" : "_s;
@@ -180,20 +206,8 @@ QString importDocuments(const Choices &choices, const Tables &tables)
         out.filled(printed(r, tipo), 32) << u"FRACCIÓN : "_s << item;
         out.blanks(22 - item.size()) << u"TASA AD VALOREM : "_s << printed(r, rate) << u'\n' << numberLabel;
         out.filled(printed(r, document), 32) << dateLabel << printed(r, paid) << u"\n\n"_s;
-        for (const Printed &line : std::as_const(lines)) {
-            out << line.headings;
-            const qsizetype lineStart = body.size();
-            for (const auto &[index, c] : line.columns) {
-                const QString v = printed(r, index);
-                if (c.align == Column::Plain)
-                    out << v;
-                else if (c.align == Column::EndsAt)
-                    out.blanks(c.width - (body.size() - lineStart) - v.size()) << v;
-                else
-                    out.rightAligned(v, c.width);
-            }
-            out << u'\n';
-        }
+        for (const PreparedLine &line : std::as_const(lines))
+            appendLine(out, body, line, r);
         if (byOrigin && amount) {
             if (GridTotals::isTlcanOrigin(r.storedBytes(country)))
                 originating.add(amount);
@@ -227,30 +241,63 @@ QString importDocuments(const Choices &choices, const Tables &tables)
 
 // ---- exports and TLCAN imports ------------------------------------------
 
+// The heading and value lines of the export and TLCAN documents: four
+// headings 12 blanks apart, four values right-aligned under them.
+ValueLine fourColumns(std::array<QString, 4> headings, std::array<Column, 4> columns)
+{
+    return {{{0, headings[0]}, {12, headings[1]}, {12, headings[2]}, {12, headings[3]}},
+            {columns.begin(), columns.end()}};
+}
+
+const ValueLine &directExportLine()
+{
+    static const ValueLine line = fourColumns(
+        {u"CANTIDAD TOTAL"_s, u"CANTIDAD UTILIZADA"_s, u"VALOR TOTAL PED. DLS"_s, u"VALOR UTILIZADO DLS."_s},
+        {{{"CANT_TOTAL", 14}, {"CANT_UTIL", 30}, {"VAL_TOTPED", 32}, {"VALOR_UTI", 32}}});
+    return line;
+}
+
+const ValueLine &indirectExportLine(bool pesos)
+{
+    static const ValueLine inPesos = fourColumns(
+        {u"CANTIDAD TOTAL"_s, u"CANTIDAD UTILIZADA"_s, u"VALOR TOTAL PED. M.N."_s, u"VALOR UTILIZADO M.N."_s},
+        {{{"CANT_TOTAL", 14}, {"CANT_UTIL", 30}, {"VALTOTNP", 32}, {"VALREPNP", 32}}});
+    static const ValueLine inDollars = fourColumns(
+        {u"CANTIDAD TOTAL"_s, u"CANTIDAD UTILIZADA"_s, u"VALOR TOTAL PED. DLS"_s, u"VALOR UTILIZADO DLS."_s},
+        {{{"CANT_TOTAL", 15}, {"CANT_UTIL", 30}, {"VALTOTDLL", 32}, {"VALREPDLL", 32}}});
+    return pesos ? inPesos : inDollars;
+}
+
+const ValueLine &tlcanLine()
+{
+    static const ValueLine line = fourColumns(
+        {u" CANTIDAD IMPORTADA"_s, u"PRECIO UNITARIO DLS"_s, u"VALOR TOTAL DLS"_s, u"MONTO DE ARANCELES"_s},
+        {{{"CAN_MIMP", 19}, {"PU_MIMP", 31}, {"VAL_TOT_IN", 27}, {"MONT_SOLIC", 30}}});
+    return line;
+}
+
 QString directExport(const Tables &tables)
 {
     const Fields f(tables.exporped, {"NO_PEDIMEN", "FECHA_PEDI", "PAIS_EXPOR", "CANT_TOTAL", "CANT_UTIL",
                                      "VAL_TOTPED", "VALOR_UTI"});
+    const PreparedLine values = prepared(directExportLine(), f);
     Total total, used, value, usedValue;
     QString body;
+    Appender out(body);
     f.forEach([&](const RecordView &r) {
         total.add(number(r, f["CANT_TOTAL"]));
         used.add(number(r, f["CANT_UTIL"]));
         value.add(number(r, f["VAL_TOTPED"]));
         usedValue.add(number(r, f["VALOR_UTI"]));
-        body += u"\n\nNo. PEDIMENTO  : "_s + printed(r, f["NO_PEDIMEN"]) + blanksOf(10) + u"FECHA : "_s
-                + printed(r, f["FECHA_PEDI"]) + blanksOf(10) + u"PAÍS DE DESTINO : "_s + printed(r, f["PAIS_EXPOR"])
-                + u"\n\n"_s;
-        body += u"CANTIDAD TOTAL"_s + blanksOf(12) + u"CANTIDAD UTILIZADA"_s + blanksOf(12) + u"VALOR TOTAL PED. DLS"_s
-                + blanksOf(12) + u"VALOR UTILIZADO DLS.\n"_s;
-        body += rightAligned(printed(r, f["CANT_TOTAL"]), 14) + rightAligned(printed(r, f["CANT_UTIL"]), 30)
-                + rightAligned(printed(r, f["VAL_TOTPED"]), 32) + rightAligned(printed(r, f["VALOR_UTI"]), 32)
-                + u'\n';
+        out << u"\n\nNo. PEDIMENTO  : "_s << printed(r, f["NO_PEDIMEN"]);
+        out.blanks(10) << u"FECHA : "_s << printed(r, f["FECHA_PEDI"]);
+        out.blanks(10) << u"PAÍS DE DESTINO : "_s << printed(r, f["PAIS_EXPOR"]) << u"\n\n"_s;
+        appendLine(out, body, values, r);
     });
-    body += u"\n T O T A L E S : \n"_s;
-    body += u"CANTIDAD TOTAL : "_s + total.text() + blanksOf(39) + u"CANTIDAD UTILIZADA : "_s + used.text() + u'\n';
-    body += u"VALOR TOTAL PEDIMENTO DÓLARES : "_s + value.text() + blanksOf(24) + u"VALOR UTILIZADO DÓLARES : "_s
-            + usedValue.text() + u'\n';
+    out << u"\n T O T A L E S : \n"_s << u"CANTIDAD TOTAL : "_s << total.text();
+    out.blanks(39) << u"CANTIDAD UTILIZADA : "_s << used.text() << u'\n';
+    out << u"VALOR TOTAL PEDIMENTO DÓLARES : "_s << value.text();
+    out.blanks(24) << u"VALOR UTILIZADO DÓLARES : "_s << usedValue.text() << u'\n';
     return body;
 }
 
@@ -258,8 +305,11 @@ QString indirectExport(const Tables &tables)
 {
     const Fields f(tables.factura, {"NODOC", "FECHADOC", "CANT_TOTAL", "CANT_UTIL", "VALTOTNP", "VALREPNP",
                                     "VALTOTDLL", "VALREPDLL", "NOM_EXPIDE"});
+    const PreparedLine pesosLine = prepared(indirectExportLine(true), f);
+    const PreparedLine dollarsLine = prepared(indirectExportLine(false), f);
     Total total, used, value, usedValue;
     QString body;
+    Appender out(body);
     f.forEach([&](const RecordView &r) {
         total.add(number(r, f["CANT_TOTAL"]));
         used.add(number(r, f["CANT_UTIL"]));
@@ -267,24 +317,17 @@ QString indirectExport(const Tables &tables)
         // a document is in pesos only when its peso total holds an amount.
         const std::optional<double> pesos = number(r, f["VALTOTNP"]);
         const bool inPesos = pesos && *pesos != 0;
-        const char *valueField = inPesos ? "VALTOTNP" : "VALTOTDLL";
-        const char *usedField = inPesos ? "VALREPNP" : "VALREPDLL";
-        value.add(number(r, f[valueField]));
-        usedValue.add(number(r, f[usedField]));
-        body += u"\n\nNo. DOCUMENTO : "_s + printed(r, f["NODOC"]) + blanksOf(12) + u"FECHA : "_s
-                + printed(r, f["FECHADOC"]) + blanksOf(12) + u"EXPORTADOR FINAL : "_s + printed(r, f["NOM_EXPIDE"])
-                + u"\n\n"_s;
-        body += u"CANTIDAD TOTAL"_s + blanksOf(12) + u"CANTIDAD UTILIZADA"_s + blanksOf(12)
-                + (inPesos ? u"VALOR TOTAL PED. M.N."_s : u"VALOR TOTAL PED. DLS"_s) + blanksOf(12)
-                + (inPesos ? u"VALOR UTILIZADO M.N."_s : u"VALOR UTILIZADO DLS."_s) + u'\n';
-        body += rightAligned(printed(r, f["CANT_TOTAL"]), inPesos ? 14 : 15)
-                + rightAligned(printed(r, f["CANT_UTIL"]), 30) + rightAligned(printed(r, f[valueField]), 32)
-                + rightAligned(printed(r, f[usedField]), 32) + u'\n';
+        value.add(number(r, f[inPesos ? "VALTOTNP" : "VALTOTDLL"]));
+        usedValue.add(number(r, f[inPesos ? "VALREPNP" : "VALREPDLL"]));
+        out << u"\n\nNo. DOCUMENTO : "_s << printed(r, f["NODOC"]);
+        out.blanks(12) << u"FECHA : "_s << printed(r, f["FECHADOC"]);
+        out.blanks(12) << u"EXPORTADOR FINAL : "_s << printed(r, f["NOM_EXPIDE"]) << u"\n\n"_s;
+        appendLine(out, body, inPesos ? pesosLine : dollarsLine, r);
     });
-    body += u"\n T O T A L E S : \n"_s;
-    body += u"CANTIDAD TOTAL : "_s + total.text() + blanksOf(31) + u"CANTIDAD UTILIZADA : "_s + used.text() + u'\n';
-    body += u"VALOR TOTAL PEDIMENTO : "_s + value.text() + blanksOf(24) + u"VALOR UTILIZADO : "_s + usedValue.text()
-            + u'\n';
+    out << u"\n T O T A L E S : \n"_s << u"CANTIDAD TOTAL : "_s << total.text();
+    out.blanks(31) << u"CANTIDAD UTILIZADA : "_s << used.text() << u'\n';
+    out << u"VALOR TOTAL PEDIMENTO : "_s << value.text();
+    out.blanks(24) << u"VALOR UTILIZADO : "_s << usedValue.text() << u'\n';
     return body;
 }
 
@@ -292,24 +335,22 @@ QString tlcanImports(const Tables &tables)
 {
     const Fields f(tables.impTLC, {"PAIS_IMPOR", "FRACCION", "FECHA", "CAN_MIMP", "PU_MIMP", "VAL_TOT_IN",
                                    "TASA_ADVAL", "MONT_SOLIC"});
+    const PreparedLine values = prepared(tlcanLine(), f);
     Total imported, value;
     QString body;
+    Appender out(body);
     f.forEach([&](const RecordView &r) {
         imported.add(number(r, f["CAN_MIMP"]));
         value.add(number(r, f["VAL_TOT_IN"]));
-        body += u"\n\nFRACCIÓN DE IMPORTACIÓN : "_s + filled(printed(r, f["FRACCION"]), 35) + u"FECHA : "_s
-                + printed(r, f["FECHA"]) + u'\n';
-        body += u"PAÍS IMPORTADOR : "_s + filled(printed(r, f["PAIS_IMPOR"]), 43) + u"TASA AD VALOREM : "_s
-                + printed(r, f["TASA_ADVAL"]) + u"\n\n\n"_s;
-        body += u" CANTIDAD IMPORTADA"_s + blanksOf(12) + u"PRECIO UNITARIO DLS"_s + blanksOf(12) + u"VALOR TOTAL DLS"_s
-                + blanksOf(12) + u"MONTO DE ARANCELES\n"_s;
-        body += rightAligned(printed(r, f["CAN_MIMP"]), 19) + rightAligned(printed(r, f["PU_MIMP"]), 31)
-                + rightAligned(printed(r, f["VAL_TOT_IN"]), 27) + rightAligned(printed(r, f["MONT_SOLIC"]), 30)
-                + u'\n';
+        out << u"\n\nFRACCIÓN DE IMPORTACIÓN : "_s;
+        out.filled(printed(r, f["FRACCION"]), 35) << u"FECHA : "_s << printed(r, f["FECHA"]) << u'\n';
+        out << u"PAÍS IMPORTADOR : "_s;
+        out.filled(printed(r, f["PAIS_IMPOR"]), 43) << u"TASA AD VALOREM : "_s << printed(r, f["TASA_ADVAL"])
+                                                    << u"\n\n\n"_s;
+        appendLine(out, body, values, r);
     });
-    body += u"\n T O T A L E S : \n"_s;
-    body += u"CANTIDAD IMPORTADA : "_s + imported.text() + blanksOf(31) + u"VALOR TOTAL DÓLARES : "_s + value.text()
-            + u'\n';
+    out << u"\n T O T A L E S : \n"_s << u"CANTIDAD IMPORTADA : "_s << imported.text();
+    out.blanks(31) << u"VALOR TOTAL DÓLARES : "_s << value.text() << u'\n';
     return body;
 }
 
