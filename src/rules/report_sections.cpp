@@ -168,6 +168,15 @@ void appendLine(Appender &out, const QString &body, const PreparedLine &line, co
     out << u'\n';
 }
 
+// A line of two totals: a label and its total, a gap, the second label and
+// its total.
+void totalsLine(Appender &out, const QString &label, const Total &first, int gap, const QString &label2,
+                const Total &second)
+{
+    out << label << first.text();
+    out.blanks(gap) << label2 << second.text() << u'\n';
+}
+
 QString importDocuments(const Choices &choices, const Tables &tables)
 {
     const int code = choices.opcDT;
@@ -216,24 +225,22 @@ QString importDocuments(const Choices &choices, const Tables &tables)
         }
     });
 
-    body += u"\n T O T A L E S \n"_s;
+    out << u"\n T O T A L E S \n"_s;
     switch (code) {
     case 1:
-        body += u"VALOR INSUMOS INCORPORADOS M.N. : "_s + incorporated.text() + blanksOf(24) + u"MONTO A DEVOLVER : "_s
-                + requested.text() + u'\n';
+        totalsLine(out, u"VALOR INSUMOS INCORPORADOS M.N. : "_s, incorporated, 24, u"MONTO A DEVOLVER : "_s, requested);
         break;
     case 3:
     case 5:
-        body += u"CANTIDAD IMPORTADA : "_s + imported.text() + blanksOf(24) + u"VALOR TOTAL DE LA MERCANCÍA : "_s
-                + value.text() + u'\n';
-        body += u"CANTIDAD RETORNADA : "_s + returned.text() + blanksOf(26) + u"VALOR TOTAL MERCANCÍA RETORNADA : "_s
-                + returnedValue.text() + u'\n';
-        body += u"MONTO A DEVOLVER : "_s + requested.text() + u'\n';
+        totalsLine(out, u"CANTIDAD IMPORTADA : "_s, imported, 24, u"VALOR TOTAL DE LA MERCANCÍA : "_s, value);
+        totalsLine(out, u"CANTIDAD RETORNADA : "_s, returned, 26, u"VALOR TOTAL MERCANCÍA RETORNADA : "_s,
+                   returnedValue);
+        out << u"MONTO A DEVOLVER : "_s << requested.text() << u'\n';
         break;
     default:
-        body += u"VALOR INSUMOS INCORPORADOS M.N. : "_s + incorporated.text() + blanksOf(24)
-                + u"MONTO A DEVOLVER ORIGINARIOS : "_s + originating.text() + u'\n';
-        body += u"MONTO A DEVOLVER NO ORIGINARIOS : "_s + nonOriginating.text() + u'\n';
+        totalsLine(out, u"VALOR INSUMOS INCORPORADOS M.N. : "_s, incorporated, 24,
+                   u"MONTO A DEVOLVER ORIGINARIOS : "_s, originating);
+        out << u"MONTO A DEVOLVER NO ORIGINARIOS : "_s << nonOriginating.text() << u'\n';
         break;
     }
     return body;
@@ -294,10 +301,9 @@ QString directExport(const Tables &tables)
         out.blanks(10) << u"PAÍS DE DESTINO : "_s << printed(r, f["PAIS_EXPOR"]) << u"\n\n"_s;
         appendLine(out, body, values, r);
     });
-    out << u"\n T O T A L E S : \n"_s << u"CANTIDAD TOTAL : "_s << total.text();
-    out.blanks(39) << u"CANTIDAD UTILIZADA : "_s << used.text() << u'\n';
-    out << u"VALOR TOTAL PEDIMENTO DÓLARES : "_s << value.text();
-    out.blanks(24) << u"VALOR UTILIZADO DÓLARES : "_s << usedValue.text() << u'\n';
+    out << u"\n T O T A L E S : \n"_s;
+    totalsLine(out, u"CANTIDAD TOTAL : "_s, total, 39, u"CANTIDAD UTILIZADA : "_s, used);
+    totalsLine(out, u"VALOR TOTAL PEDIMENTO DÓLARES : "_s, value, 24, u"VALOR UTILIZADO DÓLARES : "_s, usedValue);
     return body;
 }
 
@@ -324,10 +330,9 @@ QString indirectExport(const Tables &tables)
         out.blanks(12) << u"EXPORTADOR FINAL : "_s << printed(r, f["NOM_EXPIDE"]) << u"\n\n"_s;
         appendLine(out, body, inPesos ? pesosLine : dollarsLine, r);
     });
-    out << u"\n T O T A L E S : \n"_s << u"CANTIDAD TOTAL : "_s << total.text();
-    out.blanks(31) << u"CANTIDAD UTILIZADA : "_s << used.text() << u'\n';
-    out << u"VALOR TOTAL PEDIMENTO : "_s << value.text();
-    out.blanks(24) << u"VALOR UTILIZADO : "_s << usedValue.text() << u'\n';
+    out << u"\n T O T A L E S : \n"_s;
+    totalsLine(out, u"CANTIDAD TOTAL : "_s, total, 31, u"CANTIDAD UTILIZADA : "_s, used);
+    totalsLine(out, u"VALOR TOTAL PEDIMENTO : "_s, value, 24, u"VALOR UTILIZADO : "_s, usedValue);
     return body;
 }
 
@@ -349,8 +354,8 @@ QString tlcanImports(const Tables &tables)
                                                     << u"\n\n\n"_s;
         appendLine(out, body, values, r);
     });
-    out << u"\n T O T A L E S : \n"_s << u"CANTIDAD IMPORTADA : "_s << imported.text();
-    out.blanks(31) << u"VALOR TOTAL DÓLARES : "_s << value.text() << u'\n';
+    out << u"\n T O T A L E S : \n"_s;
+    totalsLine(out, u"CANTIDAD IMPORTADA : "_s, imported, 31, u"VALOR TOTAL DÓLARES : "_s, value);
     return body;
 }
 
