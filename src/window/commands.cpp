@@ -28,8 +28,11 @@ void FrmQuelvar::cmdAccion_Click(int index)
         BorraInformacion(1);
         break;
     case 4:
+        if (confirmAmount(4))
+            GeneraRecupera(0);
+        break;
     case 5:
-        confirmAmount(index);
+        confirmAmount(5);
         break;
     case 6:
         GuardaInformacion();
@@ -41,9 +44,12 @@ void FrmQuelvar::cmdAccion_Click(int index)
         Form_Activate();
         break;
     }
+    case 7:
+        GeneraRecupera(1);
+        break;
     default:
-        // 1 and 7 (considerations, recovery) have no action in this version;
-        // any other index does nothing.
+        // 1 (considerations) has no action in this version; any other index
+        // does nothing.
         break;
     }
 }
@@ -104,25 +110,7 @@ bool FrmQuelvar::BorraInformacion(quint8 accion)
         EstableceLigas();
         writer.erase(accion == 0);
 
-        for (QComboBox *c : {cmbTDevolucion, cmbTSolicitud, cmbTExportacion})
-            c->setCurrentIndex(-1);
-        // Nothing of the erased request may reach the next save: no request
-        // type chosen, and the folio boxes empty and open, as for a new
-        // request.
-        for (QRadioButton *option : std::as_const(opcTSolicitud)) {
-            option->setAutoExclusive(false);
-            option->setChecked(false);
-            option->setAutoExclusive(true);
-        }
-        for (const char *name : {"txtFolio", "txtFolioA"}) {
-            txt(QString::fromLatin1(name))->setText(QString());
-            txt(QString::fromLatin1(name))->setEnabled(true);
-        }
-        if (accion == 0)
-            for (QComboBox *c : {cmbEdo, cmbActFiscal, cmbBanco})
-                c->setCurrentIndex(-1);
-        cmbUM->setCurrentIndex(-1);
-
+        clearChoices(accion == 0);
         EstableceVisiblesTab(QStringLiteral("111111111"));
         EstableceLigas();
         writer.sync();
@@ -132,6 +120,27 @@ bool FrmQuelvar::BorraInformacion(quint8 accion)
         showStoreFailure(QStringLiteral("No se pudo borrar la información de la solicitud."), e.message());
         return false;
     }
+}
+
+void FrmQuelvar::clearChoices(bool company)
+{
+    for (QComboBox *c : {cmbTDevolucion, cmbTSolicitud, cmbTExportacion})
+        c->setCurrentIndex(-1);
+    // Nothing of the request gone may reach the next save: no request type
+    // chosen, and the folio boxes empty and open, as for a new request.
+    for (QRadioButton *option : std::as_const(opcTSolicitud)) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
+    for (const char *name : {"txtFolio", "txtFolioA"}) {
+        txt(QString::fromLatin1(name))->setText(QString());
+        txt(QString::fromLatin1(name))->setEnabled(true);
+    }
+    if (company)
+        for (QComboBox *c : {cmbEdo, cmbActFiscal, cmbBanco})
+            c->setCurrentIndex(-1);
+    cmbUM->setCurrentIndex(-1);
 }
 
 void FrmQuelvar::ColocaCeros(quint8 aCero)
