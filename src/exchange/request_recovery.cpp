@@ -159,7 +159,6 @@ void Recovery::check(const QString &medium) const
 
 QString Recovery::install()
 {
-
     const QString backup = makeBackup(folder_);
     struct Move {
         QString from, to;

@@ -115,7 +115,8 @@ private slots:
         QCOMPARE(MessageBox::shown()[1].text, kDone);
         QCOMPARE(MessageBox::shown()[1].title, QStringLiteral("QUELVAR"));
         QCOMPARE(MessageBox::shown()[1].icon, MessageBox::Icon::Exclamation);
-        QCOMPARE(watch.captions.first(), QStringLiteral("COPIANDO INFORMACIÓN A DISKETTE..."));
+        watch.captions.removeDuplicates();
+        QCOMPARE(watch.captions, QStringList{QStringLiteral("COPIANDO INFORMACIÓN A DISKETTE...")});
         QCOMPARE(watch.linkedWhileWritten, QStringList{});
         QCOMPARE(h.window->windowTitle(), caption);
         QVERIFY(allLinked(*h.window));
@@ -173,7 +174,8 @@ private slots:
         MessageBox::setNextAnswer(MessageBox::Answer::Yes);
         h.command(7);
         QCOMPARE(MessageBox::shownTexts(), (QStringList{asked, kDone}));
-        QCOMPARE(watch.captions.first(), QStringLiteral("RECUPERANDO INFORMACIÓN DE DISKETTE..."));
+        watch.captions.removeDuplicates();
+        QCOMPARE(watch.captions, QStringList{QStringLiteral("RECUPERANDO INFORMACIÓN DE DISKETTE...")});
         QCOMPARE(h.window->windowTitle(), caption);
 
         QCOMPARE(h.text("txtRSocial")->text(), QStringLiteral("IMPORTADORA DEL SUR"));
