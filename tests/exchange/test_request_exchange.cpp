@@ -69,7 +69,6 @@ private slots:
         const int whole = 1 << 20;
         QTest::newRow("fills up") << 100 << ENOSPC << whole << QStringLiteral("no queda espacio");
         QTest::newRow("takes nothing more") << 100 << 0 << whole << QStringLiteral("no queda espacio");
-        QTest::newRow("read-only") << 0 << EROFS << whole << QStringLiteral("es de sólo lectura");
         QTest::newRow("input/output error")
             << 0 << EIO << whole
             << QStringLiteral("error de entrada o salida (el medio puede estar dañado o haberse retirado)");
@@ -176,19 +175,6 @@ private slots:
             QCOMPARE(found, QString());
         else
             QVERIFY2(found.contains(table) && found.endsWith(fault), qPrintable(found));
-    }
-
-    // A record the file cannot hold is found before anything is replaced.
-    void truncatedRecords()
-    {
-        RequestTables request;
-        request.add(QStringLiteral("insupedi"), request.links.dtsInsupedi,
-                    QList<QVariantMap>(3, {{"TIPO", "A1"}, {"NUM_DOCUME", "123"}}));
-        QByteArray bytes = request.bytes(QStringLiteral("insupedi"));
-        bytes.chop(50);
-        QTemporaryDir dir;
-        writeAll(dir.filePath(QStringLiteral("insupedi.dbf")), bytes);
-        QVERIFY(tableFault(dir.filePath(QStringLiteral("insupedi.dbf")), {}).contains(QStringLiteral("registros")));
     }
 
     // A recovery: the request's seven and its refund type go to a backup,

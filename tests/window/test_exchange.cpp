@@ -199,8 +199,8 @@ private slots:
     void failures_data()
     {
         QTest::addColumn<int>("operation");
-        QTest::addColumn<QString>("drive");        // "ready", "none" or "a file"
-        QTest::addColumn<QString>("change");       // to its files: "lacks impTLC.dbf", "damaged", "other fields"
+        QTest::addColumn<bool>("ready");           // drive A there
+        QTest::addColumn<QString>("change");       // to its files: "lacks impTLC.dbf" or "damaged"
         QTest::addColumn<QString>("failingWrite"); // a file the medium will not take, on any pass
         QTest::addColumn<int>("error");            // the errno of those writes; 0: it keeps other bytes instead
         QTest::addColumn<QString>("message");      // how the message begins
@@ -214,32 +214,31 @@ private slots:
         struct Row {
             const char *name;
             int operation;
-            const char *drive, *change, *failingWrite;
+            bool ready;
+            const char *change, *failingWrite;
             int error;
             QString message;
             const char *names;
         };
         const QList<Row> rows{
-            {"export, no drive", 0, "none", "", "", 0, notReady, ""},
-            {"recovery, no drive", 1, "none", "", "", 0, notReady, ""},
-            {"export, a file as drive", 0, "a file", "", "", 0, notReady, ""},
-            {"recovery lacking impTLC.dbf", 1, "ready", "lacks impTLC.dbf", "", 0, missing, ""},
-            {"recovery, a damaged table", 1, "ready", "damaged", "", 0, notRecovered, "IMPTLC.DBF"},
-            {"recovery, a table of other fields", 1, "ready", "other fields", "", 0, notRecovered, "IMPTLC.DBF"},
-            {"recovery, the staging write fails", 1, "ready", "", "factura.dbf", EIO, notRecovered, "factura.dbf"},
-            {"export, the medium fills up", 0, "ready", "", "impTLC.dbf", ENOSPC, notCopied, "impTLC.dbf"},
-            {"export, a write fails every pass", 0, "ready", "", "insunit.dbf", EIO, notCopied, "insunit.dbf"},
-            {"export, the medium keeps other bytes", 0, "ready", "", "exporped.dbf", 0, notCopied, "exporped.dbf"},
+            {"export, no drive", 0, false, "", "", 0, notReady, ""},
+            {"recovery, no drive", 1, false, "", "", 0, notReady, ""},
+            {"recovery lacking impTLC.dbf", 1, true, "lacks impTLC.dbf", "", 0, missing, ""},
+            {"recovery, a damaged table", 1, true, "damaged", "", 0, notRecovered, "IMPTLC.DBF"},
+            {"recovery, the staging write fails", 1, true, "", "factura.dbf", EIO, notRecovered, "factura.dbf"},
+            {"export, the medium fills up", 0, true, "", "impTLC.dbf", ENOSPC, notCopied, "impTLC.dbf"},
+            {"export, a write fails every pass", 0, true, "", "insunit.dbf", EIO, notCopied, "insunit.dbf"},
+            {"export, the medium keeps other bytes", 0, true, "", "exporped.dbf", 0, notCopied, "exporped.dbf"},
         };
         for (const Row &r : rows)
-            QTest::newRow(r.name) << r.operation << QString::fromUtf8(r.drive) << QString::fromUtf8(r.change)
+            QTest::newRow(r.name) << r.operation << r.ready << QString::fromUtf8(r.change)
                                   << QString::fromUtf8(r.failingWrite) << r.error << r.message
                                   << QString::fromUtf8(r.names);
     }
     void failures()
     {
         QFETCH(int, operation);
-        QFETCH(QString, drive);
+        QFETCH(bool, ready);
         QFETCH(QString, change);
         QFETCH(QString, failingWrite);
         QFETCH(int, error);
@@ -258,11 +257,7 @@ private slots:
             QVERIFY(QFile::remove(tlc));
         if (change == QLatin1String("damaged"))
             writeAll(tlc, readAll(tlc).left(100));
-        if (change == QLatin1String("other fields")) {
-            QVERIFY(QFile::remove(tlc));
-            DbfTable::create(tlc, mixedFields());
-        }
-        useDriveA(drive == QLatin1String("ready") ? medium.path() : drive == QLatin1String("a file") ? tlc : QString());
+        useDriveA(ready ? medium.path() : QString());
         RequestExchange::setWriteFunction([&](const QString &target, int fd, const char *data, qint64 size) -> qint64 {
             if (failingWrite.isEmpty() || !QFileInfo(target).fileName().startsWith(failingWrite + u'.'))
                 return ::write(fd, data, size_t(size));
