@@ -36,6 +36,9 @@ QString CommandBar::question(int index)
     case 3:
         return QStringLiteral("Esta acción te eliminará la información de la solicitud que has capturado. Se procede "
                               "a borrar?");
+    case 7:
+        return QStringLiteral("Esta acción recuperará la información contenida en el diskette  eliminando todo lo que "
+                              "en este momento visualizas en pantalla. Se procede a realizar la operación?");
     default:
         return {};
     }

@@ -21,24 +21,28 @@ void FrmQuelvar::cmdAccion_Click(int index)
     if (!asked.isEmpty() && !MessageBox::question(this, asked))
         return;
     switch (index) {
+    case 1:
+        showConsiderations();
+        break;
     case 2:
         BorraInformacion(0);
         break;
     case 3:
         BorraInformacion(1);
         break;
-    case 1:
-        showConsiderations();
-        break;
     case 4:
-        confirmAmount(index);
+        if (confirmAmount(4))
+            GeneraRecupera(0);
         break;
     case 5:
-        if (confirmAmount(index))
+        if (confirmAmount(5))
             ImprimeSolicitud(0);
         break;
     case 6:
         GuardaInformacion();
+        break;
+    case 7:
+        GeneraRecupera(1);
         break;
     case 8: {
         FrmAbout about(this);
@@ -48,8 +52,7 @@ void FrmQuelvar::cmdAccion_Click(int index)
         break;
     }
     default:
-        // 7 (recovery) has no action in this version; any other index does
-        // nothing.
+        // Any other index does nothing.
         break;
     }
 }
@@ -110,25 +113,7 @@ bool FrmQuelvar::BorraInformacion(quint8 accion)
         EstableceLigas();
         writer.erase(accion == 0);
 
-        for (QComboBox *c : {cmbTDevolucion, cmbTSolicitud, cmbTExportacion})
-            c->setCurrentIndex(-1);
-        // Nothing of the erased request may reach the next save: no request
-        // type chosen, and the folio boxes empty and open, as for a new
-        // request.
-        for (QRadioButton *option : std::as_const(opcTSolicitud)) {
-            option->setAutoExclusive(false);
-            option->setChecked(false);
-            option->setAutoExclusive(true);
-        }
-        for (const char *name : {"txtFolio", "txtFolioA"}) {
-            txt(QString::fromLatin1(name))->setText(QString());
-            txt(QString::fromLatin1(name))->setEnabled(true);
-        }
-        if (accion == 0)
-            for (QComboBox *c : {cmbEdo, cmbActFiscal, cmbBanco})
-                c->setCurrentIndex(-1);
-        cmbUM->setCurrentIndex(-1);
-
+        clearChoices(accion == 0);
         EstableceVisiblesTab(QStringLiteral("111111111"));
         EstableceLigas();
         writer.sync();
@@ -138,6 +123,27 @@ bool FrmQuelvar::BorraInformacion(quint8 accion)
         showStoreFailure(QStringLiteral("No se pudo borrar la información de la solicitud."), e.message());
         return false;
     }
+}
+
+void FrmQuelvar::clearChoices(bool company)
+{
+    for (QComboBox *c : {cmbTDevolucion, cmbTSolicitud, cmbTExportacion})
+        c->setCurrentIndex(-1);
+    // Nothing of the request gone may reach the next save: no request type
+    // chosen, and the folio boxes empty and open, as for a new request.
+    for (QRadioButton *option : std::as_const(opcTSolicitud)) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
+    for (const char *name : {"txtFolio", "txtFolioA"}) {
+        txt(QString::fromLatin1(name))->setText(QString());
+        txt(QString::fromLatin1(name))->setEnabled(true);
+    }
+    if (company)
+        for (QComboBox *c : {cmbEdo, cmbActFiscal, cmbBanco})
+            c->setCurrentIndex(-1);
+    cmbUM->setCurrentIndex(-1);
 }
 
 void FrmQuelvar::ColocaCeros(quint8 aCero)

@@ -94,6 +94,22 @@ public:
     // The printing window, made when first needed.
     FrmImp *frmImp();
 
+    // --- the exchange medium (exchange.cpp) ---
+    // 0 copies the request's seven tables to drive A, for the ministry; 1
+    // reads them from there in place of the request's. Says itself how it
+    // went: "Proceso terminado." only when every table is in place.
+    void GeneraRecupera(quint8 qOperacion);
+    // Copies one table from one folder to the other, the link of the
+    // request's table it writes (qData; none for a recovery's staging copy)
+    // cut on the first pass (nPaso 0) so that the file is no longer held. A
+    // failed copy is made again as a further pass, at most
+    // RequestExchange::kFurtherPasses times; then it throws StoreError naming
+    // the file and the fault.
+    void CopiaA(const QString &origen, const QString &destino, DataLink *qData, const QString &qBase, quint8 nPaso);
+    // True when a file is found at the path, its name matched without regard
+    // to case.
+    static bool FExist(const QString &ruta);
+
     // --- request type and mode ---
     void OpcionesDirecta();
     void OpcionesTransferencia();
@@ -256,6 +272,15 @@ private:
     void onTabChanged(int index);
     bool unitCostsComplete();
     void showStoreFailure(const QString &what, const QString &why);
+    // No request type, refund, export type, kind, folio or unit chosen, and
+    // with `company` no state, activity or bank either.
+    void clearChoices(bool company);
+    // Lets the link's table file go: the link is detached and its record
+    // set closed.
+    void cutLink(DataLink *link);
+    // Before the links bring a recovered request: nothing of the one it
+    // replaced stays on screen.
+    void clearRequestShown();
 
     QString folder_;
     RequestLinks *links_;

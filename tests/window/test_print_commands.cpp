@@ -1,6 +1,6 @@
 // The print and considerations commands on the real window, and the print
 // from the command line, over requests written by python3-dbf.
-#include "request_records.h"
+#include "complete_request.h"
 #include "test_registry.h"
 
 #include "printing/frm_imp.h"

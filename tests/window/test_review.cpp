@@ -2,7 +2,7 @@
 // by python3-dbf: each single check blanked in turn, the grid sections, and
 // commands 4 and 5 up to the amount question (the order within a grid row:
 // tests/rules/test_completeness_review.cpp).
-#include "request_records.h"
+#include "complete_request.h"
 #include "test_registry.h"
 
 #include "grids/bound_grid.h"

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+// The request's seven tables on the exchange medium (drive A: a diskette, a
+// USB stick or any folder): copied out for the ministry, and read back.
+// Only these seven files travel, in the medium's root, under these names.
+//
+// Nothing here trusts the medium. A copy written to it is read back and
+// compared before it counts; tables read from it replace the request's only
+// when all seven are there and sound, and the replaced ones are kept.
+// Every failure throws StoreError with a Spanish message naming the file and
+// the fault.
+namespace RequestExchange {
+
+// "empresas", "solicitu", "insupedi", "insunit", "exporped", "factura",
+// "impTLC": the order in which they are copied.
+const QStringList &tables();
+inline QString fileOf(const QString &table) { return table + QLatin1String(".dbf"); }
+
+// A copy that fails is tried this many times more before the exchange gives
+// up on it and says which file failed.
+constexpr int kFurtherPasses = 2;
+
+// The request tables a recovery replaces are kept in a folder of their own
+// under this one, inside the request folder; the last kBackupsKept stay.
+QString backupsFolder(const QString &requestFolder);
+constexpr int kBackupsKept = 5;
+
+// The file of that name in the folder, matched without regard to case
+// (other programs write "IMPTLC.DBF"), the exact name first. Empty when
+// there is none.
+QString findFile(const QString &folder, const QString &file);
+
+// Copies the file (found in `from` without regard to case) to `to` under
+// its exact name, replacing any older copy there whatever its case.
+void copyTable(const QString &from, const QString &to, const QString &file);
+
+// Reads the seven tables back from the medium and compares them byte for
+// byte with the request's; throws naming the first that differs.
+void verifyCopies(const QString &requestFolder, const QString &medium);
+
+// Why a table read from the medium cannot take the place of the request's:
+// it does not open with our engine, a record cannot be read, or its fields
+// are neither this program's layout nor those of `current`, the table it
+// would replace (empty: none). Empty when it is sound.
+QString tableFault(const QString &table, const QString &current);
+
+// A recovery: the tables read from the medium wait in a staging folder
+// inside the request folder (the same file system, so that putting them in
+// place is a rename) until all seven are there and sound.
+class Recovery {
+public:
+    // Throws StoreError when the staging folder cannot be made.
+    explicit Recovery(const QString &requestFolder);
+
+    QString staging() const { return staging_.path(); }
+
+    // Checks the seven staged tables; throws naming the first that cannot
+    // take its place, as `medium` (where they were read) holds it.
+    void check(const QString &medium) const;
+    // Once checked: moves the request's seven (and the refund type kept
+    // beside them) into a new backup folder and the staged ones into their
+    // place. Returns the backup folder. On a failure the request folder is
+    // left as it was, unless untouched() says otherwise.
+    QString install();
+    // False only when a failed install could not put everything back.
+    bool untouched() const { return untouched_; }
+
+private:
+    QString folder_;
+    QTemporaryDir staging_;
+    bool untouched_ = true;
+};
+
+// --- for tests ---
+// What the copies write their bytes with (::write unless set): a test puts
+// in a medium that fills up, fails, or keeps something other than what it
+// was given. An empty function restores ::write.
+using WriteFunction = std::function<qint64(const QString &target, int fd, const char *data, qint64 size)>;
+void setWriteFunction(WriteFunction write);
+
+} // namespace RequestExchange

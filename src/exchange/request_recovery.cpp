@@ -1,0 +1,217 @@
+// Reading a request back from the medium, all or nothing: the seven tables
+// are staged and checked, and only then take the place of the request's,
+// which are kept in a backup folder.
+#include "request_exchange.h"
+
+#include "exchange_files.h"
+#include "store/dbf_table.h"
+#include "store/request_choices.h"
+#include "store/request_schema.h"
+#include "store/store_error.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <memory>
+
+namespace RequestExchange {
+
+namespace {
+
+QString describe(const FieldDef &f)
+{
+    QString size = QString::number(f.length);
+    if (f.isNumeric())
+        size += u',' + QString::number(f.decimals);
+    return QStringLiteral("%1 %2(%3)").arg(f.name, QString(QLatin1Char(f.type)), size);
+}
+
+bool sameKind(char a, char b)
+{
+    const auto kind = [](char t) { return t == 'F' ? 'N' : t; };
+    return kind(a) == kind(b);
+}
+
+// The first way the table's fields differ from the layout, in words; empty
+// when they match. `anyName` is a position whose field is known by its place
+// alone (the company's state code).
+QString layoutDifference(const DbfTable &table, const QList<FieldDef> &layout, int anyName)
+{
+    if (table.fieldCount() != layout.size())
+        return QStringLiteral("tiene %1 campos y deben ser %2").arg(table.fieldCount()).arg(layout.size());
+    for (int i = 0; i < layout.size(); ++i) {
+        const FieldDef &have = table.field(i);
+        const FieldDef &want = layout[i];
+        const bool nameFits = i == anyName || have.name.compare(want.name, Qt::CaseInsensitive) == 0;
+        if (!nameFits || !sameKind(have.type, want.type) || have.length != want.length
+            || (want.isNumeric() && have.decimals != want.decimals))
+            return QStringLiteral("el campo %1 es %2 y debe ser %3").arg(i + 1).arg(describe(have), describe(want));
+    }
+    return {};
+}
+
+QList<FieldDef> fieldsOf(const DbfTable &table)
+{
+    QList<FieldDef> fields;
+    for (int i = 0; i < table.fieldCount(); ++i)
+        fields.append(table.field(i));
+    return fields;
+}
+
+const QRegularExpression &backupName()
+{
+    static const QRegularExpression name(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}_\d{2}\.\d{2}\.\d{2}(_\d+)?$)"));
+    return name;
+}
+
+// A new, empty backup folder named by the date and time.
+QString makeBackup(const QString &requestFolder)
+{
+    const QString root = backupsFolder(requestFolder);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH.mm.ss"));
+    QDir dir(root);
+    if (!dir.exists() && !QDir().mkpath(root))
+        throw StoreError(QStringLiteral("No se pudo crear la carpeta de respaldos «%1».").arg(nativePath(root)));
+    QString name = stamp;
+    for (int n = 2; dir.exists(name); ++n)
+        name = stamp + u'_' + QString::number(n);
+    if (!dir.mkdir(name))
+        throw StoreError(
+            QStringLiteral("No se pudo crear la carpeta de respaldo «%1».").arg(nativePath(dir.filePath(name))));
+    syncFolder(requestFolder);
+    syncFolder(root);
+    return dir.filePath(name);
+}
+
+// Only the newest kBackupsKept backups stay; folders of other names are
+// never touched. A backup that cannot be removed is simply left.
+void pruneBackups(const QString &requestFolder)
+{
+    const QDir root(backupsFolder(requestFolder));
+    QStringList backups;
+    for (const QString &name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (backupName().match(name).hasMatch())
+            backups.append(name);
+    // The date sorts first; a second backup of the same second ("_2") after it.
+    std::sort(backups.begin(), backups.end(), [](const QString &a, const QString &b) {
+        return a.left(19) != b.left(19) ? a < b : a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    for (qsizetype i = 0; i + kBackupsKept < backups.size(); ++i)
+        QDir(root.filePath(backups[i])).removeRecursively();
+}
+
+} // namespace
+
+QString tableFault(const QString &table, const QString &current)
+{
+    try {
+        const std::unique_ptr<DbfTable> t = DbfTable::open(table);
+        const QString file = QFileInfo(table).fileName();
+        const TableSchema *schema = RequestSchema::find(file);
+        const bool company = file.compare(QLatin1String("empresas.dbf"), Qt::CaseInsensitive) == 0;
+        QString difference =
+            schema ? layoutDifference(*t, schema->fields, company ? RequestSchema::kCompanyState : -1) : QString();
+        // A deployment may have made its tables with other widths: the
+        // fields of the table replaced are as good as ours.
+        if (!difference.isEmpty() && !current.isEmpty()) {
+            try {
+                if (layoutDifference(*t, fieldsOf(*DbfTable::open(current)), -1).isEmpty())
+                    difference.clear();
+            } catch (const StoreError &) {
+            }
+        }
+        if (!difference.isEmpty())
+            return QStringLiteral("La tabla «%1» no tiene los campos de una solicitud: %2.")
+                .arg(nativePath(table), difference);
+        for (quint32 recno = 0; recno < t->recordCount(); ++recno)
+            t->record(recno);
+    } catch (const StoreError &e) {
+        return e.message();
+    }
+    return {};
+}
+
+Recovery::Recovery(const QString &requestFolder)
+    : folder_(requestFolder), staging_(QDir(requestFolder).filePath(QStringLiteral(".quelvar-recuperacion-XXXXXX")))
+{
+    if (!staging_.isValid())
+        throw StoreError(QStringLiteral("No se pudo preparar la recuperación en «%1»: %2.")
+                             .arg(nativePath(requestFolder), staging_.errorString()));
+}
+
+void Recovery::check(const QString &medium) const
+{
+    // All seven staged tables are checked before anything of the request
+    // is touched; a fault names the table as the medium holds it.
+    for (const QString &table : tables()) {
+        const QString staged = QDir(staging()).filePath(fileOf(table));
+        QString fault = tableFault(staged, findFile(folder_, fileOf(table)));
+        if (!fault.isEmpty()) {
+            QString onMedium = findFile(medium, fileOf(table));
+            if (onMedium.isEmpty())
+                onMedium = QDir(medium).filePath(fileOf(table));
+            throw StoreError(fault.replace(nativePath(staged), nativePath(onMedium)));
+        }
+    }
+}
+
+QString Recovery::install()
+{
+    const QString backup = makeBackup(folder_);
+    struct Move {
+        QString from, to;
+    };
+    QList<Move> done;
+    const auto move = [&](const QString &from, const QString &to) {
+        moveFile(from, to);
+        done.append({from, to});
+    };
+    try {
+        // The request's seven (under whatever case of their names) and the
+        // refund type of a transfer, which belongs to the request replaced,
+        // go to the backup.
+        for (const QString &table : tables())
+            for (const QString &name : matchingFiles(folder_, fileOf(table)))
+                move(QDir(folder_).filePath(name), QDir(backup).filePath(name));
+        const QString refundType = RequestChoices::refundTypeFile(folder_);
+        if (QFileInfo::exists(refundType))
+            move(refundType, QDir(backup).filePath(QFileInfo(refundType).fileName()));
+        // Durability: the backup folder is synced before the staged tables
+        // come in, so that the old tables are on disk in one place or the
+        // other whenever the power fails.
+        syncFolder(backup);
+        // The staged files were synced when copied; they are renamed in and
+        // the request folder synced, so that the new names are durable.
+        for (const QString &table : tables())
+            move(QDir(staging()).filePath(fileOf(table)), QDir(folder_).filePath(fileOf(table)));
+        syncFolder(folder_);
+    } catch (const StoreError &e) {
+        // Everything moved goes back where it was, last first.
+        for (qsizetype i = done.size() - 1; i >= 0; --i) {
+            try {
+                moveFile(done[i].to, done[i].from);
+            } catch (const StoreError &) {
+                untouched_ = false;
+            }
+        }
+        try {
+            syncFolder(folder_);
+        } catch (const StoreError &) {
+        }
+        if (untouched_) {
+            // The folders made for the backup go too, when empty.
+            QDir().rmdir(backup);
+            QDir().rmdir(backupsFolder(folder_));
+            throw;
+        }
+        throw StoreError(
+            e.message()
+            + QStringLiteral(" Las tablas que tenía la solicitud quedaron en «%1».").arg(nativePath(backup)));
+    }
+    pruneBackups(folder_);
+    return backup;
+}
+
+} // namespace RequestExchange

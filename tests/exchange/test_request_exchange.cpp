@@ -1,0 +1,261 @@
+// The exchange medium's file work, on temporary folders: one table copied
+// (its name, older copies, a medium that fails through the write seam), the
+// read-back of an export, the checks of a table read from the medium, and a
+// recovery's exchange of tables with its backups.
+#include "folder_snapshot.h"
+#include "table_files.h"
+#include "test_registry.h"
+
+#include "exchange/request_exchange.h"
+#include "store/request_choices.h"
+#include "store/request_schema.h"
+#include "store/store_error.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <cerrno>
+#include <unistd.h>
+
+using namespace RequestExchange;
+
+Q_DECLARE_METATYPE(QList<FieldDef>)
+
+namespace {
+
+QString messageOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const StoreError &e) {
+        return e.message();
+    }
+    return {};
+}
+
+QStringList namesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+} // namespace
+
+class TestRequestExchange : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setWriteFunction({}); }
+
+    // A table goes under its exact name, an older copy in any case replaced
+    // (here on a folder that tells cases apart), and nothing else is left.
+    void copyByExactName()
+    {
+        RequestTables request;
+        request.add(QStringLiteral("impTLC"), request.links.dtsImpTLC, {{{"PAIS_IMPOR", "CANADA"}}});
+        QTemporaryDir medium;
+        writeAll(medium.filePath(QStringLiteral("IMPTLC.DBF")), "older");
+        writeAll(medium.filePath(QStringLiteral("impTLC.dbf")), "older still");
+        copyTable(request.folder, medium.path(), QStringLiteral("impTLC.dbf"));
+        QCOMPARE(namesIn(medium.path()), QStringList{QStringLiteral("impTLC.dbf")});
+        QCOMPARE(readAll(medium.filePath(QStringLiteral("impTLC.dbf"))), request.bytes(QStringLiteral("impTLC")));
+        QCOMPARE(findFile(medium.path(), QStringLiteral("IMPtlc.DBF")), medium.filePath(QStringLiteral("impTLC.dbf")));
+    }
+
+    // A medium that fails a write, fills up or writes in small pieces: the
+    // copy names the file and the fault, and the older copy stays whole.
+    void failingMedium_data()
+    {
+        QTest::addColumn<int>("room");  // bytes the medium takes before it fails; -1 never
+        QTest::addColumn<int>("error"); // errno of the failing write; 0: a write of nothing
+        QTest::addColumn<int>("piece"); // most bytes taken by one write
+        QTest::addColumn<QString>("fault");
+        const int whole = 1 << 20;
+        QTest::newRow("fills up") << 100 << ENOSPC << whole << QStringLiteral("no queda espacio");
+        QTest::newRow("takes nothing more") << 100 << 0 << whole << QStringLiteral("no queda espacio");
+        QTest::newRow("input/output error")
+            << 0 << EIO << whole
+            << QStringLiteral("error de entrada o salida (el medio puede estar dañado o haberse retirado)");
+        QTest::newRow("small pieces") << -1 << 0 << 7 << QString();
+    }
+    void failingMedium()
+    {
+        QFETCH(int, room);
+        QFETCH(int, error);
+        QFETCH(int, piece);
+        QFETCH(QString, fault);
+        RequestTables request;
+        QTemporaryDir medium;
+        writeAll(medium.filePath(QStringLiteral("solicitu.dbf")), "the older copy");
+        qint64 taken = 0;
+        setWriteFunction([&](const QString &, int fd, const char *data, qint64 size) -> qint64 {
+            if (room >= 0 && taken + size > room) {
+                errno = error;
+                return error == 0 ? 0 : -1;
+            }
+            const qint64 n = ::write(fd, data, size_t(std::min<qint64>(size, piece)));
+            taken += n;
+            return n;
+        });
+        const QString message =
+            messageOf([&] { copyTable(request.folder, medium.path(), QStringLiteral("solicitu.dbf")); });
+        QCOMPARE(namesIn(medium.path()), QStringList{QStringLiteral("solicitu.dbf")}); // no temporary left
+        if (fault.isEmpty()) {
+            QCOMPARE(message, QString());
+            QCOMPARE(readAll(medium.filePath(QStringLiteral("solicitu.dbf"))),
+                     request.bytes(QStringLiteral("solicitu")));
+            return;
+        }
+        QCOMPARE(message, QStringLiteral("No se pudo escribir «solicitu.dbf» en «%1»: %2.").arg(medium.path(), fault));
+        QCOMPARE(readAll(medium.filePath(QStringLiteral("solicitu.dbf"))), QByteArray("the older copy"));
+    }
+
+    // The read-back finds a copy the medium keeps otherwise than written,
+    // and a copy that is missing.
+    void verification()
+    {
+        RequestTables request;
+        QTemporaryDir medium;
+        for (const QString &table : tables())
+            copyTable(request.folder, medium.path(), fileOf(table));
+        verifyCopies(request.folder, medium.path());
+
+        QByteArray changed = readAll(medium.filePath(QStringLiteral("factura.dbf")));
+        changed[40] = char(changed[40] ^ 0x20);
+        writeAll(medium.filePath(QStringLiteral("factura.dbf")), changed);
+        QCOMPARE(messageOf([&] { verifyCopies(request.folder, medium.path()); }),
+                 QStringLiteral("La copia de «factura.dbf» en «%1» no es igual a la tabla de la solicitud "
+                                "(difiere desde el byte 41).")
+                     .arg(medium.path()));
+        QVERIFY(QFile::remove(medium.filePath(QStringLiteral("factura.dbf"))));
+        QVERIFY(
+            messageOf([&] { verifyCopies(request.folder, medium.path()); }).contains(QStringLiteral("factura.dbf")));
+    }
+
+    // What a table read from the medium must be to replace the request's.
+    void tableFaults_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<FieldDef>>("fields"); // empty: the bytes below
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<FieldDef>>("current"); // the table it replaces; empty: ours
+        QTest::addColumn<QString>("fault");           // empty: sound
+        const QList<FieldDef> tlc = RequestSchema::find(QStringLiteral("impTLC"))->fields;
+        QList<FieldDef> narrower = tlc;
+        narrower[0].length = 40;
+        QList<FieldDef> company = RequestSchema::find(QStringLiteral("empresas"))->fields;
+        company[RequestSchema::kCompanyState].name = QStringLiteral("EDO");
+        const QByteArray header(10, 'x');
+        QTest::newRow("ours") << "impTLC.dbf" << tlc << QByteArray() << QList<FieldDef>{} << QString();
+        QTest::newRow("the state under another name")
+            << "empresas.dbf" << company << QByteArray() << QList<FieldDef>{} << QString();
+        QTest::newRow("narrower, as the table replaced")
+            << "impTLC.dbf" << narrower << QByteArray() << narrower << QString();
+        QTest::newRow("narrower than ours") << "impTLC.dbf" << narrower << QByteArray() << QList<FieldDef>{}
+                                            << "no tiene los campos de una solicitud: el campo 1 es PAIS_IMPOR C(40) y "
+                                               "debe ser PAIS_IMPOR C(60).";
+        QTest::newRow("a field short") << "impTLC.dbf" << tlc.mid(0, 7) << QByteArray() << QList<FieldDef>{}
+                                       << "tiene 7 campos y deben ser 8.";
+        QTest::newRow("not a table") << "impTLC.dbf" << QList<FieldDef>{} << header << QList<FieldDef>{}
+                                     << "menos que un encabezado.";
+    }
+    void tableFaults()
+    {
+        QFETCH(QString, file);
+        QFETCH(QList<FieldDef>, fields);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<FieldDef>, current);
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("medio"))));
+        const QString table = dir.filePath(QStringLiteral("medio/") + file);
+        if (fields.isEmpty())
+            writeAll(table, bytes);
+        else
+            DbfTable::create(table, fields);
+        const QString replaced = current.isEmpty() ? QString() : makeTable(dir, file, current);
+        const QString found = tableFault(table, replaced);
+        if (fault.isEmpty())
+            QCOMPARE(found, QString());
+        else
+            QVERIFY2(found.contains(table) && found.endsWith(fault), qPrintable(found));
+    }
+
+    // A recovery: the request's seven and its refund type go to a backup,
+    // the staged ones take their place; the last five backups stay.
+    void recoveryAndBackups()
+    {
+        RequestTables request;
+        RequestTables other;
+        other.add(QStringLiteral("empresas"), other.links.dtsEmpresas, {{{"NOMBRE", "OTRA"}}});
+        RequestChoices::writeRefundType(request.folder, QStringLiteral("R"));
+        // An older table under another case goes to the backup with the others.
+        QVERIFY(QFile::rename(request.file(QStringLiteral("factura")), QDir(request.folder).filePath("FACTURA.DBF")));
+        const FolderSnapshot before = snapshot(request.folder);
+
+        Recovery recovery(request.folder);
+        for (const QString &table : tables())
+            copyTable(other.folder, recovery.staging(), fileOf(table));
+        recovery.check(other.folder);
+        const QString backup = recovery.install();
+        for (const QString &table : tables())
+            QCOMPARE(readAll(QDir(request.folder).filePath(fileOf(table))), other.bytes(table));
+        QVERIFY(!QFileInfo::exists(RequestChoices::refundTypeFile(request.folder)));
+        QVERIFY(!QFileInfo::exists(QDir(request.folder).filePath("FACTURA.DBF")));
+        QCOMPARE(QFileInfo(backup).dir().path(), backupsFolder(request.folder));
+        FolderSnapshot kept = snapshot(backup);
+        FolderSnapshot expected; // all but the catalogues, which stay
+        for (auto it = before.begin(); it != before.end(); ++it)
+            if (const TableSchema *t = RequestSchema::find(it.key()); !t || t->source.isEmpty())
+                expected.insert(it.key(), it.value());
+        QCOMPARE(kept, expected);
+
+        for (int i = 0; i < kBackupsKept + 2; ++i) {
+            Recovery again(request.folder);
+            for (const QString &table : tables())
+                copyTable(other.folder, again.staging(), fileOf(table));
+            again.check(other.folder);
+            again.install();
+        }
+        const QStringList backups = QDir(backupsFolder(request.folder)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(backups.size(), kBackupsKept);
+        QVERIFY(!backups.contains(QFileInfo(backup).fileName())); // the oldest went first
+        QCOMPARE(namesIn(request.folder).filter(QStringLiteral("recuperacion")), QStringList{});
+    }
+
+    // A table that cannot take its place, found by the checks or by the
+    // move itself (a folder in the way): the request folder as it was.
+    void failedRecoveryChangesNothing_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("a damaged table") << true;
+        QTest::newRow("a folder in the way") << false;
+    }
+    void failedRecoveryChangesNothing()
+    {
+        QFETCH(bool, damaged);
+        RequestTables request;
+        RequestTables other;
+        RequestChoices::writeRefundType(request.folder, QStringLiteral("P"));
+        const QString tlc = QDir(request.folder).filePath(QStringLiteral("impTLC.dbf"));
+        if (!damaged) {
+            QVERIFY(QFile::rename(tlc, QDir(request.folder).filePath(QStringLiteral("IMPTLC.DBF"))));
+            QVERIFY(QDir().mkdir(tlc));
+        }
+        const FolderSnapshot before = snapshot(request.folder);
+        QString message;
+        {
+            Recovery recovery(request.folder);
+            for (const QString &table : tables())
+                copyTable(other.folder, recovery.staging(), fileOf(table));
+            if (damaged)
+                writeAll(QDir(recovery.staging()).filePath(QStringLiteral("exporped.dbf")), "damaged");
+            message = messageOf([&] {
+                recovery.check(other.folder);
+                recovery.install();
+            });
+            QVERIFY(recovery.untouched());
+        }
+        QVERIFY2(message.contains(damaged ? other.file(QStringLiteral("exporped")) : tlc), qPrintable(message));
+        QCOMPARE(snapshot(request.folder), before);
+    }
+};
+
+QUELVAR_TEST_CLASS(TestRequestExchange)
+#include "test_request_exchange.moc"
