@@ -8,10 +8,14 @@ QUELVAR_PACKAGES=(
     python3-dbf dbview
     ccache
 )
+# What scripts/fuzz.sh needs besides: clang and its libFuzzer runtime.
+QUELVAR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
+# Installs the given packages, or QUELVAR_PACKAGES when none is given.
 quelvar_install_missing() {
-    local missing=()
-    for p in "${QUELVAR_PACKAGES[@]}"; do
+    local missing=() wanted=("$@")
+    [ ${#wanted[@]} -gt 0 ] || wanted=("${QUELVAR_PACKAGES[@]}")
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
