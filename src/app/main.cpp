@@ -7,6 +7,7 @@
 #include "window/frm_quelvar.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
@@ -24,6 +25,9 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelvar"));
+    // The menu entry the window belongs to, and the icon installed with it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("mx.quelvar.Quelvar"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quelvar")));
     SpanishTranslation::install();
 
     const QStringList arguments = QApplication::arguments();
