@@ -12,6 +12,16 @@
 
 int main(int argc, char *argv[])
 {
+    // The help is printed before anything else: it needs no screen, so it
+    // shows in any terminal.
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    if (CommandLine::asksForHelp(given)) {
+        QTextStream(stdout) << CommandLine::help();
+        return 0;
+    }
+
     const bool printOnly = CommandLine::printsWithoutWindow(argc, argv);
     // A print from the command line needs no screen, and may run where
     // there is none.
@@ -31,10 +41,6 @@ int main(int argc, char *argv[])
     SpanishTranslation::install();
 
     const QStringList arguments = QApplication::arguments();
-    if (CommandLine::asksForHelp(arguments)) {
-        QTextStream(stdout) << CommandLine::help();
-        return 0;
-    }
     if (printOnly)
         return CommandLine::printRequest(arguments);
 
