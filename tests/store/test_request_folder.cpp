@@ -95,6 +95,8 @@ private slots:
                                    << QStringLiteral("Z,9007199254740992,1,2026-01-01,T,");
         QTest::newRow("small with many zeros") << w1252 << rec("Z     ", "0.00001", "1", "20260101", 'T')
                                                << QStringLiteral("Z,0.00001,1,2026-01-01,T,");
+        QTest::newRow("large and round") << w1252 << rec("Z     ", "1000000000000000000", "1", "20260101", 'T')
+                                         << QStringLiteral("Z,1000000000000000000,1,2026-01-01,T,");
         QTest::newRow("Windows-1252") << w1252 << rec("\xD1" "AND\xDA ", "1", "1", "20260101", 'T')
                                       << QStringLiteral("ÑANDÚ,1,1,2026-01-01,T,");
         QTest::newRow("850") << 0x02 << rec("\xA5" "AND\xE9 ", "1", "1", "20260101", 'T')
