@@ -82,6 +82,10 @@ private slots:
                                      << QStringLiteral("Z,-0.5,,,T,");
         QTest::newRow("not numbers") << w1252 << rec("Z     ", "1.2.3", "***", "2026 301", 'N')
                                      << QStringLiteral("Z,,,,F,");
+        QTest::newRow("exponent, not a number") << w1252 << rec("Z     ", "1.5e3", "nan", "20261301", 't')
+                                                << QStringLiteral("Z,,,,T,");
+        QTest::newRow("infinity") << w1252 << rec("Z     ", "-inf", "1E2", "20260101", 'F')
+                                  << QStringLiteral("Z,,,2026-01-01,F,");
         QTest::newRow("inner blank, sign alone") << w1252 << rec("Z     ", "- 5", "-", "20261301", 't')
                                                  << QStringLiteral("Z,,,,T,");
         QTest::newRow("zeros kept in place") << w1252 << rec("Z     ", "00100.01000", "100", "20261231", 'F')
