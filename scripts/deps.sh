@@ -9,9 +9,18 @@ QUELVAR_PACKAGES=(
     ccache
 )
 
+# Only the benchmarks use these (scripts/bench.sh); the program, its build
+# and its tests never do.
+QUELVAR_BENCH_PACKAGES=(
+    hyperfine
+)
+
+# quelvar_install_missing [PACKAGE...]: the packages named, or QUELVAR_PACKAGES.
 quelvar_install_missing() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${QUELVAR_PACKAGES[@]}")
     local missing=()
-    for p in "${QUELVAR_PACKAGES[@]}"; do
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
