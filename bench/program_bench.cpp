@@ -10,9 +10,9 @@
 // goods, "No Originarios / Mezcla" (program_request.h): one with no grid
 // rows; the full one, with 100,000 imported goods and 10,000 rows in each
 // other grid (unit costs, direct and indirect exports, TLCAN imports), kept
-// in CARPETA when one is given; and one to print, with 10,000 imported goods
-// and 1,000 rows in each other grid. Prints the medians over CORRIDAS runs
-// (default 7) of:
+// in CARPETA when one is given; and two to print, with 10,000 imported goods
+// and 1,000 rows in each other grid, and a tenth of that. Prints the medians
+// over CORRIDAS runs (default 7) of:
 // - the window ready on the request without rows and on the full one
 //   (built, shown, its controls initialised and its totals taken, up to its
 //   first painting), and what the rows add;
@@ -21,11 +21,12 @@
 //   seven read back, checked and put in place, backups made, the window
 //   showing them again); one row edited and written in each grid, with the
 //   totals that follow, as window_bench.cpp types it;
-// - on the request to print: its report; command 5 (review, amount, the
-//   printing window filled and shown); the preview of its pages;
+// - the report of the request to print; as print_bench.cpp does, on the
+//   tenth of it, command 5 (review, amount, the printing window filled and
+//   shown) and the preview of every page;
 // - the process's peak memory;
-// - for information, the report of the full request, and the peak memory
-//   with it.
+// - for information, command 5 and the preview on the request to print, the
+//   report of the full request, and the peak memory with them.
 // Exits with 1 when a result is wrong: a total not what the rows give, a
 // review that finds something, a message other than those the commands
 // give, a copy not equal to its table, a report not built. A goal missed is
@@ -62,6 +63,7 @@ using namespace BenchRequest;
 
 constexpr Rows kFull{100000, 10000};
 constexpr Rows kPrinted{10000, 1000};
+constexpr Rows kPrintedTenth{1000, 100};
 constexpr Rows kNoRows{0, 0};
 
 // One line of the table: a figure and its goal (none when NaN).
@@ -244,11 +246,11 @@ void measureFullReport(const QString &folder, int runs)
 {
     std::unique_ptr<FrmQuelvar> w = openWindow(folder);
     RequestReport::Report report;
-    add(QStringLiteral("reporte de la solicitud completa (informativo)"),
+    add(QStringLiteral("reporte de la solicitud completa (info.)"),
         timeMedian(runs, [&] { report = w->reportAsShown(); }), "ms");
     if (report.outcome != RequestReport::Report::Outcome::Built)
         wrong(QStringLiteral("el reporte de la solicitud completa no se armó"));
-    add(QStringLiteral("memoria máxima con ese reporte (informativo)"), peakMegabytes(), "MB");
+    add(QStringLiteral("memoria máxima con lo informativo (info.)"), peakMegabytes(), "MB");
     w.reset();
     drain();
 }
@@ -272,36 +274,46 @@ struct PreviewCloser {
     }
 };
 
-// The request to print: its report, command 5 and the preview.
-void measurePrinting(const QString &folder, int runs)
+// The report of the request to print, as command 5 builds it.
+void measureReport(const QString &folder, int runs)
 {
     std::unique_ptr<FrmQuelvar> w = openWindow(folder);
     expectNoMessages(QStringLiteral("al abrir la solicitud a imprimir"));
     RequestReport::Report report;
-    add(QStringLiteral("reporte armado (10 000 pedimentos)"), timeMedian(runs, [&] { report = w->reportAsShown(); }),
-        "ms", 200);
+    add(QStringLiteral("reporte armado, %1 pedimentos").arg(kPrinted.imports),
+        timeMedian(runs, [&] { report = w->reportAsShown(); }), "ms", 200);
     if (report.outcome != RequestReport::Report::Outcome::Built)
         wrong(QStringLiteral("el reporte no se armó"));
+    w.reset();
+    drain();
+}
 
+// Command 5 (review, amount, the report in the printing window) and the
+// preview of every page, with print_bench's goals (none when informative).
+void measurePrinting(const QString &folder, int documents, int runs, bool informative)
+{
+    std::unique_ptr<FrmQuelvar> w = openWindow(folder);
+    expectNoMessages(QStringLiteral("al abrir la solicitud a imprimir"));
+    const double goal = informative ? std::nan("") : 2000;
+    const QString suffix = informative ? QStringLiteral(" (info.)") : QString();
     const QString amount = CompletenessReview::amountQuestion({}).left(40) + u'…';
-    add(QStringLiteral("comando 5: revisión, reporte y ventana de impresión"), commandTimes(*w, 5, runs, {amount}),
-        "ms");
+    add(QStringLiteral("comando 5, ventana de impresión, %1 pedimentos").arg(documents) + suffix,
+        commandTimes(*w, 5, runs, {amount}), "ms", goal);
     FrmImp *printing = w->findChild<FrmImp *>();
     if (!printing || !printing->isVisible() || printing->windowTitle() != FrmImp::reportCaption()
-        || printing->rtImpCG->toPlainText() != report.text)
+        || printing->rtImpCG->toPlainText() != w->reportAsShown().text)
         wrong(QStringLiteral("la ventana de impresión no muestra el reporte"));
 
     PreviewCloser closer;
-    add(QStringLiteral("vista previa de todas sus páginas"), timeMedian(runs, [&] {
-            closer.arm();
-            printing->cmdVistaPrevia->click();
-            drain();
-        }),
-        "ms");
+    const double preview = timeMedian(runs, [&] {
+        closer.arm();
+        printing->cmdVistaPrevia->click();
+        drain();
+    });
     if (closer.pages < 2)
         wrong(QStringLiteral("la vista previa no mostró las páginas del reporte"));
     expectNoMessages(QStringLiteral("en la vista previa"));
-    std::printf("(la vista previa tiene %d páginas)\n", closer.pages);
+    add(QStringLiteral("vista previa, %1 páginas").arg(closer.pages) + suffix, preview, "ms", goal);
     w.reset();
     drain();
 }
@@ -316,7 +328,7 @@ int printTable()
 {
     int missed = 0;
     const auto row = [](const QString &a, const QString &b, const QString &c, const QString &d) {
-        std::printf("%s\n", (padded(a, 54) + padded(b, 14, true) + padded(c, 14, true) + QStringLiteral("  ") + d)
+        std::printf("%s\n", (padded(a, 60) + padded(b, 14, true) + padded(c, 14, true) + QStringLiteral("  ") + d)
                                 .toUtf8()
                                 .constData());
     };
@@ -359,6 +371,7 @@ int main(int argc, char *argv[])
     const QString noRows = work.filePath(QStringLiteral("sin-renglones"));
     const QString full = kept.isEmpty() ? work.filePath(QStringLiteral("completa")) : kept;
     const QString printed = work.filePath(QStringLiteral("impresion"));
+    const QString printedTenth = work.filePath(QStringLiteral("impresion-decima"));
     const QString drive = work.filePath(QStringLiteral("unidad-a"));
     QDir().mkpath(drive);
     qputenv("QUELVAR_UNIDAD_A", QFile::encodeName(drive));
@@ -366,13 +379,16 @@ int main(int argc, char *argv[])
         writeCompleteRequest(noRows, kNoRows);
         writeCompleteRequest(full, kFull);
         writeCompleteRequest(printed, kPrinted);
+        writeCompleteRequest(printedTenth, kPrintedTenth);
     } catch (const StoreError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;
     }
     std::printf("solicitud directa, No Originarios / Mezcla, completa: %d mercancías importadas (1 de cada %d fuera "
-                "del TLCAN) y %d renglones en cada otra cuadrícula; para imprimir, %d y %d; mediana de %d corridas\n",
-                kFull.imports, kOtherCountryEvery, kFull.documents, kPrinted.imports, kPrinted.documents, runs);
+                "del TLCAN) y %d renglones en cada otra cuadrícula; para imprimir, %d y %d, y %d y %d; mediana de %d "
+                "corridas\n",
+                kFull.imports, kOtherCountryEvery, kFull.documents, kPrinted.imports, kPrinted.documents,
+                kPrintedTenth.imports, kPrintedTenth.documents, runs);
     std::fflush(stdout);
 
     // The first window of the program loads the style, the fonts and the
@@ -388,8 +404,12 @@ int main(int argc, char *argv[])
     add(QStringLiteral("lo que añaden los renglones a la ventana"), fullStart - noRowsStart, "ms", 50);
 
     measureFullRequest(full, drive, runs);
-    measurePrinting(printed, runs);
+    measureReport(printed, runs);
+    measurePrinting(printedTenth, kPrintedTenth.imports, runs, false);
     add(QStringLiteral("memoria máxima del proceso (VmHWM)"), peakMegabytes(), "MB", 150);
+    // For information, after the memory's figure: what printing 10,000
+    // documents and the whole request take.
+    measurePrinting(printed, kPrinted.imports, runs, true);
     measureFullReport(full, runs);
 
     const int missed = printTable();

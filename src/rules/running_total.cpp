@@ -3,6 +3,8 @@
 #include "checks/number_text.h"
 #include "store/recordset.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int kPlaces = 5;
@@ -15,6 +17,14 @@ bool strictUnits(QByteArrayView text, qint64 *units)
 {
     const char *p = text.data();
     const char *end = p + text.size();
+    // A number stands at the right of its field: the blanks before it are
+    // passed eight at a time.
+    static constexpr quint64 kEightBlanks = 0x2020202020202020ULL;
+    for (quint64 word = 0; end - p >= 8; p += 8) {
+        std::memcpy(&word, p, 8);
+        if (word != kEightBlanks)
+            break;
+    }
     while (p < end && (*p == ' ' || *p == '\0'))
         ++p;
     if (p == end)
