@@ -1,24 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages QUELVAR needs to build, run and test, when any
-# is missing. Sourced by run.sh and test.sh.
+# Installs the Debian packages QUELVAR needs to build, run, test and package,
+# when any is missing. Sourced by run.sh, test.sh and the other scripts.
 QUELVAR_PACKAGES=(
     cmake g++ make
     qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
     poppler-utils
     python3-dbf dbview
     ccache
+    librsvg2-bin
+    dpkg-dev desktop-file-utils appstream
 )
 
-# Only the benchmarks use these (scripts/bench.sh); the program, its build
-# and its tests never do.
+# Only the benchmarks use these (scripts/bench.sh); the program, its build,
+# its tests and its package never do.
 QUELVAR_BENCH_PACKAGES=(
     hyperfine
 )
 
-# quelvar_install_missing [PACKAGE...]: the packages named, or QUELVAR_PACKAGES.
+# quelvar_install_missing [PACKAGE...]: those packages, or QUELVAR_PACKAGES.
 quelvar_install_missing() {
     local wanted=("$@")
-    [ ${#wanted[@]} -eq 0 ] && wanted=("${QUELVAR_PACKAGES[@]}")
+    [ ${#wanted[@]} -gt 0 ] || wanted=("${QUELVAR_PACKAGES[@]}")
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

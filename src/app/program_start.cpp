@@ -29,10 +29,13 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
 
     // A folder whose tables do not all open is reported before anything,
     // the lock included, is written to it.
-    if (const QString problem = TableCheck::problem(choice.folder); !problem.isEmpty()) {
+    QString notice;
+    if (const QString problem = TableCheck::problem(choice.folder, &notice); !problem.isEmpty()) {
         MessageBox::warning(nullptr, problem);
         return program;
     }
+    if (!notice.isEmpty())
+        MessageBox::warning(nullptr, notice);
     program->lock = std::make_unique<FolderLock>(choice.folder);
     if (const QString refused = program->lock->acquire(); !refused.isEmpty()) {
         MessageBox::warning(nullptr, refused);
