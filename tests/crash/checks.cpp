@@ -1,6 +1,7 @@
 #include "checks.h"
 
 #include "exchange/request_exchange.h"
+#include "exchange/unfinished_work.h"
 #include "store/store_error.h"
 
 #include <QDir>
@@ -106,7 +107,18 @@ Checker::Checker(const QString &folder, const Tables &medium, PythonReader &pyth
 {
 }
 
-Pending Checker::pending() const { return Pending::None; }
+Pending Checker::pending() const
+{
+    switch (UnfinishedWork::pending(folder_).kind) {
+    case UnfinishedWork::Note::EraseAll:
+    case UnfinishedWork::Note::EraseRequest:
+        return Pending::Erase;
+    case UnfinishedWork::Note::Recovery:
+        return Pending::Recovery;
+    default:
+        return Pending::None;
+    }
+}
 
 void Checker::applyDone(const QList<QStringList> &op, QStringList &faults)
 {
@@ -241,9 +253,11 @@ void Checker::compareCut(const QStringList &cut, const QMap<QString, Read> &read
             faults.append(QStringLiteral("«%1» cortado dejó %2 así: %3").arg(cut[1], target, difference(want, got)));
         adopt(target, got != want);
     } else if (phase == int(Phase::EraseAll) || phase == int(Phase::EraseRequest) || left == Pending::Erase) {
+        const bool companyToo = phase == int(Phase::EraseAll)
+                                || UnfinishedWork::pending(folder_).kind == UnfinishedWork::Note::EraseAll;
         QStringList erased, kept, partly;
         for (const QString &table : tables()) {
-            if ((phase == int(Phase::EraseRequest) && table == kCompany) || missing.contains(table))
+            if ((!companyToo && table == kCompany) || missing.contains(table))
                 continue;
             const QList<Row> &want = expected_[table];
             const QList<Row> &got = have[table];
