@@ -342,14 +342,20 @@ void Checker::compareCut(const QStringList &cut, const QMap<QString, Read> &read
         recordsChecked += have.value(table).size();
 }
 
-void Checker::checkLeftovers()
+void Checker::checkLeftovers(bool started, QStringList &faults)
 {
+    // Besides the tables: the lock, the refund type, the note of unfinished
+    // work and the backups; and the file with which Qt takes over a dead
+    // program's lock, which Qt removes itself the next time it does so.
     const QSet<QString> known{QStringLiteral(".quelvar.lock"), QStringLiteral(".quelvar.devolucion"),
-                              QStringLiteral("respaldos")};
+                              QStringLiteral(".quelvar.pendiente"), QStringLiteral("respaldos"),
+                              QStringLiteral(".quelvar.lock.rmlock")};
     const QDir dir(folder_);
+    QSet<QString> now;
     for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         if (known.contains(name) || name.endsWith(QLatin1String(".dbf"), Qt::CaseInsensitive))
             continue;
+        now.insert(name);
         if (!seenLeftovers_.contains(name)) {
             seenLeftovers_.insert(name);
             ++leftovers;
@@ -359,6 +365,12 @@ void Checker::checkLeftovers()
         if (!leftoverNames.contains(shape) && leftoverNames.size() < 10)
             leftoverNames.append(shape);
     }
+    // A start clears what earlier kills left.
+    if (started)
+        for (const QString &name : std::as_const(lastLeftovers_))
+            if (now.contains(name))
+                faults.append(QStringLiteral("«%1», que dejó un corte anterior, sigue tras el arranque").arg(name));
+    lastLeftovers_ = now;
     // Backups beyond the five kept.
     const int backups = int(QDir(dir.filePath(QStringLiteral("respaldos"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
     mostBackups = std::max(mostBackups, backups);
@@ -394,7 +406,7 @@ QStringList Checker::check(const TrialLog &log)
         broken_ = true;
     else
         compareCut(log.inFlight, read, faults);
-    checkLeftovers();
+    checkLeftovers(log.ready, faults);
     return faults;
 }
 

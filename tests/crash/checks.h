@@ -36,7 +36,11 @@ public:
     Checker(const QString &folder, const Tables &medium, PythonReader &python);
 
     // What the folder holds now: the starting point.
-    void reset(const Tables &content) { expected_ = content; }
+    void reset(const Tables &content)
+    {
+        expected_ = content;
+        lastLeftovers_.clear();
+    }
     const Tables &expected() const { return expected_; }
 
     // Checks the folder after a trial; returns the faults found. The
@@ -68,7 +72,7 @@ private:
     QMap<QString, Read> readFolder(QStringList &faults);
     void applyDone(const QList<QStringList> &op, QStringList &faults);
     void compareCut(const QStringList &cut, const QMap<QString, Read> &read, QStringList &faults);
-    void checkLeftovers();
+    void checkLeftovers(bool started, QStringList &faults);
     Pending pending() const;
 
     QString folder_;
@@ -77,6 +81,7 @@ private:
     Tables expected_;
     bool broken_ = false;
     QSet<QString> seenLeftovers_;
+    QSet<QString> lastLeftovers_;
 };
 
 // A short description of how two sets of rows differ.
