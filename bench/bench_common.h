@@ -4,6 +4,7 @@
 // report line, and the records they measure on: imported goods, export
 // documents and TLCAN imports.
 
+#include "store/dbf_table.h"
 #include "store/recordset.h"
 
 #include <QDate>
@@ -64,6 +65,7 @@ inline double timeMedian(int runs, const std::function<void()> &work)
 // (number % k == k - 1) comes from Japan instead, outside the TLCAN.
 inline void fillImportedGoods(Recordset &rs, int records, int firstNumber = 0, int otherCountryEvery = 0)
 {
+    rs.table()->setSyncEachAppend(false); // a scratch request: one sync at the end
     for (int i = 0; i < records; ++i) {
         const int n = firstNumber + i;
         rs.AddNew();
@@ -110,6 +112,7 @@ inline QString documentNumber(int n) { return QStringLiteral("%1").arg(n, 15, 10
 // kDirectExportValue dollars, 4 of them used, its balance the rest.
 inline void fillDirectExports(Recordset &rs, int records)
 {
+    rs.table()->setSyncEachAppend(false); // a scratch request: one sync at the end
     const QList<int> f =
         fieldIndexes(rs, {QStringLiteral("NO_PEDIMEN"), QStringLiteral("FECHA_PEDI"), QStringLiteral("PAIS_EXPOR"),
                           QStringLiteral("CANT_TOTAL"), QStringLiteral("CANT_UTIL"), QStringLiteral("VAL_TOTPED"),
@@ -132,6 +135,7 @@ inline void fillDirectExports(Recordset &rs, int records)
 // kInvoiceValuePesos, its dollar figures 0 as the window leaves them.
 inline void fillIndirectExports(Recordset &rs, int records)
 {
+    rs.table()->setSyncEachAppend(false); // a scratch request: one sync at the end
     const QList<int> f =
         fieldIndexes(rs, {QStringLiteral("NODOC"), QStringLiteral("FECHADOC"), QStringLiteral("CANT_TOTAL"),
                           QStringLiteral("CANT_UTIL"), QStringLiteral("VALTOTNP"), QStringLiteral("VALREPNP"),
@@ -155,6 +159,7 @@ inline void fillIndirectExports(Recordset &rs, int records)
 // by turns: 10 units at 12.5 dollars, rate 5.
 inline void fillTlcanImports(Recordset &rs, int records)
 {
+    rs.table()->setSyncEachAppend(false); // a scratch request: one sync at the end
     const QList<int> f =
         fieldIndexes(rs, {QStringLiteral("PAIS_IMPOR"), QStringLiteral("FRACCION"), QStringLiteral("FECHA"),
                           QStringLiteral("CAN_MIMP"), QStringLiteral("PU_MIMP"), QStringLiteral("VAL_TOT_IN"),

@@ -68,10 +68,13 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
 
     // A folder whose tables do not all open is reported before anything,
     // the lock included, is written to it.
-    if (const QString problem = TableCheck::problem(choice.folder); !problem.isEmpty()) {
+    QString notice;
+    if (const QString problem = TableCheck::problem(choice.folder, &notice); !problem.isEmpty()) {
         MessageBox::warning(nullptr, problem);
         return program;
     }
+    if (!notice.isEmpty())
+        MessageBox::warning(nullptr, notice);
     if (!lock())
         return program;
     // What a program that died left beside the tables goes.

@@ -20,20 +20,29 @@ QStringList tableFiles()
     return files;
 }
 
-QString problem(const QString &folder)
+QString problem(const QString &folder, QString *notice)
 {
     const QString shownFolder = QDir::toNativeSeparators(folder);
+    QStringList short_;
     for (const QString &file : tableFiles()) {
         const QString path = DataLink::tableFile(folder, file);
         if (path.isEmpty())
             return QStringLiteral("Falta la tabla «%1» en la carpeta de solicitud «%2».").arg(file, shownFolder);
         try {
-            DbfTable::open(path);
+            const std::unique_ptr<DbfTable> table = DbfTable::open(path);
+            if (table->countAhead())
+                short_.append(QStringLiteral("«%1» %2.").arg(QFileInfo(path).fileName(), table->countAheadText()));
         } catch (const StoreError &e) {
             return QStringLiteral("La tabla «%1» de la carpeta de solicitud «%2» no se puede abrir.\n\n%3")
                 .arg(QFileInfo(path).fileName(), shownFolder, e.message());
         }
     }
+    if (notice && !short_.isEmpty())
+        *notice = QStringLiteral("En la carpeta de solicitud «%1» hay tablas cuyo último registro agregado no llegó "
+                                 "completo al disco (un corte de energía o una salida forzada):\n\n%2\n\n"
+                                 "Se abren con sus registros completos; revise el último renglón capturado en "
+                                 "ellas. La cuenta de registros se corrige en la siguiente grabación.")
+                      .arg(shownFolder, short_.join(u'\n'));
     return {};
 }
 

@@ -13,7 +13,9 @@ QStringList tableFiles();
 
 // Empty when every table opens; otherwise a Spanish message about the first
 // that is missing or cannot be opened, naming the folder, the file and the
-// fault.
-QString problem(const QString &folder);
+// fault. When notice is given it receives, for tables that opened with fewer
+// records than their header counts (a power cut during an append), one
+// message naming them; empty otherwise.
+QString problem(const QString &folder, QString *notice = nullptr);
 
 } // namespace TableCheck

@@ -179,9 +179,23 @@ void DbfTable::readHeader()
         fail(QStringLiteral("la longitud de registro declarada (%1) no coincide con la de sus campos (%2)")
                  .arg(recordLength_)
                  .arg(offset));
-    const qint64 room = (size - headerLength_) / recordLength_;
-    if (qint64(count_) > room)
-        fail(QStringLiteral("declara %1 registros y el archivo sólo contiene %2").arg(count_).arg(room));
+    takeCount(count_, size);
+}
+
+// The records a header counts, up to the records the file holds whole.
+void DbfTable::takeCount(quint32 declared, qint64 fileSize)
+{
+    const qint64 room = (fileSize - headerLength_) / recordLength_;
+    declaredCount_ = declared;
+    countAhead_ = qint64(declared) > room;
+    count_ = countAhead_ ? quint32(room) : declared;
+}
+
+QString DbfTable::countAheadText() const
+{
+    if (!countAhead_)
+        return {};
+    return QStringLiteral("declara %1 registros y el archivo sólo contiene %2").arg(declaredCount_).arg(count_);
 }
 
 int DbfTable::fieldIndex(const QString &name) const
@@ -205,17 +219,14 @@ quint32 DbfTable::refreshCount()
     unsigned char c[4];
     if (::pread(fd_, c, 4, 4) != 4)
         fail(QStringLiteral("no se puede leer el encabezado (%1)").arg(systemError()));
-    const quint32 onDisk = le32(c);
     struct stat st {};
     ::fstat(fd_, &st);
-    const qint64 room = (st.st_size - headerLength_) / recordLength_;
-    if (qint64(onDisk) > room)
-        fail(QStringLiteral("declara %1 registros y el archivo sólo contiene %2").arg(onDisk).arg(room));
-    if (onDisk != count_) {
+    const quint32 before = count_;
+    takeCount(le32(c), st.st_size);
+    if (count_ != before) {
         bufferCount_ = 0;
         generation_ = nextGeneration();
     }
-    count_ = onDisk;
     return count_;
 }
 
@@ -293,12 +304,19 @@ void DbfTable::writeAt(qint64 offset, const char *data, qint64 size)
     }
 }
 
+// The date of the last change, and the record count when asked for or when
+// the header counted records the file did not hold (repaired by any write).
 void DbfTable::stampHeader(bool withCount)
 {
     unsigned char h[7];
     putToday(h);
     putLe32(h + 3, count_);
-    writeAt(1, reinterpret_cast<const char *>(h), withCount ? 7 : 3);
+    const bool count = withCount || countAhead_;
+    writeAt(1, reinterpret_cast<const char *>(h), count ? 7 : 3);
+    if (count) {
+        declaredCount_ = count_;
+        countAhead_ = false;
+    }
 }
 
 void DbfTable::writeRecord(quint32 recno, const QByteArray &bytes)
@@ -321,7 +339,15 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
     const quint32 recno = refreshCount();
     QByteArray withEnd = bytes;
     withEnd.append(kEndOfFile);
+    // Durability rule: the record and the end mark after it reach the disk
+    // before the count that includes them is written. A power cut then leaves
+    // either the old count over a file that may hold the new record uncounted
+    // (the record is lost, every counted one is whole) or the new count over
+    // the whole record, never a count over bytes that never arrived. The
+    // count itself is not synced: losing it loses only the new record.
     writeAt(qint64(headerLength_) + qint64(recno) * recordLength_, withEnd.constData(), withEnd.size());
+    if (syncEachAppend_)
+        syncData();
     count_ = recno + 1;
     stampHeader(true);
     return recno;
@@ -336,6 +362,14 @@ void DbfTable::markDeleted(quint32 recno)
     if (bufferCount_ > 0 && recno >= bufferFirst_ && recno - bufferFirst_ < bufferCount_)
         buffer_[size_t(recno - bufferFirst_) * size_t(recordLength_)] = flag;
     stampHeader(false);
+}
+
+void DbfTable::syncData()
+{
+    // fdatasync also commits the file's new length, which reading the record
+    // back depends on.
+    if (::fdatasync(fd_) != 0)
+        throw StoreError(QStringLiteral("No se pudo asegurar en disco la tabla «%1»: %2.").arg(path_, systemError()));
 }
 
 void DbfTable::sync()

@@ -16,11 +16,15 @@ class CodePage;
 // 0xF5), read in chunks on demand and written record by record.
 //
 // The file is checked when it is opened: a header or field list that does not
-// hold together, or a record count that the file cannot hold, is refused with
-// a StoreError naming the file and the fault. Writes go straight to the file:
-// when a write returns, the record and the header that covers it are in the
-// file. A new record is written before the record count that includes it, so
-// a crash leaves a table that opens and holds every earlier record.
+// hold together is refused with a StoreError naming the file and the fault.
+// Writes go straight to the file: when a write returns, the record and the
+// header that covers it are in the file.
+//
+// A header that counts more records than the file holds whole is what a power
+// cut leaves when the count of an appended record reached the disk and the
+// record did not (another program's writes, or ours when appends are not
+// synced one by one). Such a table opens with its whole records,
+// countAhead() says so, and the next write to it stamps the true count.
 class DbfTable {
 public:
     ~DbfTable();
@@ -51,6 +55,19 @@ public:
     // number means the same records.
     quint64 generation() const { return generation_; }
     quint32 refreshCount();
+    // True while the header counts records the file does not hold whole;
+    // declaredCount() is the count the header gives.
+    bool countAhead() const { return countAhead_; }
+    quint32 declaredCount() const { return declaredCount_; }
+    // "declara 4 registros y el archivo sólo contiene 3": the state above in
+    // words, for the message that reports it (empty when the count is sound).
+    QString countAheadText() const;
+
+    // Whether appendRecord makes each new record durable before counting it
+    // (the default). A writer filling a table that nothing depends on yet (a
+    // new folder's catalogues, a scratch table) may turn it off and call
+    // sync() once at the end.
+    void setSyncEachAppend(bool on) { syncEachAppend_ = on; }
 
     // The bytes of record recno (deletion flag first). The pointer stays
     // valid until the next call that reads or writes this table.
@@ -74,6 +91,8 @@ private:
     void ensureWritable() const;
     void writeAt(qint64 offset, const char *data, qint64 size);
     void stampHeader(bool withCount);
+    void takeCount(quint32 declared, qint64 fileSize);
+    void syncData();
     [[noreturn]] void fail(const QString &what) const;
 
     QString path_;
@@ -87,6 +106,9 @@ private:
     int headerLength_ = 0;
     int recordLength_ = 0;
     quint32 count_ = 0;
+    quint32 declaredCount_ = 0;
+    bool countAhead_ = false;
+    bool syncEachAppend_ = true;
     quint64 generation_ = nextGeneration();
     static quint64 nextGeneration();
 

@@ -229,6 +229,10 @@ bool quickDecimal(const char *p, const char *end, double *out)
 
 } // namespace
 
+// A stored number is blanks, at most one sign, digits and at most one point,
+// as every dBASE writer puts it. Anything else ("nan", "inf", "1e308", the
+// "*****" of an overflow) reads as no value: a blank field to every total,
+// review and report, instead of a figure no one typed.
 double decodeNumber(const FieldDef &field, const char *record, bool *isNull)
 {
     const char *p = record + field.offset;
@@ -237,23 +241,33 @@ double decodeNumber(const FieldDef &field, const char *record, bool *isNull)
         ++p;
     while (end > p && isBlank(end[-1]))
         --end;
-    if (p < end && *p == '+')
-        ++p;
+    *isNull = true;
+    if (p < end && *p == '+' && ++p < end && *p == '-')
+        return 0; // two signs
     double d = 0;
-    if (p == end) {
-        *isNull = true;
+    if (p == end)
         return 0;
-    }
     if (quickDecimal(p, end, &d)) {
         *isNull = false;
         return d;
     }
-    const auto res = std::from_chars(p, end, d);
-    if (res.ec != std::errc() || res.ptr != end) {
-        // Not a number ("*****" marks an overflow in some writers): no value.
-        *isNull = true;
-        return 0;
+    // Too many digits for the quick way: the same shape, read by the parser.
+    const char *digits = p < end && *p == '-' ? p + 1 : p;
+    bool seenPoint = false;
+    bool seenDigit = false;
+    for (const char *c = digits; c < end; ++c) {
+        if (*c >= '0' && *c <= '9')
+            seenDigit = true;
+        else if (*c == '.' && !seenPoint)
+            seenPoint = true;
+        else
+            return 0;
     }
+    if (!seenDigit)
+        return 0;
+    const auto res = std::from_chars(p, end, d, std::chars_format::fixed);
+    if (res.ec != std::errc() || res.ptr != end || !std::isfinite(d))
+        return 0;
     *isNull = false;
     return d;
 }

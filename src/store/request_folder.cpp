@@ -46,6 +46,8 @@ QList<QStringList> readCatalogue(const TableSchema &t, const QString &dataDir)
 void fill(const QString &tableFile, const QList<QStringList> &rows)
 {
     Recordset rs(DbfTable::open(tableFile));
+    // A folder being made is nobody's request yet: one sync at the end.
+    rs.table()->setSyncEachAppend(false);
     for (const QStringList &row : rows) {
         rs.AddNew();
         for (int i = 0; i < row.size(); ++i)

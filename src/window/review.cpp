@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "rules/completeness_review.h"
 #include "store/data_link.h"
+#include "store/dbf_table.h"
 #include "store/recordset.h"
 #include "store/store_error.h"
 
@@ -35,9 +36,11 @@ BlankCell firstBlankCell(BoundGrid *grid, const Section &section)
     Recordset &rs = grid->link()->openRecordset();
     QList<int> fields(grid->ColumnsCount(), -1);
     QList<bool> shown(grid->ColumnsCount(), false);
+    QList<bool> numeric(grid->ColumnsCount(), false);
     for (int c = 0; c < grid->ColumnsCount(); ++c) {
         fields[c] = rs.fieldIndex(model->columns().value(c).field);
         shown[c] = grid->Columns(c).Visible();
+        numeric[c] = fields[c] >= 0 && rs.table()->field(fields[c]).isNumeric();
     }
     const int pending = model->hasPendingRow() ? model->pendingRow() : -1;
     const auto isShown = [&shown](int c) { return shown.value(c); };
@@ -50,7 +53,14 @@ BlankCell firstBlankCell(BoundGrid *grid, const Section &section)
         const auto blank = [&](int c) {
             if (at == pending)
                 return model->cellValue(at, c).trimmed().isEmpty();
-            return fields[c] < 0 || record.storedBytes(fields[c]).isEmpty();
+            if (fields[c] < 0)
+                return true;
+            // A number field holding no number ("nan", "1e308") is as blank
+            // as an empty one: totals and the report read it so.
+            bool isNull = false;
+            if (numeric[c])
+                record.number(fields[c], &isNull);
+            return isNull || record.storedBytes(fields[c]).isEmpty();
         };
         if (const ColumnCheck *check = CompletenessReview::firstBlank(section, blank, isShown))
             found = {at, check};

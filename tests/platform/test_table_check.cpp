@@ -40,8 +40,37 @@ private slots:
         QVERIFY(QFile::rename(path(QStringLiteral("impTLC.dbf")), path(QStringLiteral("IMPTLC.DBF"))));
         QVERIFY(QFile::rename(path(QStringLiteral("Paises.dbf")), path(QStringLiteral("paises.dbf"))));
         const FolderSnapshot before = snapshot(folder_);
-        QCOMPARE(TableCheck::problem(folder_), QString());
+        QString notice = QStringLiteral("sin aviso");
+        QCOMPARE(TableCheck::problem(folder_, &notice), QString());
+        QCOMPARE(notice, QStringLiteral("sin aviso"));
         QVERIFY(snapshot(folder_) == before);
+    }
+
+    // Headers counting a record that never reached the disk pass the check,
+    // named in one notice; the files stay as they are until written.
+    void countsAheadOfTheFileAreNoticedTogether()
+    {
+        const QString paises = path(QStringLiteral("Paises.dbf"));
+        QFile f(paises);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray head = f.read(8);
+        f.close();
+        const quint32 records = quint8(head[4]) | quint8(head[5]) << 8;
+        const QByteArray more(1, char(records + 1));
+        overwrite(paises, 4, more);
+        overwrite(path(QStringLiteral("insupedi.dbf")), 4, QByteArray(1, '\x02'));
+        ageFiles(folder_);
+        const FolderSnapshot before = snapshot(folder_);
+        QString notice;
+        QCOMPARE(TableCheck::problem(folder_, &notice), QString());
+        QVERIFY(snapshot(folder_) == before);
+        QVERIFY2(notice.contains(QStringLiteral("«insupedi.dbf» declara 2 registros y el archivo sólo contiene 0.")),
+                 qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("«Paises.dbf» declara %1 registros y el archivo sólo contiene %2.")
+                                     .arg(records + 1)
+                                     .arg(records)),
+                 qPrintable(notice));
+        QVERIFY2(notice.contains(folder_), qPrintable(notice));
     }
 
     void missingTableIsNamed()

@@ -195,9 +195,10 @@ private slots:
         QTest::addColumn<bool>("isNull");
         for (const char *text : {"   1234.50000", "  -0.00001", "0.1", "5.", "-0", "+12.5", "000123",
                                  "123456789012.12345", "9007199254740993", "1234567890123456789",
-                                 "0.30000000000000004", "1e308"})
+                                 "0.30000000000000004", "99999999999999999999"})
             QTest::newRow(text) << QByteArray(text) << false;
-        for (const char *text : {"     ", "1.2.3", "12a", ".", "-", "*****", "1 2"})
+        for (const char *text : {"     ", "1.2.3", "12a", ".", "-", "*****", "1 2", "nan", "-inf", "1e308",
+                                 "9e999", "1E5", "0x1F", "+-1", "- 5", "12345678901234567890e5"})
             QTest::newRow(text) << QByteArray(text) << true;
     }
     void storedNumbers()

@@ -6,8 +6,10 @@
 #include "test_registry.h"
 
 #include "grids/bound_grid.h"
+#include "grids/record_table_model.h"
 #include "rules/completeness_review.h"
 #include "rules/request_fields.h"
+#include "store/dbf_table.h"
 #include "store/request_schema.h"
 
 #include <QApplication>
@@ -169,6 +171,26 @@ private slots:
         QCOMPARE(h.tabs()->currentIndex(), 5);
         QCOMPARE(imports->currentIndex().row(), 250);
         QCOMPARE(QApplication::focusWidget(), imports);
+
+        // A value another program stored as "nan" is no value.
+        records["insupedi"][250].insert("PAIS_IMPOR", "JAPON");
+        QVERIFY(h.fixture.create(records).isEmpty());
+        {
+            const QString file = QDir(h.fixture.folder()).filePath("insupedi.dbf");
+            const std::unique_ptr<DbfTable> t = DbfTable::open(file);
+            QByteArray bytes = QByteArray(t->record(120), t->recordLength());
+            const FieldDef &value = t->field(t->fieldIndex("VAL_TOT_IN"));
+            bytes.replace(value.offset, value.length, QByteArray("nan").rightJustified(value.length));
+            t->writeRecord(120, bytes);
+        }
+        QVERIFY(h.reopen());
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        QCOMPARE(h.window->ContinuaRev(), 1);
+        QCOMPARE(MessageBox::shownTexts(),
+                 QStringList{kMissing + " el valor total de imp. aduanal mostrada por el pedimento en la sección "
+                                       "Merc. Importadas."});
+        QCOMPARE(h.get<BoundGrid>("dbMI")->currentIndex().row(), 120);
 
         records["insupedi"].clear();
         QVERIFY(h.fixture.create(records).isEmpty());
