@@ -253,13 +253,17 @@ void Checker::compareCut(const QStringList &cut, const QMap<QString, Read> &read
             faults.append(QStringLiteral("«%1» cortado dejó %2 así: %3").arg(cut[1], target, difference(want, got)));
         adopt(target, got != want);
     } else if (phase == int(Phase::EraseAll) || phase == int(Phase::EraseRequest) || left == Pending::Erase) {
+        // What the tables held before: the expected content when the erase
+        // is the operation cut; when a start was cut before it ended an
+        // earlier erase, what the folder showed after that cut.
+        const Tables base = phase == int(Phase::EraseAll) || phase == int(Phase::EraseRequest) ? expected_ : pendingBase_;
         const bool companyToo = phase == int(Phase::EraseAll)
                                 || UnfinishedWork::pending(folder_).kind == UnfinishedWork::Note::EraseAll;
         QStringList erased, kept, partly;
         for (const QString &table : tables()) {
             if ((!companyToo && table == kCompany) || missing.contains(table))
                 continue;
-            const QList<Row> &want = expected_[table];
+            const QList<Row> &want = base[table];
             const QList<Row> &got = have[table];
             const bool flushed = sameButFlushed(table, want, got);
             if (!flushed && !keptInOrder(want, got))
@@ -284,6 +288,7 @@ void Checker::compareCut(const QStringList &cut, const QMap<QString, Read> &read
                 adopt(table, have[table] != expected_[table]);
         }
     } else if (phase == int(Phase::Recover) || left == Pending::Recovery) {
+        const Tables base = phase == int(Phase::Recover) ? expected_ : pendingBase_; // as for the erase
         QStringList before, fromDrive, absent, other;
         for (const QString &table : tables()) {
             settled.insert(table);
@@ -291,7 +296,7 @@ void Checker::compareCut(const QStringList &cut, const QMap<QString, Read> &read
                 absent.append(table);
                 continue;
             }
-            const bool old = sameButFlushed(table, expected_[table], have[table]);
+            const bool old = sameButFlushed(table, base[table], have[table]);
             const bool read = have[table] == medium_.value(table);
             if (old)
                 before.append(table);
@@ -320,6 +325,13 @@ void Checker::compareCut(const QStringList &cut, const QMap<QString, Read> &read
                     adopt(table, false);
         }
     }
+
+    // Unfinished work stays to be judged at the next check against what the
+    // folder holds now.
+    if (left != Pending::None)
+        for (const QString &table : tables())
+            if (!missing.contains(table))
+                pendingBase_[table] = have[table];
 
     // Every other table is exactly as the log says; a missing table that
     // no unfinished work explains leaves the folder unusable.

@@ -79,6 +79,7 @@ private:
     Tables medium_;
     PythonReader &python_;
     Tables expected_;
+    Tables pendingBase_; // the tables under unfinished work, as last seen
     bool broken_ = false;
     QSet<QString> seenLeftovers_;
     QSet<QString> lastLeftovers_;
