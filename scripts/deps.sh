@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages QUELVAR needs to build, run and test, when any
-# is missing. Sourced by run.sh and test.sh.
+# Installs the Debian packages QUELVAR needs to build, run, test and package,
+# when any is missing. Sourced by run.sh, test.sh and the other scripts.
 QUELVAR_PACKAGES=(
     cmake g++ make
     qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
     poppler-utils
     python3-dbf dbview
     ccache
+    librsvg2-bin
+    dpkg-dev desktop-file-utils appstream
 )
 
+# quelvar_install_missing [PACKAGE...]: those packages, or QUELVAR_PACKAGES.
 quelvar_install_missing() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -gt 0 ] || wanted=("${QUELVAR_PACKAGES[@]}")
     local missing=()
-    for p in "${QUELVAR_PACKAGES[@]}"; do
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

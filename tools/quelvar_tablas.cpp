@@ -2,7 +2,11 @@
 //
 //   quelvar-tablas crear CARPETA [--datos DIR]
 //   quelvar-tablas mostrar ARCHIVO.dbf
+//
+// Without --datos the catalogues are the program's: the installed ones
+// beside an installed tool, else those of the source tree.
 
+#include "platform/program_data.h"
 #include "store/request_folder.h"
 #include "store/store_error.h"
 
@@ -29,7 +33,7 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments().mid(1);
     try {
         if (args.size() >= 2 && args[0] == QLatin1String("crear")) {
-            QString dataDir = QStringLiteral(QUELVAR_DATA_DIR);
+            QString dataDir = ProgramData::dataDir(QCoreApplication::applicationDirPath());
             if (args.size() == 4 && args[2] == QLatin1String("--datos"))
                 dataDir = args[3];
             else if (args.size() != 2)

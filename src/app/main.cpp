@@ -7,10 +7,21 @@
 #include "window/frm_quelvar.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
 {
+    // The help is printed before anything else: it needs no screen, so it
+    // shows in any terminal.
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    if (CommandLine::asksForHelp(given)) {
+        QTextStream(stdout) << CommandLine::help();
+        return 0;
+    }
+
     const bool printOnly = CommandLine::printsWithoutWindow(argc, argv);
     // A print from the command line needs no screen, and may run where
     // there is none.
@@ -24,13 +35,12 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelvar"));
+    // The menu entry the window belongs to, and the icon installed with it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("mx.quelvar.Quelvar"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quelvar")));
     SpanishTranslation::install();
 
     const QStringList arguments = QApplication::arguments();
-    if (CommandLine::asksForHelp(arguments)) {
-        QTextStream(stdout) << CommandLine::help();
-        return 0;
-    }
     if (printOnly)
         return CommandLine::printRequest(arguments);
 

@@ -1,5 +1,6 @@
 #include "program_folder.h"
 
+#include "program_data.h"
 #include "store/data_link.h"
 #include "store/request_folder.h"
 #include "store/request_schema.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace ProgramFolder {
 
@@ -19,13 +21,52 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-bool holdsAnyTable(const QString &folder)
+QList<const TableSchema *> allTables()
 {
+    QList<const TableSchema *> all;
     for (const auto *tables : {&RequestSchema::requestTables(), &RequestSchema::catalogueTables()})
         for (const TableSchema &t : *tables)
-            if (!DataLink::tableFile(folder, t.file).isEmpty())
-                return true;
+            all.append(&t);
+    return all;
+}
+
+bool holdsAnyTable(const QString &folder)
+{
+    for (const TableSchema *t : allTables())
+        if (!DataLink::tableFile(folder, t->file).isEmpty())
+            return true;
     return false;
+}
+
+// Makes the folder, which holds no table, a copy of the templates. The
+// tables are copied aside first, then moved into place; a failure part-way
+// leaves no table behind. The copies are the user's to write, whatever the
+// templates' own permissions (read-only, owned by root). Throws StoreError.
+void copyTemplates(const QString &folder, const QString &templates)
+{
+    const QDir dir(folder);
+    if (!dir.exists() && !QDir().mkpath(folder))
+        throw StoreError(QStringLiteral("No se pudo crear la carpeta «%1».").arg(shown(folder)));
+    const QTemporaryDir work(dir.filePath(QStringLiteral(".nueva-solicitud-XXXXXX")));
+    if (!work.isValid())
+        throw StoreError(QStringLiteral("No se pudo escribir en la carpeta «%1».").arg(shown(folder)));
+    for (const TableSchema *t : allTables()) {
+        const QString from = DataLink::tableFile(templates, t->file);
+        const QString to = work.filePath(t->file);
+        if (from.isEmpty() || !QFile::copy(from, to)
+            || !QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::WriteOwner | QFileDevice::WriteUser))
+            throw StoreError(QStringLiteral("No se pudo copiar la tabla «%1» de las plantillas «%2».")
+                                 .arg(t->file, shown(templates)));
+    }
+    QStringList moved;
+    for (const TableSchema *t : allTables()) {
+        if (!QFile::rename(work.filePath(t->file), dir.filePath(t->file))) {
+            for (const QString &m : std::as_const(moved))
+                QFile::remove(dir.filePath(m));
+            throw StoreError(QStringLiteral("No se pudo colocar la tabla «%1» en «%2».").arg(t->file, shown(folder)));
+        }
+        moved.append(t->file);
+    }
 }
 
 // The folders of the path that do not exist yet, deepest first.
@@ -43,7 +84,7 @@ QStringList missingFolders(const QString &folder)
 }
 
 // Empty on success, else why the folder cannot serve.
-QString prepare(const QString &folder, const QString &dataDir)
+QString prepare(const QString &folder, const Places &places)
 {
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())
@@ -52,7 +93,10 @@ QString prepare(const QString &folder, const QString &dataDir)
         return {};
     const QStringList made = missingFolders(folder);
     try {
-        RequestFolder::create(folder, dataDir);
+        if (!places.templates.isEmpty())
+            copyTemplates(folder, places.templates);
+        else
+            RequestFolder::create(folder, places.dataDir);
     } catch (const StoreError &e) {
         // Leave the disk as it was: drop the folders made on the way, when
         // they stayed empty.
@@ -63,9 +107,9 @@ QString prepare(const QString &folder, const QString &dataDir)
     return {};
 }
 
-Choice use(const QString &folder, const QString &dataDir)
+Choice use(const QString &folder, const Places &places)
 {
-    const QString error = prepare(folder, dataDir);
+    const QString error = prepare(folder, places);
     if (!error.isEmpty())
         return {QString(), error};
     return {folder, QString()};
@@ -77,19 +121,20 @@ Choice choose(const Places &places)
 {
     const QString named = places.arguments.value(1);
     if (!named.isEmpty())
-        return use(QDir::cleanPath(QFileInfo(named).absoluteFilePath()), places.dataDir);
+        return use(QDir::cleanPath(QFileInfo(named).absoluteFilePath()), places);
     if (!places.exeDir.isEmpty() && RequestFolder::holdsRequest(places.exeDir))
         return {QDir::cleanPath(QFileInfo(places.exeDir).absoluteFilePath()), QString()};
     if (places.userFolder.isEmpty())
         return {QString(), QStringLiteral("No se encontró la carpeta de datos del usuario para guardar la solicitud. "
                                           "Indique la carpeta de la solicitud al iniciar el programa.")};
-    return use(QDir::cleanPath(QFileInfo(places.userFolder).absoluteFilePath()), places.dataDir);
+    return use(QDir::cleanPath(QFileInfo(places.userFolder).absoluteFilePath()), places);
 }
 
 Places currentPlaces()
 {
     const QString exeDir = QCoreApplication::applicationDirPath();
-    return {QCoreApplication::arguments(), exeDir, userFolder(), installedDataDir(exeDir)};
+    return {QCoreApplication::arguments(), exeDir, userFolder(), ProgramData::dataDir(exeDir),
+            ProgramData::templates(exeDir)};
 }
 
 QString userFolder()
@@ -100,17 +145,9 @@ QString userFolder()
     return QDir(base).filePath(QStringLiteral("quelvar/solicitud"));
 }
 
-QString installedDataDir(const QString &exeDir)
-{
-    const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/quelvar"));
-    if (QFileInfo::exists(installed + QStringLiteral("/estados.csv")))
-        return installed;
-    return QStringLiteral(QUELVAR_DATA_DIR);
-}
-
 QString installedDataDir()
 {
-    return installedDataDir(QCoreApplication::applicationDirPath());
+    return ProgramData::dataDir(QCoreApplication::applicationDirPath());
 }
 
 } // namespace ProgramFolder

@@ -17,11 +17,12 @@ class TestProgramFolder : public QObject {
     static QString dataDir() { return QStringLiteral(QUELVAR_DATA_DIR); }
 
     // A program started with the given arguments (after its own name) from
-    // exeDir, whose user folder is userFolder.
+    // exeDir, whose user folder is userFolder, without templates (as from
+    // the build folder).
     static ProgramFolder::Places places(const QString &exeDir, const QString &userFolder,
                                         const QStringList &arguments = {})
     {
-        return {QStringList{QStringLiteral("quelvar")} + arguments, exeDir, userFolder, dataDir()};
+        return {QStringList{QStringLiteral("quelvar")} + arguments, exeDir, userFolder, dataDir(), QString()};
     }
 
     // The folder chosen, or the error when there is none.
@@ -119,19 +120,57 @@ private slots:
         QVERIFY(QDir(exe.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
-    void templatesOfAnInstalledProgram()
+    // A new folder, named or the user's, is a copy of the templates when
+    // there are any: no catalogue is read, and the copies are the user's to
+    // write even when the templates are read-only.
+    void newFolderIsACopyOfTheTemplates_data()
     {
-        QTemporaryDir prefix;
-        const QString bin = prefix.filePath(QStringLiteral("bin"));
-        QVERIFY(QDir().mkpath(bin));
-        QCOMPARE(ProgramFolder::installedDataDir(bin), dataDir());
+        QTest::addColumn<bool>("named");
+        QTest::newRow("carpeta del usuario") << false;
+        QTest::newRow("carpeta nombrada") << true;
+    }
+    void newFolderIsACopyOfTheTemplates()
+    {
+        QFETCH(bool, named);
+        QTemporaryDir exe, home, work, installed;
+        const QString templates = installed.filePath(QStringLiteral("plantillas"));
+        RequestFolder::create(templates, dataDir());
+        const QStringList tables = QDir(templates).entryList(QDir::Files);
+        const auto readOnly =
+            QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        for (const QString &t : tables)
+            QVERIFY(QFile::setPermissions(QDir(templates).filePath(t), readOnly));
+        const QString user = home.filePath(QStringLiteral("quelvar/solicitud"));
+        const QString fresh = work.filePath(QStringLiteral("clientes/solicitud"));
+        ProgramFolder::Places from = places(exe.path(), user, named ? QStringList{fresh} : QStringList{});
+        from.dataDir = work.filePath(QStringLiteral("sin-catalogos"));
+        from.templates = templates;
 
-        const QString share = prefix.filePath(QStringLiteral("share/quelvar"));
-        QVERIFY(QDir().mkpath(share));
-        QCOMPARE(ProgramFolder::installedDataDir(bin), dataDir()); // no catalogues there
-        QVERIFY(QFile::copy(QDir(dataDir()).filePath(QStringLiteral("estados.csv")),
-                            QDir(share).filePath(QStringLiteral("estados.csv"))));
-        QCOMPARE(ProgramFolder::installedDataDir(bin), share);
+        const QString folder = named ? fresh : user;
+        QCOMPARE(chosen(from), folder);
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), tables);
+        for (const QString &t : tables) {
+            const QString copy = QDir(folder).filePath(t);
+            QCOMPARE(readAll(copy), readAll(QDir(templates).filePath(t)));
+            QVERIFY2(QFileInfo(copy).permissions().testFlag(QFileDevice::WriteOwner), qPrintable(t));
+        }
+    }
+
+    // Templates that lose a table after they were found: nothing is made, the
+    // tables already copied and the folders made on the way included.
+    void incompleteTemplatesMakeNothing()
+    {
+        QTemporaryDir exe, work, installed;
+        RequestFolder::create(installed.path(), dataDir());
+        QVERIFY(QFile::remove(QDir(installed.path()).filePath(QStringLiteral("Pedimentos.dbf")))); // copied last
+        const FolderSnapshot before = snapshot(work.path());
+        ProgramFolder::Places from = places(exe.path(), work.filePath(QStringLiteral("a/b/solicitud")));
+        from.templates = installed.path();
+        const auto choice = ProgramFolder::choose(from);
+        QVERIFY(!choice.ok());
+        QVERIFY2(choice.error.contains(from.userFolder) && choice.error.contains(QStringLiteral("Pedimentos.dbf")),
+                 qPrintable(choice.error));
+        QVERIFY(snapshot(work.path()) == before);
     }
 };
 
