@@ -41,18 +41,29 @@ void FolderLock::release()
     heldHere().remove(key(lock_.fileName()));
 }
 
-bool FolderLock::leftByThisNumber()
+bool FolderLock::holderIsGone()
 {
-    // The lock's holder counts as running when a process of its number and
-    // name runs: after a crash that process may be this one.
+    // Qt takes the holder for running while a task of its number runs
+    // under the program's name. After a crash the number may have come
+    // round to this program, or to a thread of this or another program: a
+    // thread's number is no program's, and this program holds no lock it
+    // does not know of.
     qint64 pid = 0;
     QString host;
     QString app;
-    if (!lock_.getLockInfo(&pid, &host, &app) || pid != QCoreApplication::applicationPid()
-        || (!host.isEmpty() && host != QSysInfo::machineHostName()))
+    if (!lock_.getLockInfo(&pid, &host, &app) || (!host.isEmpty() && host != QSysInfo::machineHostName()))
         return false;
-    const QMutexLocker locker(&heldMutex);
-    return !heldHere().contains(key(lock_.fileName()));
+    if (pid == QCoreApplication::applicationPid()) {
+        const QMutexLocker locker(&heldMutex);
+        return !heldHere().contains(key(lock_.fileName()));
+    }
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith("Tgid:"))
+            return line.mid(5).trimmed().toLongLong() != pid;
+    return false;
 }
 
 QString FolderLock::acquire()
@@ -60,7 +71,7 @@ QString FolderLock::acquire()
     if (lock_.isLocked())
         return {};
     bool taken = lock_.tryLock(0);
-    if (!taken && lock_.error() == QLockFile::LockFailedError && leftByThisNumber() && lock_.removeStaleLockFile())
+    if (!taken && lock_.error() == QLockFile::LockFailedError && holderIsGone() && lock_.removeStaleLockFile())
         taken = lock_.tryLock(0);
     if (taken) {
         const QMutexLocker locker(&heldMutex);

@@ -7,7 +7,7 @@
 // of its tables), taken at start and held while the program runs; it is
 // removed when the lock is released. A lock left behind by a program that
 // died is taken over, also when the number of its process has come round to
-// this program.
+// this program or to a thread.
 class FolderLock {
 public:
     explicit FolderLock(const QString &folder);
@@ -25,7 +25,7 @@ public:
     void release();
 
 private:
-    bool leftByThisNumber();
+    bool holderIsGone();
 
     QString folder_;
     QLockFile lock_;

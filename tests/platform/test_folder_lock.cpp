@@ -8,9 +8,13 @@
 #include "store/request_folder.h"
 
 #include <QLockFile>
+#include <QScopeGuard>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <future>
+#include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 
 class TestFolderLock : public QObject {
@@ -86,18 +90,32 @@ private slots:
     }
 
     // A lock left by a program that died is taken over, also when the
-    // number of its process now belongs to this one (numbers come round
-    // again); a lock this process holds is still refused to it.
+    // number of its process now belongs to this one, or to a thread of this
+    // one (numbers come round again); a lock this process holds is still
+    // refused to it.
     void lockOfAProgramThatDiedIsTakenOver_data()
     {
-        QTest::addColumn<bool>("ourNumber");
-        QTest::newRow("another process number") << false;
-        QTest::newRow("this process's number") << true;
+        QTest::addColumn<QString>("number"); // what the number left in the lock now is
+        QTest::newRow("another process number") << "gone";
+        QTest::newRow("this process's number") << "this process";
+        QTest::newRow("a thread's number") << "a thread";
     }
     void lockOfAProgramThatDiedIsTakenOver()
     {
-        QFETCH(bool, ourNumber);
-        if (ourNumber) {
+        QFETCH(QString, number);
+        // A thread that runs until the lock is taken, and its number.
+        std::promise<pid_t> started;
+        std::promise<void> finished;
+        std::thread thread([&] {
+            started.set_value(pid_t(::syscall(SYS_gettid)));
+            finished.get_future().wait();
+        });
+        const auto join = qScopeGuard([&] {
+            finished.set_value();
+            thread.join();
+        });
+        const pid_t threadNumber = started.get_future().get();
+        if (number != QLatin1String("gone")) {
             // What a lock file of this process holds, left without a holder.
             QByteArray left;
             {
@@ -107,6 +125,8 @@ private slots:
                 QVERIFY(file.open(QIODevice::ReadOnly));
                 left = file.readAll();
             }
+            if (number == QLatin1String("a thread"))
+                left = QByteArray::number(threadNumber) + left.mid(left.indexOf('\n'));
             QFile file(lockPath());
             QVERIFY(file.open(QIODevice::WriteOnly));
             QCOMPARE(file.write(left), left.size());
