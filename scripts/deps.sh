@@ -10,6 +10,8 @@ QUELVAR_PACKAGES=(
     librsvg2-bin
     dpkg-dev desktop-file-utils appstream
 )
+# What scripts/fuzz.sh needs besides: clang and its libFuzzer runtime.
+QUELVAR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Only the benchmarks use these (scripts/bench.sh); the program, its build,
 # its tests and its package never do.

@@ -11,10 +11,18 @@ std::optional<QString> withThousands(const QString &text)
     const qsizetype comma = text.indexOf(u',');
     if (comma >= 0 && (point < 0 || comma < point))
         return std::nullopt;
-    // The sign stays in front of the digits: "-1234.5" gives "-1,234.5".
-    const qsizetype sign = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
-    QString integer = point < 0 ? text.mid(sign) : text.mid(sign, point - sign);
-    const QString decimals = point < 0 ? QString() : text.mid(point);
+    // Blanks around the number and the sign stay in front of the digits:
+    // "-1234.5" gives "-1,234.5", " 123 " stays " 123 ".
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    if (start < text.size() && (text[start] == u'-' || text[start] == u'+'))
+        ++start;
+    qsizetype end = point < 0 ? text.size() : point;
+    while (end > start && text[end - 1].isSpace())
+        --end;
+    QString integer = text.mid(start, end - start);
+    const QString decimals = text.mid(end);
     QString result;
     while (!integer.isEmpty()) {
         if (integer.size() < 4) {
@@ -24,7 +32,7 @@ std::optional<QString> withThousands(const QString &text)
         result.prepend(u',' + integer.right(3));
         integer.chop(3);
     }
-    return text.left(sign) + result + decimals;
+    return text.left(start) + result + decimals;
 }
 
 std::optional<double> decimalNumber(QStringView text)

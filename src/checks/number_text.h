@@ -6,7 +6,8 @@
 // Thousands separators in a typed number: "1234567.891" gives
 // "1,234,567.891". The integer part (what comes before the first ".") is cut
 // into groups of three from the right, a leading sign staying in front of
-// them ("-1234" gives "-1,234"); the rest, from that point on, is kept
+// them ("-1234" gives "-1,234") and blanks around the number outside them
+// (" 123 " stays as it is); the rest, from that point on, is kept
 // as it is (neither grouped nor rounded). The separator is always "," and
 // the decimal mark ".", whatever the locale.
 //

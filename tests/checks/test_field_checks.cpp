@@ -40,6 +40,8 @@ private slots:
         QTest::newRow("negative six digits") << "-123456" << true << "-123,456";
         QTest::newRow("plus sign") << "+1234" << true << "+1,234";
         QTest::newRow("sign alone") << "-" << true << "-";
+        QTest::newRow("blanks around three digits") << " 123\r" << true << " 123\r";
+        QTest::newRow("blanks around, negative") << "\t-123456.5 " << true << "\t-123,456.5 ";
         QTest::newRow("empty") << "" << true << "";
         QTest::newRow("formatted: once only") << "9,876,543.21" << false << "";
         QTest::newRow("comma first") << ",5" << false << "";
