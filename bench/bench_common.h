@@ -8,6 +8,7 @@
 #include "store/recordset.h"
 
 #include <QDate>
+#include <QFile>
 #include <QtGlobal>
 #include <QList>
 #include <QString>
@@ -176,6 +177,36 @@ inline void fillTlcanImports(Recordset &rs, int records)
         rs.setValue(f[7], tlcanDuties(n));
         rs.Update();
     }
+}
+
+// Appends unit costs (table insunit): tariff item 84719001, rate 5, the
+// cost of record n unitCost(n).
+inline double unitCost(int n) { return 10.25 + n % 7; } // COSTO_UNIT
+
+inline void fillUnitCosts(Recordset &rs, int records)
+{
+    const QList<int> f = fieldIndexes(rs, {QStringLiteral("FRACCION"), QStringLiteral("DESCRIP"),
+                                           QStringLiteral("TASA_ADVAL"), QStringLiteral("COSTO_UNIT")});
+    for (int n = 0; n < records; ++n) {
+        rs.AddNew();
+        rs.setValue(f[0], QStringLiteral("84719001"));
+        rs.setValue(f[1], QStringLiteral("INSUMO %1").arg(n));
+        rs.setValue(f[2], 5);
+        rs.setValue(f[3], unitCost(n));
+        rs.Update();
+    }
+}
+
+// The process's peak resident memory so far (VmHWM), in megabytes.
+inline double peakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024; // kB
+    return 0;
 }
 
 inline void report(const char *what, double value, const char *unit, double target)

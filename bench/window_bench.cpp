@@ -46,38 +46,21 @@
 #include "window/frm_quelvar.h"
 
 #include "bench_common.h"
+#include "mixed_request.h"
+#include "window_driving.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QTabWidget>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include <sys/resource.h>
-
 namespace {
 
 using namespace BenchTiming;
-
-constexpr int kOtherCountryEvery = 3;
-constexpr int kImportsTab = 5;
-constexpr int kDirectTab = 6;
-constexpr int kIndirectTab = 7;
-constexpr int kTlcanTab = 8;
-constexpr double kAdValorem = 15; // the rate fillImportedGoods gives every record
-
-// The amount fillImportedGoods stores for record n.
-double storedAmount(int n) { return 1.23 + n % 7; }
-
-bool outsideTlcan(int n) { return n % kOtherCountryEvery == kOtherCountryEvery - 1; }
+using namespace BenchWindow;
+using namespace BenchRequest;
 
 // A request folder with the request, one complete unit cost, the given
 // number of imported goods and as many documents of each kind (direct and
@@ -90,13 +73,9 @@ void writeRequest(const QString &folder, int imports, int documents)
     links.refreshRequestLinks();
     Recordset &solicitu = *links.dtsSolicitu->recordset();
     solicitu.AddNew();
-    const QList<QPair<QString, QVariant>> request{{QStringLiteral("OTIPOEXPOR"), 0},
-                                                  {QStringLiteral("TIPO_EXPOR"), QStringLiteral("M")},
-                                                  {QStringLiteral("MER_RET"), QStringLiteral("N")},
-                                                  {QStringLiteral("TSOL"), QStringLiteral("N")},
-                                                  {QStringLiteral("DEPRE_MAQ"), 0}};
-    for (const auto &[field, value] : request)
+    for (const auto &[field, value] : mixedRequest())
         solicitu.Fields(field).setValue(value);
+    solicitu.Fields(QStringLiteral("DEPRE_MAQ")).setValue(0);
     solicitu.Update();
     Recordset &insunit = *links.dtsInsunit->recordset();
     insunit.AddNew();
@@ -111,198 +90,6 @@ void writeRequest(const QString &folder, int imports, int documents)
     fillTlcanImports(*links.dtsImpTLC->recordset(), documents);
     links.syncRequestTables();
 }
-
-struct Totals {
-    double originating = 0;
-    double nonOriginating = 0;
-};
-
-// The totals of a mixed request: the TLCAN's goods are originating, the
-// others not. Record `changed` holds `amount` instead of what was stored.
-Totals expectedTotals(int records, int changed = -1, double amount = 0)
-{
-    Totals t;
-    for (int n = 0; n < records; ++n) {
-        const double a = n == changed ? amount : storedAmount(n);
-        (outsideTlcan(n) ? t.nonOriginating : t.originating) += a;
-    }
-    return t;
-}
-
-// The window opens with the non-originating total capped by the duties of
-// the TLCAN imports stored; a row of imported goods written totals them
-// again without the cap.
-Totals cappedBy(Totals t, double duties)
-{
-    t.nonOriginating = std::min(t.nonOriginating, duties);
-    return t;
-}
-
-// The sum of a figure over every record, record `changed` holding `typed`.
-double sumOver(int records, double (*stored)(int), int changed = -1, double typed = 0)
-{
-    double sum = 0;
-    for (int n = 0; n < records; ++n)
-        sum += n == changed ? typed : stored(n);
-    return sum;
-}
-
-// A total as the window shows it, with its thousands separators.
-double shownNumber(const FrmQuelvar &window, const char *name)
-{
-    const QLineEdit *box = window.findChild<QLineEdit *>(QString::fromLatin1(name));
-    bool ok = false;
-    const double value = box ? QString(box->text()).remove(u',').toDouble(&ok) : 0;
-    return ok ? value : std::nan("");
-}
-
-bool showsTotals(const FrmQuelvar &window, const Totals &expected)
-{
-    const double originating = shownNumber(window, "txtTO");
-    const double nonOriginating = shownNumber(window, "txtTNO");
-    const double requested = shownNumber(window, "txtDevS");
-    const auto near = [](double a, double b) { return std::abs(a - b) < 0.005; };
-    if (near(originating, expected.originating) && near(nonOriginating, expected.nonOriginating)
-        && near(requested, expected.originating + expected.nonOriginating))
-        return true;
-    std::fprintf(stderr, "totales: %.2f / %.2f / %.2f, se esperaban %.2f / %.2f / %.2f\n", originating, nonOriginating,
-                 requested, expected.originating, expected.nonOriginating,
-                 expected.originating + expected.nonOriginating);
-    return false;
-}
-
-bool showsTotal(const FrmQuelvar &window, const char *box, double expected)
-{
-    const double shown = shownNumber(window, box);
-    if (std::abs(shown - expected) < 0.005)
-        return true;
-    std::fprintf(stderr, "%s: %.2f, se esperaba %.2f\n", box, shown, expected);
-    return false;
-}
-
-void drain()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// Notes the first painting of the widget it watches.
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        painted = painted || event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
-// The window as the program opens it, up to its first painting: shown, and
-// the events processed until it is exposed and drawn.
-std::unique_ptr<FrmQuelvar> openWindow(const QString &folder)
-{
-    auto window = std::make_unique<FrmQuelvar>(folder);
-    PaintWatch watch;
-    window->installEventFilter(&watch);
-    window->show();
-    const auto shown = Clock::now();
-    while (!watch.painted && millis(Clock::now() - shown) < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    window->removeEventFilter(&watch);
-    if (!watch.painted) {
-        std::fprintf(stderr, "la ventana no se dibujó\n");
-        std::exit(1);
-    }
-    return window;
-}
-
-double startUp(const QString &folder, int runs)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        std::unique_ptr<FrmQuelvar> window = openWindow(folder);
-        times.push_back(millis(Clock::now() - start));
-        window.reset();
-        drain();
-    }
-    return median(times);
-}
-
-void sendKey(QWidget *target, int key, const QString &text)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &release);
-}
-
-// Types the digits on the current cell as the user does (the first key opens
-// its editor over the text there, selected), then Enter.
-void typeCell(BoundGrid *grid, const QString &digits)
-{
-    for (const QChar c : digits) {
-        QWidget *target = grid->cellEditor() ? static_cast<QWidget *>(grid->cellEditor()) : grid;
-        sendKey(target, Qt::Key_0 + (c.unicode() - u'0'), QString(c));
-    }
-    if (QLineEdit *editor = grid->cellEditor())
-        sendKey(editor, Qt::Key_Return, QStringLiteral("\r"));
-    QCoreApplication::processEvents();
-}
-
-bool noMessages()
-{
-    const QStringList texts = MessageBox::shownTexts();
-    for (const QString &t : texts)
-        std::fprintf(stderr, "mensaje mostrado: %s\n", qPrintable(t));
-    return texts.isEmpty();
-}
-
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024; // kilobytes on Linux
-}
-
-// Brings the tab forward: the grid shown, its column shown and open to typing.
-BoundGrid *gridInFront(FrmQuelvar &window, int tab, const QString &name, int column)
-{
-    auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("SSTabDatos"));
-    tabs->setCurrentIndex(tab);
-    drain();
-    BoundGrid *grid = window.findChild<BoundGrid *>(name);
-    if (tabs->currentIndex() != tab || !grid || !grid->isVisible() || grid->isColumnHidden(column)
-        || grid->recordModel()->isLocked(column) || !noMessages()) {
-        std::fprintf(stderr, "la pestaña %d no quedó al frente con la columna %d de %s\n", tab, column,
-                     qPrintable(name));
-        return nullptr;
-    }
-    return grid;
-}
-
-// Types a new figure (200 and 300 by turns) into the cell 10 x RUNS times,
-// each confirmed with Enter, then the row written and the events that
-// follow processed. The median time; the last figure typed in *typed.
-double rowWrites(BoundGrid *grid, int row, int column, int runs, int *typed)
-{
-    RecordTableModel *model = grid->recordModel();
-    std::vector<double> writes;
-    for (int i = 0; i < runs * 10; ++i) {
-        grid->setCurrentIndex(model->index(row, column));
-        drain();
-        *typed = 200 + 100 * (i % 2);
-        const auto start = Clock::now();
-        typeCell(grid, QString::number(*typed));
-        grid->commitPendingRow();
-        QCoreApplication::processEvents();
-        writes.push_back(millis(Clock::now() - start));
-    }
-    return median(writes);
-}
-
-// Whether a cell holds the number expected.
-bool holdsNumber(const QString &value, double expected) { return std::abs(value.toDouble() - expected) < 1e-9; }
 
 // The imported goods: start-up totals, then the incorporated value of the
 // middle row.
@@ -472,6 +259,6 @@ int main(int argc, char *argv[])
 
     if (!measureImports(importsDir.path(), records, runs) || !measureDocuments(documentsDir.path(), records, runs))
         return 1;
-    report("memoria máxima (ru_maxrss)", peakMegabytes(), "MB", 150);
+    report("memoria máxima (VmHWM)", peakMegabytes(), "MB", 150);
     return 0;
 }

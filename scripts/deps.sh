@@ -13,6 +13,12 @@ QUELVAR_PACKAGES=(
 # What scripts/fuzz.sh needs besides: clang and its libFuzzer runtime.
 QUELVAR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
+# Only the benchmarks use these (scripts/bench.sh); the program, its build,
+# its tests and its package never do.
+QUELVAR_BENCH_PACKAGES=(
+    hyperfine
+)
+
 # quelvar_install_missing [PACKAGE...]: those packages, or QUELVAR_PACKAGES.
 quelvar_install_missing() {
     local wanted=("$@")

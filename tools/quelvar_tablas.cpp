@@ -9,10 +9,13 @@
 #include "platform/program_data.h"
 #include "store/request_folder.h"
 #include "store/store_error.h"
+#include "store/table_csv.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -43,8 +46,15 @@ int main(int argc, char *argv[])
             return 0;
         }
         if (args.size() == 2 && args[0] == QLatin1String("mostrar")) {
-            const QByteArray csv = RequestFolder::toCsv(args[1]).toUtf8();
-            std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+            // The text goes out as the table is read, in large pieces.
+            bool written = true;
+            TableCsv::write(args[1], [&written](const char *data, size_t size) {
+                written = written && std::fwrite(data, 1, size, stdout) == size;
+            });
+            if (!written || std::fflush(stdout) != 0) {
+                std::fprintf(stderr, "No se pudo escribir la tabla en la salida: %s.\n", std::strerror(errno));
+                return 1;
+            }
             return 0;
         }
     } catch (const StoreError &e) {

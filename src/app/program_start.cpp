@@ -1,11 +1,15 @@
 #include "program_start.h"
 
+#include "exchange/request_exchange.h"
+#include "exchange/unfinished_work.h"
 #include "platform/folder_lock.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
 #include "platform/table_check.h"
 #include "store/store_error.h"
 #include "window/frm_quelvar.h"
+
+#include <QDir>
 
 RunningProgram::~RunningProgram()
 {
@@ -26,6 +30,41 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
         return program;
     }
     program->folder = choice.folder;
+    program->lock = std::make_unique<FolderLock>(choice.folder);
+    const auto lock = [&program] {
+        if (const QString refused = program->lock->acquire(); !refused.isEmpty()) {
+            MessageBox::warning(nullptr, refused);
+            program->lock.reset();
+            return false;
+        }
+        return true;
+    };
+
+    // An erase or a recovery that a program did not live to end is ended
+    // first, with the folder locked: the tables are then whole.
+    if (const UnfinishedWork::Note note = UnfinishedWork::pending(choice.folder);
+        note.kind != UnfinishedWork::Note::None) {
+        if (!lock())
+            return program;
+        try {
+            UnfinishedWork::finish(choice.folder);
+        } catch (const StoreError &e) {
+            MessageBox::warning(nullptr, QStringLiteral("No se pudo terminar lo que quedó pendiente en la carpeta de "
+                                                        "solicitud «%1».\n\n%2")
+                                             .arg(QDir::toNativeSeparators(choice.folder), e.message()));
+            return program;
+        }
+        MessageBox::information(
+            nullptr,
+            note.kind == UnfinishedWork::Note::Recovery
+                ? QStringLiteral("La recuperación de la información de la unidad A no había terminado cuando se "
+                                 "cerró el programa; se terminó ahora. Las tablas que tenía la solicitud están en "
+                                 "«%1».")
+                      .arg(QDir::toNativeSeparators(
+                          QDir(RequestExchange::backupsFolder(choice.folder)).filePath(note.backup)))
+                : QStringLiteral("El borrado de la información no había terminado cuando se cerró el programa; se "
+                                 "terminó ahora."));
+    }
 
     // A folder whose tables do not all open is reported before anything,
     // the lock included, is written to it.
@@ -36,12 +75,10 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
     }
     if (!notice.isEmpty())
         MessageBox::warning(nullptr, notice);
-    program->lock = std::make_unique<FolderLock>(choice.folder);
-    if (const QString refused = program->lock->acquire(); !refused.isEmpty()) {
-        MessageBox::warning(nullptr, refused);
-        program->lock.reset();
+    if (!lock())
         return program;
-    }
+    // What a program that died left beside the tables goes.
+    UnfinishedWork::removeLeftovers(choice.folder);
     try {
         program->window = std::make_unique<FrmQuelvar>(choice.folder);
     } catch (const StoreError &e) {

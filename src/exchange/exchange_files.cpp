@@ -1,5 +1,6 @@
 #include "exchange_files.h"
 
+#include "request_exchange.h"
 #include "store/store_error.h"
 
 #include <QDir>
@@ -86,9 +87,24 @@ void syncFolder(const QString &folder)
                              .arg(nativePath(folder), faultText(err)));
 }
 
+namespace {
+
+RenameFunction &renameFunction()
+{
+    static RenameFunction rename;
+    return rename;
+}
+
+} // namespace
+
+void setRenameFunction(RenameFunction rename) { renameFunction() = std::move(rename); }
+
 void moveFile(const QString &from, const QString &to)
 {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    const RenameFunction &rename = renameFunction();
+    if ((rename ? rename(source, target) : ::rename(source.constData(), target.constData())) != 0) {
         const int err = errno;
         throw StoreError(
             QStringLiteral("No se pudo mover «%1» a «%2»: %3.").arg(nativePath(from), nativePath(to), faultText(err)));

@@ -66,10 +66,22 @@ public:
     // Once checked: moves the request's seven (and the refund type kept
     // beside them) into a new backup folder and the staged ones into their
     // place. Returns the backup folder. On a failure the request folder is
-    // left as it was, unless untouched() says otherwise.
+    // left as it was, unless untouched() says otherwise. A note in the
+    // folder (unfinished_work.h) names the two folders while the tables move,
+    // so that a start after a crash finishes the exchange with resume().
     QString install();
     // False only when a failed install could not put everything back.
     bool untouched() const { return untouched_; }
+
+    // Finishes an install cut short: what is still staged takes the place
+    // of the request's table of its name, which goes to the backup (and the
+    // refund type with it); then the staging folder goes. `staging` and
+    // `backup` are the folders' names, as the note keeps them. Throws
+    // StoreError; what was done stays done, and a second call goes on.
+    static void resume(const QString &requestFolder, const QString &staging, const QString &backup);
+    // Removes the staging folders of recoveries that never got to install
+    // (all but `keep`) and the backup folders left empty.
+    static void removeLeftovers(const QString &requestFolder, const QString &keep);
 
 private:
     QString folder_;
@@ -83,5 +95,10 @@ private:
 // was given. An empty function restores ::write.
 using WriteFunction = std::function<qint64(const QString &target, int fd, const char *data, qint64 size)>;
 void setWriteFunction(WriteFunction write);
+// What the recovery's moves of files rename them with (::rename unless
+// set): a test stops a recovery part-way as a crash would. An empty
+// function restores ::rename.
+using RenameFunction = std::function<int(const QByteArray &from, const QByteArray &to)>;
+void setRenameFunction(RenameFunction rename);
 
 } // namespace RequestExchange

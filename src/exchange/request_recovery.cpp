@@ -4,6 +4,7 @@
 #include "request_exchange.h"
 
 #include "exchange_files.h"
+#include "unfinished_work.h"
 #include "store/dbf_table.h"
 #include "store/request_choices.h"
 #include "store/request_schema.h"
@@ -133,8 +134,14 @@ QString tableFault(const QString &table, const QString &current)
     return {};
 }
 
+namespace {
+
+const QString kStagingPrefix = QStringLiteral(".quelvar-recuperacion-");
+
+} // namespace
+
 Recovery::Recovery(const QString &requestFolder)
-    : folder_(requestFolder), staging_(QDir(requestFolder).filePath(QStringLiteral(".quelvar-recuperacion-XXXXXX")))
+    : folder_(requestFolder), staging_(QDir(requestFolder).filePath(kStagingPrefix + QStringLiteral("XXXXXX")))
 {
     if (!staging_.isValid())
         throw StoreError(QStringLiteral("No se pudo preparar la recuperación en «%1»: %2.")
@@ -169,6 +176,9 @@ QString Recovery::install()
         done.append({from, to});
     };
     try {
+        // From here until every table is in place, a start after a crash
+        // finishes the exchange (resume()).
+        UnfinishedWork::noteRecovery(folder_, QFileInfo(staging()).fileName(), QFileInfo(backup).fileName());
         // The request's seven (under whatever case of their names) and the
         // refund type of a transfer, which belongs to the request replaced,
         // go to the backup.
@@ -196,8 +206,10 @@ QString Recovery::install()
                 untouched_ = false;
             }
         }
+        // What is back needs no finishing; what could not come back is
+        // named in the message.
         try {
-            syncFolder(folder_);
+            UnfinishedWork::clear(folder_);
         } catch (const StoreError &) {
         }
         if (untouched_) {
@@ -210,8 +222,55 @@ QString Recovery::install()
             e.message()
             + QStringLiteral(" Las tablas que tenía la solicitud quedaron en «%1».").arg(nativePath(backup)));
     }
+    // Every table is in place; a note that stays only makes the next start
+    // remove it.
+    try {
+        UnfinishedWork::clear(folder_);
+    } catch (const StoreError &) {
+    }
     pruneBackups(folder_);
     return backup;
+}
+
+void Recovery::resume(const QString &requestFolder, const QString &staging, const QString &backup)
+{
+    const QDir folder(requestFolder);
+    const QDir staged(folder.filePath(staging));
+    const QString kept = QDir(backupsFolder(requestFolder)).filePath(backup);
+    if (!QDir().mkpath(kept))
+        throw StoreError(QStringLiteral("No se pudo crear la carpeta de respaldo «%1».").arg(nativePath(kept)));
+    // A table still staged has not come in: the request's of its name (if
+    // still there) goes to the backup first, as install() does.
+    QStringList waiting;
+    for (const QString &table : tables()) {
+        if (!QFileInfo::exists(staged.filePath(fileOf(table))))
+            continue;
+        waiting.append(table);
+        for (const QString &name : matchingFiles(requestFolder, fileOf(table)))
+            moveFile(folder.filePath(name), QDir(kept).filePath(name));
+    }
+    // The refund type goes before the first staged table comes in: with a
+    // table still waiting, one in the folder is the replaced request's.
+    const QString refundType = RequestChoices::refundTypeFile(requestFolder);
+    if (!waiting.isEmpty() && QFileInfo::exists(refundType))
+        moveFile(refundType, QDir(kept).filePath(QFileInfo(refundType).fileName()));
+    syncFolder(kept);
+    for (const QString &table : std::as_const(waiting))
+        moveFile(staged.filePath(fileOf(table)), folder.filePath(fileOf(table)));
+    syncFolder(requestFolder);
+    pruneBackups(requestFolder);
+}
+
+void Recovery::removeLeftovers(const QString &requestFolder, const QString &keep)
+{
+    const QDir folder(requestFolder);
+    for (const QString &name : folder.entryList({kStagingPrefix + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (name != keep)
+            QDir(folder.filePath(name)).removeRecursively();
+    const QDir backups(backupsFolder(requestFolder));
+    for (const QString &name : backups.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (backupName().match(name).hasMatch())
+            backups.rmdir(name); // only when empty
 }
 
 } // namespace RequestExchange

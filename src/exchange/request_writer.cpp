@@ -5,6 +5,7 @@
 #include "store/request_schema.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
+#include "unfinished_work.h"
 
 namespace {
 
@@ -78,15 +79,30 @@ void RequestWriter::save(const Unbound &values, const std::function<void()> &rel
 
 void RequestWriter::erase(bool everything)
 {
-    QList<DataLink *> emptied;
-    if (everything)
-        emptied.append(links_.dtsEmpresas);
-    emptied += {links_.dtsImpTLC, links_.dtsFactura, links_.dtsExporped, links_.dtsInsunit, links_.dtsInsupedi,
-                links_.dtsSolicitu};
-    for (DataLink *link : std::as_const(emptied))
-        if (Recordset *rs = link->recordset())
-            EliminaRegistros(*rs);
-    RequestChoices::removeRefundType(folder_);
+    // The note first: a program that dies part-way leaves the rest to the
+    // next start, never half a request.
+    UnfinishedWork::noteErase(folder_, everything);
+    try {
+        QList<DataLink *> emptied;
+        if (everything)
+            emptied.append(links_.dtsEmpresas);
+        emptied += {links_.dtsImpTLC, links_.dtsFactura, links_.dtsExporped, links_.dtsInsunit, links_.dtsInsupedi,
+                    links_.dtsSolicitu};
+        Q_ASSERT(emptied.size() == UnfinishedWork::erasedTables(everything).size());
+        for (DataLink *link : std::as_const(emptied))
+            if (Recordset *rs = link->recordset())
+                EliminaRegistros(*rs);
+        // The deletions are on the disk before the note goes.
+        links_.syncRequestTables();
+        RequestChoices::removeRefundType(folder_);
+    } catch (const StoreError &) {
+        // The program lives on and says what failed: no later start is to
+        // erase what the user enters meanwhile.
+        try {
+            UnfinishedWork::clear(folder_);
+        } catch (const StoreError &) {
+        }
+        throw;
+    }
+    UnfinishedWork::clear(folder_);
 }
-
-void RequestWriter::sync() { links_.syncRequestTables(); }

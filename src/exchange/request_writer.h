@@ -32,10 +32,10 @@ public:
     void save(const Unbound &values, const std::function<void()> &relink);
 
     // Empties the request's tables (and the company's with `everything`)
-    // and forgets the refund type kept beside them. Throws StoreError.
+    // and forgets the refund type kept beside them, all on the disk when it
+    // returns; a program that dies part-way leaves the rest to the next
+    // start (unfinished_work.h). Throws StoreError.
     void erase(bool everything);
-    // Puts on the disk what an erase left in the tables.
-    void sync();
 
 private:
     RequestLinks &links_;

@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTextLayout>
 
 GridCellDelegate::GridCellDelegate(BoundGrid *grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
@@ -54,7 +55,17 @@ void GridCellDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionV
 
 void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    QStyledItemDelegate::paint(painter, option, index);
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+    // The style draws the cell's panel, its selection and its focus; the
+    // text is laid out here once (the style lays each text out twice, the
+    // first time only to see whether it must be cut short).
+    const QString text = cell.text;
+    cell.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+    if (!text.isEmpty())
+        drawText(painter, cell, style, text);
     const QRect button = grid_->buttonRect(index);
     if (button.isEmpty())
         return;
@@ -62,13 +73,50 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     panel.rect = button;
     panel.state = QStyle::State_Enabled | QStyle::State_Raised;
     panel.palette = option.palette;
-    QStyle *style = grid_->style();
+    style = grid_->style();
     style->drawPrimitive(QStyle::PE_PanelButtonBevel, &panel, painter, grid_);
     QStyleOption arrow;
     arrow.rect = button.adjusted(3, 3, -3, -3);
     arrow.state = QStyle::State_Enabled;
     arrow.palette = option.palette;
     style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, painter, grid_);
+}
+
+void GridCellDelegate::drawText(QPainter *painter, const QStyleOptionViewItem &cell, QStyle *style,
+                                const QString &text) const
+{
+    // Where the style puts the text: the cell within its focus margins.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
+    const QRect area =
+        style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).adjusted(margin, 0, -margin, 0);
+    QPalette::ColorGroup group = cell.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(cell.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    painter->save();
+    painter->setPen(
+        cell.palette.color(group, cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setClipRect(area, Qt::IntersectClip);
+    // Laid out and placed as the style places it: across the whole width,
+    // aligned by the text option, centred on whole pixels.
+    QTextLayout layout(text, cell.font, painter->device());
+    QTextOption option(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(cell.direction);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(area.width());
+    layout.endLayout();
+    if (line.naturalTextWidth() > area.width()) {
+        // Too long for its column: cut short as the style cuts it.
+        painter->drawText(area, int(cell.displayAlignment) | Qt::TextSingleLine,
+                          cell.fontMetrics.elidedText(text, cell.textElideMode, area.width()));
+    } else {
+        const QRect placed = QStyle::alignedRect(cell.direction, cell.displayAlignment & Qt::AlignVertical_Mask,
+                                                 QSize(area.width(), int(line.height())), area);
+        line.draw(painter, QPointF(area.left(), placed.top()));
+    }
+    painter->restore();
 }
 
 bool GridCellDelegate::eventFilter(QObject *object, QEvent *event)

@@ -2,6 +2,8 @@
 
 #include <QStyledItemDelegate>
 
+class QStyle;
+
 class BoundGrid;
 
 // Draws and edits the cells of a bound grid: a one-line editor that tells
@@ -26,5 +28,7 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
+    void drawText(QPainter *painter, const QStyleOptionViewItem &cell, QStyle *style, const QString &text) const;
+
     BoundGrid *grid_;
 };

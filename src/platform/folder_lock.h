@@ -6,7 +6,8 @@
 // One program per request folder. The lock is a file in the folder (never one
 // of its tables), taken at start and held while the program runs; it is
 // removed when the lock is released. A lock left behind by a program that
-// died is taken over.
+// died is taken over, also when the number of its process has come round to
+// this program or to a thread.
 class FolderLock {
 public:
     explicit FolderLock(const QString &folder);
@@ -21,9 +22,11 @@ public:
     // holds it, that program's process and computer.
     QString acquire();
     bool isHeld() const { return lock_.isLocked(); }
-    void release() { lock_.unlock(); }
+    void release();
 
 private:
+    bool holderIsGone();
+
     QString folder_;
     QLockFile lock_;
 };

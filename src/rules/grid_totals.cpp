@@ -1,19 +1,17 @@
 #include "grid_totals.h"
 
 #include "checks/number_text.h"
+#include "running_total.h"
 #include "store/dbf_table.h"
 #include "store/recordset.h"
 #include "store/store_error.h"
 
 #include <QByteArrayView>
+#include <vector>
 
 namespace GridTotals {
 
 namespace {
-
-// One addition as the window makes it: the total shown plus the amount,
-// written back as the window writes it.
-double added(double total, double amount) { return decimalRounded(total + amount); }
 
 int requiredField(const Recordset &rs, const char *name)
 {
@@ -23,6 +21,8 @@ int requiredField(const Recordset &rs, const char *name)
     return index;
 }
 
+bool isNumeric(const Recordset &rs, int field) { return rs.table() && rs.table()->field(field).isNumeric(); }
+
 } // namespace
 
 std::optional<QString> unitCosts(Recordset &insunit, int opcDT)
@@ -30,14 +30,10 @@ std::optional<QString> unitCosts(Recordset &insunit, int opcDT)
     if (opcDT == 3 || opcDT == 5)
         return std::nullopt;
     const int cost = requiredField(insunit, "COSTO_UNIT");
-    double total = 0;
-    insunit.forEachRecord([&](const RecordView &record) {
-        bool isNull = false;
-        const double value = record.number(cost, &isNull);
-        if (!isNull)
-            total = added(total, value);
-    });
-    return decimalText(total);
+    const bool numeric = isNumeric(insunit, cost);
+    RunningTotal total;
+    insunit.forEachRecord([&](const RecordView &record) { total.add(RunningTotal::Amount(record, cost, numeric)); });
+    return decimalText(total.value());
 }
 
 bool isTlcanOrigin(QByteArrayView storedName)
@@ -56,30 +52,30 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
     const bool byOrigin = how.mDev == 2 || how.mDev == 3;
     // Under appendix 8 a transfer counts the share not exported to the TLCAN.
     const bool shareOnly = how.transfer && how.appendix8;
-    double originating = 0;
-    double nonOriginating = 0;
+    const bool numeric = isNumeric(insupedi, amountField);
+    RunningTotal originating;
+    RunningTotal nonOriginating;
     insupedi.forEachRecord([&](const RecordView &record) {
-        bool isNull = false;
-        const double amount = record.number(amountField, &isNull);
-        if (isNull)
+        const RunningTotal::Amount amount(record, amountField, numeric);
+        if (amount.isNull())
             return;
         const bool tlcan = byOrigin && isTlcanOrigin(record.storedBytes(countryField));
         switch (how.mDev) {
         case 0:
         case 1:
-            originating = added(originating, amount);
+            originating.add(amount);
             break;
         case 2:
             if (tlcan)
-                originating = added(originating, amount);
+                originating.add(amount);
             else if (shareOnly)
-                nonOriginating = added(nonOriginating, amount * (100 - how.percentage) / 100);
+                nonOriginating.add(amount.value() * (100 - how.percentage) / 100);
             else
-                nonOriginating = added(nonOriginating, amount);
+                nonOriginating.add(amount);
             break;
         case 3:
             if (tlcan)
-                originating = added(originating, amount);
+                originating.add(amount);
             break;
         default:
             // Mode 4 counts nothing; so does a mode of no meaning.
@@ -89,29 +85,28 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
     // As a walk from the first record to the last would, the set ends past
     // the last record (the grid's cursor follows it there).
     insupedi.moveToRow(rows);
-    out.originating = decimalText(originating);
-    out.nonOriginating = decimalText(nonOriginating);
-    out.requested = decimalText(nonOriginating + originating);
+    out.originating = decimalText(originating.value());
+    out.nonOriginating = decimalText(nonOriginating.value());
+    out.requested = decimalText(nonOriginating.value() + originating.value());
     return out;
 }
 
 QStringList fieldSums(Recordset &table, const QStringList &fields)
 {
     QList<int> indexes;
-    for (const QString &f : fields)
+    QList<bool> numeric;
+    for (const QString &f : fields) {
         indexes.append(requiredField(table, f.toLatin1().constData()));
-    QList<double> sums(fields.size(), 0.0);
+        numeric.append(isNumeric(table, indexes.last()));
+    }
+    std::vector<RunningTotal> sums(size_t(fields.size()));
     table.forEachRecord([&](const RecordView &record) {
-        for (qsizetype i = 0; i < indexes.size(); ++i) {
-            bool isNull = false;
-            const double value = record.number(indexes[i], &isNull);
-            if (!isNull)
-                sums[i] = added(sums[i], value);
-        }
+        for (qsizetype i = 0; i < indexes.size(); ++i)
+            sums[size_t(i)].add(RunningTotal::Amount(record, indexes[i], numeric[i]));
     });
     QStringList out;
-    for (double sum : sums)
-        out.append(decimalText(sum));
+    for (const RunningTotal &sum : sums)
+        out.append(decimalText(sum.value()));
     return out;
 }
 

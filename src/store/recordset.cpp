@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cstring>
 
 QVariant Field::Value() const { return rs_->value(index_); }
 void Field::setValue(const QVariant &value) const { rs_->setValue(index_, value); }
@@ -202,6 +203,14 @@ QByteArrayView RecordView::storedBytes(int index) const
     const FieldDef &f = table_.field(index);
     const char *p = bytes_ + f.offset;
     qsizetype n = f.length;
+    // Walks read every record: the padding of a text is passed eight
+    // blanks at a time.
+    static constexpr quint64 kEightBlanks = 0x2020202020202020ULL;
+    for (quint64 word = 0; n >= 8; n -= 8) {
+        std::memcpy(&word, p + n - 8, 8);
+        if (word != kEightBlanks)
+            break;
+    }
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
         --n;
     return QByteArrayView(p, n);

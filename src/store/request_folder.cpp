@@ -3,12 +3,11 @@
 #include "csv_text.h"
 #include "data_link.h"
 #include "dbf_table.h"
-#include "field_codec.h"
 #include "recordset.h"
 #include "request_schema.h"
 #include "store_error.h"
+#include "table_csv.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,22 +54,6 @@ void fill(const QString &tableFile, const QList<QStringList> &rows)
         rs.Update();
     }
     rs.Sync();
-}
-
-QString cellText(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::UnknownType:
-        return {};
-    case QMetaType::Double:
-        return FieldCodec::plainNumber(v.toDouble());
-    case QMetaType::QDate:
-        return v.toDate().toString(Qt::ISODate);
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("T") : QStringLiteral("F");
-    default:
-        return v.toString();
-    }
 }
 
 QList<const TableSchema *> allTables()
@@ -135,19 +118,9 @@ bool holdsRequest(const QString &folder)
 
 QString toCsv(const QString &tableFile)
 {
-    Recordset rs(DbfTable::open(tableFile));
-    QString out;
-    QStringList header;
-    for (int i = 0; i < rs.fieldCount(); ++i)
-        header.append(rs.fieldName(i));
-    out += CsvText::line(header) + u'\n';
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-        QStringList cells;
-        for (int i = 0; i < rs.fieldCount(); ++i)
-            cells.append(cellText(rs.value(i)));
-        out += CsvText::line(cells) + u'\n';
-    }
-    return out;
+    QByteArray out;
+    TableCsv::write(tableFile, [&out](const char *data, size_t size) { out.append(data, qsizetype(size)); });
+    return QString::fromUtf8(out);
 }
 
 } // namespace RequestFolder

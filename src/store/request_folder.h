@@ -20,6 +20,8 @@ bool holdsRequest(const QString &folder);
 // Every record of a table as CSV in UTF-8: a header line of field names,
 // then one line per record (deleted records left out); a null value is an
 // empty cell, a number its plain decimal text, a date yyyy-mm-dd, a flag T or F.
+// A numeric field holding anything but blanks, one sign, digits and one point
+// is null. TableCsv::write gives the same text in pieces, as it reads.
 QString toCsv(const QString &tableFile);
 
 } // namespace RequestFolder

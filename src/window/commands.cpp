@@ -116,7 +116,6 @@ bool FrmQuelvar::BorraInformacion(quint8 accion)
         clearChoices(accion == 0);
         EstableceVisiblesTab(QStringLiteral("111111111"));
         EstableceLigas();
-        writer.sync();
         ColocaCeros(1);
         return true;
     } catch (const StoreError &e) {

@@ -7,8 +7,12 @@
 #include "test_registry.h"
 
 #include "exchange/request_exchange.h"
+#include "exchange/request_writer.h"
+#include "exchange/unfinished_work.h"
 #include "store/request_choices.h"
 #include "store/request_schema.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
 #include "store/store_error.h"
 
 #include <QDir>
@@ -35,13 +39,31 @@ QString messageOf(const std::function<void()> &action)
 
 QStringList namesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
+// What a program that dies part-way leaves: nothing after it runs.
+struct Death {};
+
+// Renames that stop, as a crash would, before the one of that number.
+void dieAtRename(int number)
+{
+    auto done = std::make_shared<int>(0);
+    setRenameFunction([done, number](const QByteArray &from, const QByteArray &to) -> int {
+        if ((*done)++ == number)
+            throw Death{};
+        return ::rename(from.constData(), to.constData());
+    });
+}
+
 } // namespace
 
 class TestRequestExchange : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setWriteFunction({}); }
+    void cleanup()
+    {
+        setWriteFunction({});
+        setRenameFunction({});
+    }
 
     // A table goes under its exact name, an older copy in any case replaced
     // (here on a folder that tells cases apart), and nothing else is left.
@@ -254,6 +276,138 @@ private slots:
         }
         QVERIFY2(message.contains(damaged ? other.file(QStringLiteral("exporped")) : tlc), qPrintable(message));
         QCOMPARE(snapshot(request.folder), before);
+    }
+
+    // A recovery whose program dies at any of its moves (7 tables out, the
+    // refund type, 7 in), and a start that dies again while finishing it:
+    // the next start ends with the recovered request in place, the replaced
+    // one and its refund type in the backup, and nothing left over.
+    void recoveryCutShortIsFinished_data()
+    {
+        QTest::addColumn<int>("cut");      // moves made before the death
+        QTest::addColumn<int>("cutAgain"); // moves the first finish makes before it dies too; -1: it does not
+        for (int cut = 0; cut <= 15; ++cut)
+            QTest::addRow("after %d moves", cut) << cut << -1;
+        QTest::newRow("after 3 moves, then 2 moves of its finish") << 3 << 2;
+        QTest::newRow("after 10 moves, then 1 move of its finish") << 10 << 1;
+    }
+    void recoveryCutShortIsFinished()
+    {
+        QFETCH(int, cut);
+        QFETCH(int, cutAgain);
+        RequestTables request;
+        request.add(QStringLiteral("insupedi"), request.links.dtsInsupedi, {{{"NUM_DOCUME", "1"}}, {{"TIPO", "A1"}}});
+        RequestChoices::writeRefundType(request.folder, QStringLiteral("R"));
+        RequestTables other;
+        other.add(QStringLiteral("empresas"), other.links.dtsEmpresas, {{{"NOMBRE", "OTRA"}}});
+        QMap<QString, QByteArray> replaced;
+        for (const QString &table : tables())
+            replaced.insert(table, request.bytes(table));
+
+        auto recovery = std::make_unique<Recovery>(request.folder);
+        for (const QString &table : tables())
+            copyTable(other.folder, recovery->staging(), fileOf(table));
+        recovery->check(other.folder);
+        dieAtRename(cut);
+        bool died = false;
+        try {
+            recovery->install();
+        } catch (const Death &) {
+            died = true;
+        }
+        QCOMPARE(died, cut < 15);
+        if (died) {
+            QCOMPARE(UnfinishedWork::pending(request.folder).kind, UnfinishedWork::Note::Recovery);
+            if (cutAgain >= 0) {
+                dieAtRename(cutAgain);
+                QVERIFY_THROWS_EXCEPTION(Death, UnfinishedWork::finish(request.folder));
+            }
+            setRenameFunction({});
+            UnfinishedWork::finish(request.folder);
+        }
+        recovery.reset();
+
+        QCOMPARE(UnfinishedWork::pending(request.folder).kind, UnfinishedWork::Note::None);
+        for (const QString &table : tables())
+            QCOMPARE(readAll(QDir(request.folder).filePath(fileOf(table))), other.bytes(table));
+        QVERIFY(!QFileInfo::exists(RequestChoices::refundTypeFile(request.folder)));
+        const QStringList backups = QDir(backupsFolder(request.folder)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(backups.size(), 1);
+        const QString backup = QDir(backupsFolder(request.folder)).filePath(backups.first());
+        for (const QString &table : tables())
+            QCOMPARE(readAll(QDir(backup).filePath(fileOf(table))), replaced.value(table));
+        QCOMPARE(RequestChoices::readRefundType(backup), QStringLiteral("R"));
+        QCOMPARE(QDir(request.folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("respaldos")});
+    }
+
+    // An erase whose program died with some tables emptied, or none: the
+    // next start empties the rest, the company's only when everything was
+    // erased, and forgets the refund type.
+    void eraseCutShortIsFinished_data()
+    {
+        QTest::addColumn<bool>("everything");
+        QTest::addColumn<int>("emptied"); // tables the dead program had emptied
+        QTest::newRow("everything, none emptied") << true << 0;
+        QTest::newRow("everything, three emptied") << true << 3;
+        QTest::newRow("the request, one emptied") << false << 1;
+        QTest::newRow("the request, all emptied") << false << 6;
+    }
+    void eraseCutShortIsFinished()
+    {
+        QFETCH(bool, everything);
+        QFETCH(int, emptied);
+        RequestTables request;
+        const QList<DataLink *> links = request.links.requestLinks(); // in the order of tables()
+        for (qsizetype i = 0; i < links.size(); ++i)
+            request.add(tables()[i], links[i], {{}, {}});
+        RequestChoices::writeRefundType(request.folder, QStringLiteral("P"));
+        UnfinishedWork::noteErase(request.folder, everything);
+        const QStringList erased = UnfinishedWork::erasedTables(everything);
+        for (const QString &table : erased.mid(0, emptied)) {
+            Recordset rs(DbfTable::open(request.file(table)));
+            EliminaRegistros(rs);
+        }
+
+        UnfinishedWork::finish(request.folder);
+        QCOMPARE(UnfinishedWork::pending(request.folder).kind, UnfinishedWork::Note::None);
+        QVERIFY(!QFileInfo::exists(UnfinishedWork::noteFile(request.folder)));
+        for (const QString &table : tables())
+            QCOMPARE(request.count(table), erased.contains(table) ? 0 : 2);
+        QCOMPARE(RequestChoices::readRefundType(request.folder), QString());
+
+        // The erase of a living program leaves no note behind.
+        RequestWriter(request.links, request.folder).erase(true);
+        QVERIFY(!QFileInfo::exists(UnfinishedWork::noteFile(request.folder)));
+        QCOMPARE(request.count(QStringLiteral("empresas")), 0);
+    }
+
+    // What dead programs leave beside the tables goes; the staging folder
+    // of a recovery still to be finished stays.
+    void leftoversGo()
+    {
+        RequestTables request;
+        const QDir folder(request.folder);
+        QVERIFY(folder.mkpath(QStringLiteral(".quelvar-recuperacion-AbC123")));
+        writeAll(folder.filePath(QStringLiteral(".quelvar-recuperacion-AbC123/empresas.dbf")), "staged");
+        QVERIFY(folder.mkpath(QStringLiteral(".quelvar-recuperacion-XyZ789")));
+        QVERIFY(folder.mkpath(QStringLiteral("respaldos/2026-01-02_03.04.05")));
+        QVERIFY(folder.mkpath(QStringLiteral("respaldos/2026-01-02_03.04.06")));
+        writeAll(folder.filePath(QStringLiteral("respaldos/2026-01-02_03.04.06/empresas.dbf")), "kept");
+        writeAll(folder.filePath(QStringLiteral(".quelvar.devolucion.q1W2e3")), "R");
+        writeAll(folder.filePath(QStringLiteral(".quelvar.pendiente.a1B2c3")), "borrar");
+        writeAll(folder.filePath(QStringLiteral("notas.txt")), "the user's");
+        UnfinishedWork::noteRecovery(request.folder, QStringLiteral(".quelvar-recuperacion-XyZ789"),
+                                     QStringLiteral("2026-01-02_03.04.06"));
+
+        UnfinishedWork::removeLeftovers(request.folder);
+        QCOMPARE(folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{QStringLiteral(".quelvar-recuperacion-XyZ789"), QStringLiteral("respaldos")}));
+        QCOMPARE(QDir(folder.filePath(QStringLiteral("respaldos"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("2026-01-02_03.04.06")});
+        QCOMPARE(namesIn(request.folder).filter(QStringLiteral(".quelvar")),
+                 QStringList{QStringLiteral(".quelvar.pendiente")});
+        QVERIFY(namesIn(request.folder).contains(QStringLiteral("notas.txt")));
     }
 };
 

@@ -7,9 +7,14 @@
 #include "platform/folder_lock.h"
 #include "store/request_folder.h"
 
+#include <QLockFile>
+#include <QScopeGuard>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <future>
+#include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 
 class TestFolderLock : public QObject {
@@ -38,7 +43,10 @@ class TestFolderLock : public QObject {
 private slots:
     void init()
     {
-        folder_ = dir_.filePath(QString::fromLatin1(QTest::currentTestFunction()));
+        QString name = QString::fromLatin1(QTest::currentTestFunction());
+        if (QTest::currentDataTag())
+            name += u'-' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+        folder_ = dir_.filePath(name);
         RequestFolder::create(folder_, QStringLiteral(QUELVAR_DATA_DIR));
         ageFiles(folder_);
     }
@@ -81,17 +89,63 @@ private slots:
         QVERIFY(snapshot(folder_) == tables);
     }
 
+    // A lock left by a program that died is taken over, also when the
+    // number of its process now belongs to this one, or to a thread of this
+    // one (numbers come round again); a lock this process holds is still
+    // refused to it.
+    void lockOfAProgramThatDiedIsTakenOver_data()
+    {
+        QTest::addColumn<QString>("number"); // what the number left in the lock now is
+        QTest::newRow("another process number") << "gone";
+        QTest::newRow("this process's number") << "this process";
+        QTest::newRow("a thread's number") << "a thread";
+    }
     void lockOfAProgramThatDiedIsTakenOver()
     {
-        QProcess holder;
-        QVERIFY(startHolder(holder, folder_));
-        holder.kill();
-        QVERIFY(holder.waitForFinished(10000));
+        QFETCH(QString, number);
+        // A thread that runs until the lock is taken, and its number.
+        std::promise<pid_t> started;
+        std::promise<void> finished;
+        std::thread thread([&] {
+            started.set_value(pid_t(::syscall(SYS_gettid)));
+            finished.get_future().wait();
+        });
+        const auto join = qScopeGuard([&] {
+            finished.set_value();
+            thread.join();
+        });
+        const pid_t threadNumber = started.get_future().get();
+        if (number != QLatin1String("gone")) {
+            // What a lock file of this process holds, left without a holder.
+            QByteArray left;
+            {
+                QLockFile probe(lockPath());
+                QVERIFY(probe.tryLock(0));
+                QFile file(lockPath());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                left = file.readAll();
+            }
+            if (number == QLatin1String("a thread"))
+                left = QByteArray::number(threadNumber) + left.mid(left.indexOf('\n'));
+            QFile file(lockPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(left), left.size());
+        } else {
+            QProcess holder;
+            QVERIFY(startHolder(holder, folder_));
+            holder.kill();
+            QVERIFY(holder.waitForFinished(10000));
+        }
         QVERIFY(QFileInfo::exists(lockPath()));
 
         FolderLock lock(folder_);
         QCOMPARE(lock.acquire(), QString());
+        QVERIFY(lock.isHeld());
         QCOMPARE(pidInLock(lockPath()), QCoreApplication::applicationPid());
+        FolderLock second(folder_);
+        QVERIFY(!second.acquire().isEmpty());
+        QVERIFY(!second.isHeld());
+        QVERIFY(lock.isHeld());
     }
 
     void folderWhereNoLockCanBeWrittenIsReported()

@@ -7,8 +7,12 @@
 #include "store/dbf_table.h"
 #include "store/recordset.h"
 #include "store/request_schema.h"
+#include "table_files.h"
 #include "test_registry.h"
 
+#include "checks/number_text.h"
+
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,6 +62,22 @@ struct Imported {
     QVariant amount;
     QString country;
 };
+
+// A table of one numeric field holding each text as written, by any writer.
+std::unique_ptr<Recordset> amountsTable(const QTemporaryDir &dir, const QStringList &amounts)
+{
+    const QString path = dir.filePath(QStringLiteral("importes.dbf"));
+    QFile::remove(path);
+    DbfTable::create(path, {numField(QStringLiteral("MONTO"), 20, 5)});
+    QByteArray file = readAll(path);
+    file.chop(1); // the end-of-file mark
+    for (const QString &a : amounts)
+        file += ' ' + a.toLatin1().rightJustified(20);
+    file += char(0x1A);
+    putLe32(file, 4, quint32(amounts.size()));
+    writeAll(path, file);
+    return std::make_unique<Recordset>(DbfTable::open(path));
+}
 
 } // namespace
 
@@ -233,6 +253,64 @@ private slots:
         QCOMPARE(totals.nonOriginating, nonOriginating);
         QCOMPARE(totals.requested.value_or(QStringLiteral("-")), requested);
         QVERIFY(insupedi->Eof()); // the walk ends past the last record
+    }
+
+    // Each addition is rounded to 15 significant digits, as the window
+    // adds: the sum is the one that rounding gives, however the amounts are
+    // written.
+    void sumsRoundEachAddition_data()
+    {
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<QString>("sum");
+        QTest::newRow("tenths") << QStringList{"0.1", "0.2"} << "0.3";
+        QTest::newRow("signs, blanks, zeros") << QStringList{"+5.25", "  -1.50000", "", "-0", "007"} << "10.75";
+        QTest::newRow("past ten thousand million")
+            << QStringList{"9999999999.99999", "0.00001", "0.00001", "-0.5"} << "9999999999.5";
+        QTest::newRow("six places") << QStringList{"0.123456", "0.1"} << "0.223456";
+        QTest::newRow("more digits than 15") << QStringList{"0.1234567890123456", "1"} << "1.12345678901235";
+        QTest::newRow("fifteen whole digits") << QStringList{"123456789012345", "1", "0.4"} << "123456789012346";
+        QTest::newRow("not numbers") << QStringList{"1.2.3", "*****", "- 5", "7"} << "7";
+    }
+    void sumsRoundEachAddition()
+    {
+        QFETCH(QStringList, amounts);
+        QFETCH(QString, sum);
+        QTemporaryDir dir;
+        QCOMPARE(GridTotals::fieldSums(*amountsTable(dir, amounts), {QStringLiteral("MONTO")}), QStringList{sum});
+    }
+
+    void sumsOfManyAmountsRoundEachAddition_data()
+    {
+        QTest::addColumn<int>("maxPlaces");
+        QTest::addColumn<int>("maxFactor");
+        QTest::newRow("up to five places, under a million") << 5 << 2;
+        QTest::newRow("any places and sizes") << 7 << 100000;
+    }
+    void sumsOfManyAmountsRoundEachAddition()
+    {
+        // Thousands of amounts, in and out of the ranges where the sum is
+        // kept exactly, totalled against the rule itself: each addition
+        // rounded to 15 digits.
+        QFETCH(int, maxPlaces);
+        QFETCH(int, maxFactor);
+        QRandomGenerator random(20260301);
+        QStringList amounts;
+        for (int i = 0; i < 4000; ++i) {
+            const int places = random.bounded(maxPlaces + 1);
+            const qint64 digits = qint64(random.bounded(500000)) * random.bounded(1, maxFactor);
+            const QString text = QString::number(double(digits) / std::pow(10.0, places), 'f', places);
+            amounts.append(random.bounded(10) == 0 ? u'-' + text : text);
+        }
+        QTemporaryDir dir;
+        const auto table = amountsTable(dir, amounts);
+        double expected = 0;
+        table->forEachRecord([&](const RecordView &record) {
+            bool isNull = false;
+            const double amount = record.number(0, &isNull);
+            if (!isNull)
+                expected = decimalRounded(expected + amount);
+        });
+        QCOMPARE(GridTotals::fieldSums(*table, {QStringLiteral("MONTO")}), QStringList{decimalText(expected)});
     }
 
     void unitCosts()

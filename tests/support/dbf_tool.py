@@ -10,6 +10,10 @@
                                  stdin: {"tables": [{"file": ..., "codepage": ...,
                                  "fields": ..., "records": [...]}, ...]}
   dbf_tool.py dumpall DIR F...   prints {"F": table, ...} for the named files
+  dbf_tool.py serve              reads requests, one JSON line each:
+                                 {"dir": DIR, "files": [F, ...]}, and answers
+                                 each with one line {"F": table, ...}; a table
+                                 that cannot be read gives {"error": why}
 
 Values travel as JSON: text as is, numbers as numbers, dates as "YYYY-MM-DD",
 logicals as true/false, and null for a blank field. Character fields are
@@ -72,6 +76,7 @@ def read(path, tail=None):
             "codepage": table.codepage.name,
             "count": len(table),
             "fields": [str(name).upper() for name in table.field_names],
+            "types": field_types(table),
             "records": [],
         }
         for i in range(first, len(table)):
@@ -89,7 +94,23 @@ def dump(path, tail):
     json.dump(read(path, tail), sys.stdout, ensure_ascii=True)
 
 
+def serve():
+    for request in sys.stdin:
+        request = json.loads(request)
+        answer = {}
+        for f in request["files"]:
+            try:
+                answer[f] = read(os.path.join(request["dir"], f))
+            except Exception as e:  # any fault of the file is the answer
+                answer[f] = {"error": "%s: %s" % (type(e).__name__, e)}
+        sys.stdout.write(json.dumps(answer, ensure_ascii=True) + "\n")
+        sys.stdout.flush()
+
+
 def main():
+    if sys.argv[1] == "serve":
+        serve()
+        return
     command, path = sys.argv[1], sys.argv[2]
     if command == "dump":
         dump(path, int(sys.argv[3]) if len(sys.argv) > 3 else None)

@@ -1,0 +1,127 @@
+#include "unfinished_work.h"
+
+#include "exchange_files.h"
+#include "request_exchange.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
+#include "store/request_choices.h"
+#include "store/store_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace UnfinishedWork {
+
+namespace {
+
+const QString kEraseAll = QStringLiteral("borrar todo");
+const QString kEraseRequest = QStringLiteral("borrar solicitud");
+const QString kRecovery = QStringLiteral("recuperar");
+
+void writeNote(const QString &folder, const QStringList &lines)
+{
+    const QString path = noteFile(folder);
+    // Whole or not at all (QSaveFile writes aside, flushes, renames), and
+    // the folder synced: the note is on the disk before the work starts.
+    QSaveFile file(path);
+    const QByteArray text = lines.join(u'\n').toUtf8() + '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        throw StoreError(QStringLiteral("No se pudo escribir «%1»: %2.")
+                             .arg(RequestExchange::nativePath(path), file.errorString()));
+    RequestExchange::syncFolder(folder);
+}
+
+void eraseTables(const QString &folder, bool everything)
+{
+    for (const QString &table : erasedTables(everything)) {
+        const QString file = RequestExchange::findFile(folder, RequestExchange::fileOf(table));
+        if (file.isEmpty())
+            continue; // the start's table check names it
+        Recordset rs(DbfTable::open(file));
+        EliminaRegistros(rs);
+        rs.Sync();
+    }
+    RequestChoices::removeRefundType(folder);
+}
+
+} // namespace
+
+QString noteFile(const QString &folder) { return QDir(folder).filePath(QStringLiteral(".quelvar.pendiente")); }
+
+Note pending(const QString &folder)
+{
+    QFile file(noteFile(folder));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList lines = QString::fromUtf8(file.read(4096)).split(u'\n');
+    Note note;
+    if (lines.value(0) == kEraseAll)
+        note.kind = Note::EraseAll;
+    else if (lines.value(0) == kEraseRequest)
+        note.kind = Note::EraseRequest;
+    else if (lines.value(0) == kRecovery && !lines.value(1).isEmpty() && !lines.value(2).isEmpty())
+        note = {Note::Recovery, lines.value(1), lines.value(2)};
+    return note;
+}
+
+void noteErase(const QString &folder, bool everything) { writeNote(folder, {everything ? kEraseAll : kEraseRequest}); }
+
+void noteRecovery(const QString &folder, const QString &staging, const QString &backup)
+{
+    writeNote(folder, {kRecovery, staging, backup});
+}
+
+void clear(const QString &folder)
+{
+    const QString path = noteFile(folder);
+    if (QFile::exists(path) && !QFile::remove(path))
+        throw StoreError(QStringLiteral("No se pudo borrar «%1».").arg(RequestExchange::nativePath(path)));
+    RequestExchange::syncFolder(folder);
+}
+
+QStringList erasedTables(bool everything)
+{
+    QStringList tables = RequestExchange::tables();
+    if (!everything)
+        tables.removeAll(QStringLiteral("empresas"));
+    return tables;
+}
+
+void finish(const QString &folder)
+{
+    const Note note = pending(folder);
+    switch (note.kind) {
+    case Note::None:
+        // A note this program cannot read is no work of its own.
+        if (QFile::exists(noteFile(folder)))
+            clear(folder);
+        return;
+    case Note::EraseAll:
+    case Note::EraseRequest:
+        eraseTables(folder, note.kind == Note::EraseAll);
+        clear(folder);
+        return;
+    case Note::Recovery:
+        RequestExchange::Recovery::resume(folder, note.staging, note.backup);
+        clear(folder);
+        RequestExchange::Recovery::removeLeftovers(folder, {});
+        return;
+    }
+}
+
+void removeLeftovers(const QString &folder)
+{
+    // A note or a refund type cut while being written leaves its scratch
+    // copy (QSaveFile's: the name and six characters).
+    static const QRegularExpression scratch(QStringLiteral(R"(^\.quelvar\.(pendiente|devolucion)\.[A-Za-z0-9]{6}$)"));
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
+        if (scratch.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    const Note note = pending(folder);
+    RequestExchange::Recovery::removeLeftovers(folder, note.kind == Note::Recovery ? note.staging : QString());
+}
+
+} // namespace UnfinishedWork

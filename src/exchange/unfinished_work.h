@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The erase and the recovery change several tables, one after another. So
+// that a program that dies part-way (a kill, a crash, a power cut) never
+// leaves half a request, each first writes a note in the request folder
+// saying what it is about to do, and removes it once done. The next start
+// finds the note and finishes the work before the window opens: the folder
+// holds the request as it was before the command, or as the command leaves
+// it, never a mixture.
+//
+// The start also removes what a dead program leaves behind: a recovery's
+// staging folder, a half-written note or refund type, an empty backup.
+namespace UnfinishedWork {
+
+struct Note {
+    enum Kind { None, EraseAll, EraseRequest, Recovery };
+    Kind kind = None;
+    QString staging; // a recovery's staging folder, by its name in the request folder
+    QString backup;  // and its backup folder, by its name in the backups folder
+};
+
+// ".quelvar.pendiente"
+QString noteFile(const QString &folder);
+// The note a program left in the folder; None when there is none (or it
+// says nothing this program knows).
+Note pending(const QString &folder);
+
+// Writes the note, whole and on the disk, before the work begins. Throws
+// StoreError.
+void noteErase(const QString &folder, bool everything);
+void noteRecovery(const QString &folder, const QString &staging, const QString &backup);
+// Removes the note, on the disk, once the work is done. Throws StoreError.
+void clear(const QString &folder);
+
+// The request tables an erase empties (the company's too with everything).
+QStringList erasedTables(bool everything);
+
+// With the folder locked, before anything opens its tables: finishes the
+// work the note names and removes the note. Throws StoreError, leaving the
+// note for another try.
+void finish(const QString &folder);
+// With the folder locked: removes what dead programs left in the folder
+// (not the staging folder of a pending recovery).
+void removeLeftovers(const QString &folder);
+
+} // namespace UnfinishedWork
