@@ -24,6 +24,7 @@
 #include "window/frm_quelvar.h"
 
 #include "bench_common.h"
+#include "program_request.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -33,48 +34,25 @@ namespace {
 
 using namespace BenchTiming;
 
-// A value of the field's kind.
-QVariant filled(const FieldDef &f)
-{
-    switch (f.type) {
-    case 'N':
-    case 'F':
-        return 7;
-    case 'D':
-        return QDate(2026, 3, 1);
-    case 'L':
-        return true;
-    default:
-        return QStringLiteral("X");
-    }
-}
-
-void fillRecord(Recordset &rs, const QString &table, const QList<QPair<QString, QVariant>> &values)
-{
-    rs.AddNew();
-    for (const FieldDef &f : RequestSchema::find(table)->fields)
-        rs.Fields(f.name).setValue(filled(f));
-    for (const auto &[field, value] : values)
-        rs.Fields(field).setValue(value);
-    rs.Update();
-}
-
 void writeCompleteRequest(const QString &folder, int records)
 {
     RequestFolder::create(folder, QStringLiteral(QUELVAR_DATA_DIR));
     RequestLinks links;
     links.setFolder(folder);
     links.refreshRequestLinks();
-    fillRecord(*links.dtsEmpresas->recordset(), QStringLiteral("empresas"),
-               {{QStringLiteral("ESTADO"), 9}, {QStringLiteral("SECTOR"), 1},
-                {QStringLiteral("BANCO"), QStringLiteral("BANORTE, S.A.")}});
-    fillRecord(*links.dtsSolicitu->recordset(), QStringLiteral("solicitu"),
-               {{QStringLiteral("OTIPOEXPOR"), 0}, {QStringLiteral("TIPO_EXPOR"), QStringLiteral("M")},
-                {QStringLiteral("MER_RET"), QStringLiteral("N")}, {QStringLiteral("TSOL"), QStringLiteral("N")},
-                {QStringLiteral("UNIDAD"), QStringLiteral("PIEZA")}});
-    fillRecord(*links.dtsInsunit->recordset(), QStringLiteral("insunit"), {});
-    fillRecord(*links.dtsExporped->recordset(), QStringLiteral("exporped"), {});
-    fillRecord(*links.dtsImpTLC->recordset(), QStringLiteral("impTLC"), {});
+    BenchRequest::addFilledRecord(*links.dtsEmpresas->recordset(), QStringLiteral("empresas"),
+                                  {{QStringLiteral("ESTADO"), 9},
+                                   {QStringLiteral("SECTOR"), 1},
+                                   {QStringLiteral("BANCO"), QStringLiteral("BANORTE, S.A.")}});
+    BenchRequest::addFilledRecord(*links.dtsSolicitu->recordset(), QStringLiteral("solicitu"),
+                                  {{QStringLiteral("OTIPOEXPOR"), 0},
+                                   {QStringLiteral("TIPO_EXPOR"), QStringLiteral("M")},
+                                   {QStringLiteral("MER_RET"), QStringLiteral("N")},
+                                   {QStringLiteral("TSOL"), QStringLiteral("N")},
+                                   {QStringLiteral("UNIDAD"), QStringLiteral("PIEZA")}});
+    BenchRequest::addFilledRecord(*links.dtsInsunit->recordset(), QStringLiteral("insunit"), {});
+    BenchRequest::addFilledRecord(*links.dtsExporped->recordset(), QStringLiteral("exporped"), {});
+    BenchRequest::addFilledRecord(*links.dtsImpTLC->recordset(), QStringLiteral("impTLC"), {});
     fillImportedGoods(*links.dtsInsupedi->recordset(), records);
     links.syncRequestTables();
 }
