@@ -191,6 +191,12 @@ bool BoundGrid::commitPendingRow()
     return model_->commitPendingRow();
 }
 
+bool BoundGrid::writePendingRow()
+{
+    takeOpenEditor();
+    return !model_->hasPendingRow() || writeRowLeft(std::max(0, currentIndex().column()));
+}
+
 void BoundGrid::editorOpened(QLineEdit *editor, const QModelIndex &index)
 {
     if (editor_ == editor && editorIndex_ == index)

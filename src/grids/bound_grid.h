@@ -123,6 +123,12 @@ public:
     // StoreError when the table refuses it; the typed texts then stay. False
     // when a BeforeUpdate handler cancelled the write.
     bool commitPendingRow();
+    // Takes in the cell being typed, through its AfterColUpdate, as leaving
+    // the cell would.
+    void commitOpenCell() { takeOpenEditor(); }
+    // Writes the pending row as leaving it would: a refusal is reported and
+    // the cursor stays on the row. True when nothing is left pending.
+    bool writePendingRow();
     // Asks, then deletes the records of the selected rows (the current row
     // when none is selected).
     void deleteSelectedRows();

@@ -85,7 +85,7 @@ QList<Control> build()
         text("txtFolioA", "", "", -1, "lblFolioA", "/", 4, L, K1, none, "cmbTExportacion", NoLeave,
              " el año de la reconsideración de la solicitud."),
         text("txtRFC", E, "RFC", -1, "lblRFC", "R.F.C. :", 13, L, K4, U, "txtRSocial", TaxId,
-             " el RFC de la empresa."),
+             " el RFC de la empresa.", "␣ABC010229XY1: persona moral, empiece con un espacio"),
         text("txtRSocial", E, "NOMBRE", -1, "lblRSocial", "Razón Social :", 60, L, K0, U, "txtDireccion", NoLeave,
              " la razón social de la empresa."),
         // Domicilio

@@ -17,6 +17,9 @@
 
 void FrmQuelvar::cmdAccion_Click(int index)
 {
+    // A command acts on the request the window shows.
+    if (!finishEditing())
+        return;
     const QString asked = CommandBar::question(index);
     if (!asked.isEmpty() && !MessageBox::question(this, asked))
         return;
@@ -126,19 +129,17 @@ bool FrmQuelvar::BorraInformacion(quint8 accion)
 
 void FrmQuelvar::clearChoices(bool company)
 {
-    for (QComboBox *c : {cmbTDevolucion, cmbTSolicitud, cmbTExportacion})
+    for (QComboBox *c : {cmbTDevolucion, cmbTExportacion})
         c->setCurrentIndex(-1);
     // Nothing of the request gone may reach the next save: no request type
-    // chosen, and the folio boxes empty and open, as for a new request.
+    // chosen, and an initial request with its folio boxes empty and closed,
+    // as a new request starts.
     for (QRadioButton *option : std::as_const(opcTSolicitud)) {
         option->setAutoExclusive(false);
         option->setChecked(false);
         option->setAutoExclusive(true);
     }
-    for (const char *name : {"txtFolio", "txtFolioA"}) {
-        txt(QString::fromLatin1(name))->setText(QString());
-        txt(QString::fromLatin1(name))->setEnabled(true);
-    }
+    selectEntry(cmbTSolicitud, 0);
     if (company)
         for (QComboBox *c : {cmbEdo, cmbActFiscal, cmbBanco})
             c->setCurrentIndex(-1);

@@ -71,6 +71,8 @@ void FieldEdit::insertTyped(const QString &text)
     if (isReadOnly())
         return;
     QString accepted = KeyRules::filterInserted(keyRule_, text, typingPosition());
+    if (accepted.isEmpty() && !text.isEmpty())
+        emit typingRefused(typingPosition());
     if (typingLimit_ > 0) {
         const qsizetype room = typingLimit_ - (this->text().size() - selectedText().size());
         accepted.truncate(std::max<qsizetype>(room, 0));

@@ -32,6 +32,10 @@ public:
     // The text before the edit being applied.
     const QString &acceptedText() const { return acceptedText_; }
 
+signals:
+    // The key rule swallowed what the user typed at that 1-based position.
+    void typingRefused(int position);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;

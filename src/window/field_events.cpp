@@ -9,6 +9,7 @@
 #include "field_edit.h"
 #include "rules/request_fields.h"
 #include "grids/bound_grid.h"
+#include "window/grids/grid_controller.h"
 #include "platform/message_box.h"
 #include "store/data_link.h"
 #include "store/recordset.h"
@@ -16,11 +17,13 @@
 #include "store/request_links.h"
 #include "store/store_error.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QKeyEvent>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -39,6 +42,17 @@ void FrmQuelvar::connectFieldRules()
     // thousands separators whatever wrote it.
     FieldEdit *refund = txt(QStringLiteral("txtDevS"));
     connect(refund, &QLineEdit::textChanged, this, [this, refund] { FormateaNumero(refund, 14); });
+
+    // A company's tax id begins with a blank: the box shows the form it
+    // expects, and the status line says it when a letter typed first is
+    // swallowed.
+    const QString taxIdForm = RequestFields::find(QStringLiteral("txtRFC"))->hint;
+    FieldEdit *taxId = txt(QStringLiteral("txtRFC"));
+    taxId->setPlaceholderText(taxIdForm);
+    connect(taxId, &FieldEdit::typingRefused, this, [this, taxIdForm](int position) {
+        if (position <= 1)
+            statusBar()->showMessage(taxIdForm, 10000);
+    });
 
     for (QComboBox *combo : {cmbEdo, cmbActFiscal, cmbBanco, cmbUM})
         combo->installEventFilter(this);
@@ -69,31 +83,47 @@ void FrmQuelvar::FormateaNumero(QLineEdit *box, quint8 qLong)
 
 void FrmQuelvar::SeleccionaTexto(QLineEdit *box) { box->selectAll(); }
 
-void FrmQuelvar::fieldLeft(FieldEdit *field)
+bool FrmQuelvar::fieldLeft(FieldEdit *field)
 {
     const RequestFields::Control *rule = RequestFields::find(field->objectName());
     if (!rule)
-        return;
+        return true;
     if (rule->leave & RequestFields::Thousands)
         FormateaNumero(field, 14);
     if ((rule->leave & RequestFields::ZeroWhenEmpty) && field->text().isEmpty())
         field->setText(QStringLiteral("0"));
+    QString complaint;
     if ((rule->leave & RequestFields::PostalCode) && field->text().size() < 5)
-        MessageBox::warning(
-            this, QStringLiteral("El código postal debe ser de cinco dígitos forzosamente. Rectifica por favor"));
+        complaint = QStringLiteral("El código postal debe ser de cinco dígitos forzosamente. Rectifica por favor");
     if ((rule->leave & RequestFields::Percentage) && leadingNumber(field->text()) > 100) {
-        MessageBox::warning(this, QStringLiteral("El porcentaje de exportación a TLCAN no puede ser mayor a 100"));
+        complaint = QStringLiteral("El porcentaje de exportación a TLCAN no puede ser mayor a 100");
         field->setText(QString());
+    }
+    if (rule->leave & RequestFields::TaxId)
+        complaint = taxIdComplaint(field->text());
+    if (complaint.isEmpty())
+        return true;
+    MessageBox::warning(this, complaint);
+    // A postal code short of digits is only pointed out; the others take
+    // the user back to the box once the move that left it is over.
+    if (!(rule->leave & RequestFields::PostalCode))
         QTimer::singleShot(0, field, [field] { field->setFocus(Qt::OtherFocusReason); });
+    return false;
+}
+
+bool FrmQuelvar::finishEditing()
+{
+    // The command buttons take no focus: the box or cell the user was typing
+    // in is still the focus, and is finished here exactly as leaving it.
+    auto *field = qobject_cast<FieldEdit *>(QApplication::focusWidget());
+    if (field && isAncestorOf(field) && !fieldLeft(field)) {
+        field->setFocus(Qt::OtherFocusReason);
+        return false;
     }
-    if (rule->leave & RequestFields::TaxId) {
-        const QString complaint = taxIdComplaint(field->text());
-        if (!complaint.isEmpty()) {
-            MessageBox::warning(this, complaint);
-            // Back to the tax id once the move that left it is over.
-            QTimer::singleShot(0, field, [field] { field->setFocus(Qt::OtherFocusReason); });
-        }
-    }
+    for (GridController *c : std::as_const(gridControllers_))
+        if (!c->finishEditing())
+            return false;
+    return true;
 }
 
 int FrmQuelvar::tabOf(const QWidget *control) const

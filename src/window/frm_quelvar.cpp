@@ -116,10 +116,12 @@ void FrmQuelvar::LlenaArregloMsg()
     msgLongGrid_ = WindowTexts::gridLengthMessages();
     cmbTDevolucion->addItems(WindowTexts::refundTypes());
     cmbTSolicitud->addItems(WindowTexts::requestKinds());
-    // Adding items to an empty combo selects the first; the request kind and
-    // refund type stay unchosen until the stored request or the user picks.
+    // Adding items to an empty combo selects the first; the refund type stays
+    // unchosen until the stored request or the user picks. A request is an
+    // initial one until the user says it replies to another: the kind starts
+    // at "Solicitud Inicial", its folio boxes closed.
     cmbTDevolucion->setCurrentIndex(-1);
-    cmbTSolicitud->setCurrentIndex(-1);
+    selectEntry(cmbTSolicitud, 0);
 }
 
 void FrmQuelvar::showEvent(QShowEvent *event)

@@ -235,7 +235,12 @@ private:
     // The cost structure's totals after a change of one of its fields.
     void costFieldChanged(const QString &field);
     bool fieldEvent(QObject *watched, QEvent *event);
-    void fieldLeft(FieldEdit *field);
+    // The rules of a box left; false when one complained (the message shown).
+    bool fieldLeft(FieldEdit *field);
+    // Before a command: the box or grid cell being typed finished as leaving
+    // it would, and every grid's pending row written. False when something
+    // was refused: its message shown and the focus back on it.
+    bool finishEditing();
     void writeCompanyState();
     void centreOnScreen();
     // Selects the entry a stored text names, or shows that text as it is.

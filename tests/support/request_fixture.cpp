@@ -93,9 +93,13 @@ QString RequestFixture::create(const Records &records)
 
 QList<QVariantMap> RequestFixture::rows(const QString &table) const
 {
-    const QString name = QFileInfo(file(table)).fileName();
+    return rowsIn(folder(), QFileInfo(file(table)).fileName());
+}
+
+QList<QVariantMap> RequestFixture::rowsIn(const QString &folder, const QString &name)
+{
     QString error;
-    const QByteArray out = PythonDbf::runTool({QStringLiteral("dumpall"), folder(), name}, {}, &error);
+    const QByteArray out = PythonDbf::runTool({QStringLiteral("dumpall"), folder, name}, {}, &error);
     QList<QVariantMap> result;
     if (!error.isEmpty()) {
         qWarning("python3-dbf: %s", qPrintable(error));

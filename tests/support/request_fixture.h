@@ -29,6 +29,8 @@ public:
     // doubles, flags as bools, dates as "yyyy-mm-dd", null as an invalid
     // QVariant.
     QList<QVariantMap> rows(const QString &table) const;
+    // The same of the file of that name in any folder.
+    static QList<QVariantMap> rowsIn(const QString &folder, const QString &name);
 
     static bool haveTools();
 

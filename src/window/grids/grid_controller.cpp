@@ -33,7 +33,11 @@ GridController::GridController(BoundGrid *grid, const GridContext &context, QObj
 
 const QList<CellRule> &GridController::rules() const { return GridCellRules::rulesOf(grid_->objectName()); }
 
-void GridController::warn(const QString &text) const { MessageBox::warning(context_.window, text); }
+void GridController::warn(const QString &text) const
+{
+    ++complaints_;
+    MessageBox::warning(context_.window, text);
+}
 
 void GridController::checkLength(int column, int limit, const QString &message)
 {
@@ -153,6 +157,18 @@ void GridController::returnFocus()
         editor->setFocus(Qt::OtherFocusReason);
     else
         grid_->SetFocus();
+}
+
+bool GridController::finishEditing()
+{
+    if (!grid_->hasPendingRow())
+        return true;
+    const int complaints = complaints_;
+    grid_->commitOpenCell();
+    if (complaints_ == complaints && grid_->writePendingRow())
+        return true;
+    returnFocus();
+    return false;
 }
 
 void GridController::applyStartLook()

@@ -51,6 +51,10 @@ public:
     virtual bool takePick(GridCellRules::Picker kind, const QString &line);
     // The focus back to the cell being typed, or to the grid.
     void returnFocus();
+    // Finishes what the user was typing as leaving the grid would: the cell
+    // being typed through its rules, then the row written. False, with the
+    // focus back on the row, when a rule complained or the write was refused.
+    bool finishEditing();
 
 signals:
     // A row was written, or rows were deleted: the grid's totals follow.
@@ -88,4 +92,5 @@ private:
 
     BoundGrid *grid_;
     GridContext context_;
+    mutable int complaints_ = 0; // warnings given, to tell a refused cell
 };
