@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 // The line of the tariff-item picker for one unit-cost record, and how the
 // line is read back. One layout serves both:
 //
@@ -18,7 +20,9 @@ QString build(const QVariant &item, const QVariant &rate, const QVariant &cost);
 
 struct Parts {
     QString item;   // the tariff item, blanks at its end removed
-    double cost = 0; // 0 when the line has no cost or it holds no number
+    // None when the line has no cost column (a record without a cost); 0
+    // when the column holds no number.
+    std::optional<double> cost;
     double rate = 0; // 0 when it holds no number
 };
 Parts read(const QString &line);

@@ -138,10 +138,14 @@ void ImportGrid::completeFraction()
     // The figures belong to the row whose tariff item was picked.
     if (g->Columns(ImportCol::Fraccion).Value() != parts.item)
         return;
-    g->Columns(ImportCol::PrecioUnitario).setText(FieldCodec::plainNumber(parts.cost));
+    // A tariff item stored without a cost (its column hidden in the
+    // returned-goods modes) never replaces the price the user typed.
+    if (!parts.cost)
+        return;
+    g->Columns(ImportCol::PrecioUnitario).setText(FieldCodec::plainNumber(*parts.cost));
     const bool directTransformed = opcDT() == 1 || opcDT() == 2;
     if (directTransformed && !g->Columns(ImportCol::FechaPago).Value().isEmpty())
-        g->recordModel()->setPendingField(QStringLiteral("COSTO_UNIT"), parts.cost);
+        g->recordModel()->setPendingField(QStringLiteral("COSTO_UNIT"), *parts.cost);
 }
 
 // --- export documents and TLCAN imports ---
