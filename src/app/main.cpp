@@ -35,6 +35,7 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelvar"));
+    QApplication::setOrganizationName(QStringLiteral("quelvar")); // ~/.config/quelvar/quelvar.conf
     // The menu entry the window belongs to, and the icon installed with it.
     QGuiApplication::setDesktopFileName(QStringLiteral("mx.quelvar.Quelvar"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quelvar")));

@@ -2,8 +2,10 @@
 
 #include "platform/message_box.h"
 #include "print_surface.h"
+#include "rules/window_texts.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cmath>
 #include <QFileDialog>
 #include <QPrintDialog>
@@ -14,9 +16,12 @@
 #include <QScreen>
 #include <QFontMetricsF>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTextEdit>
 
 namespace {
+
+const QString kPaperKey = QStringLiteral("impresion/papel");
 
 QPushButton *button(const QString &name, const QString &text, QWidget *parent)
 {
@@ -63,8 +68,8 @@ FrmImp::FrmImp(QWidget *parent) : QWidget(parent, Qt::Window)
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (folder.isEmpty())
             folder = QDir::homePath();
-        const QString name = windowTitle() == considerationsCaption() ? QStringLiteral("consideraciones.pdf")
-                                                                      : QStringLiteral("solicitud.pdf");
+        const QString name =
+            showingConsiderations_ ? QStringLiteral("consideraciones.pdf") : QStringLiteral("solicitud.pdf");
         return QFileDialog::getSaveFileName(this, QStringLiteral("Guardar PDF"), QDir(folder).filePath(name),
                                             QStringLiteral("Documentos PDF (*.pdf)"));
     };
@@ -80,9 +85,54 @@ int FrmImp::twips(int value) const { return value * logicalDpiX() / 1440; }
 
 QPrinter &FrmImp::printer()
 {
-    if (!printer_)
+    if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // The users' paper is Letter ("Carta"), whatever the desktop's
+        // language makes the default, until they choose another.
+        const QVariant kept = QSettings().value(kPaperKey);
+        const auto id = kept.isValid() ? QPageSize::PageSizeId(kept.toInt()) : QPageSize::Letter;
+        printer_->setPageSize(QPageSize(id == QPageSize::Custom ? QPageSize::Letter : id));
+    }
     return *printer_;
+}
+
+void FrmImp::keepPaperChoice()
+{
+    const QPageSize::PageSizeId id = printer().pageLayout().pageSize().id();
+    if (id != QPageSize::Custom)
+        QSettings().setValue(kPaperKey, int(id));
+}
+
+void FrmImp::setCaption(const QString &caption)
+{
+    setWindowTitle(WindowTexts::withFolder(caption, folderName_));
+}
+
+void FrmImp::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    fitIntoScreen();
+}
+
+void FrmImp::fitIntoScreen()
+{
+    QScreen *on = parentWidget() ? parentWidget()->screen() : screen();
+    if (!on)
+        return;
+    const QRect area = on->availableGeometry();
+    // The frame the window manager adds, as far as it is known yet.
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    const QRect room = area.marginsRemoved(frame);
+    const QSize size = this->size().boundedTo(room.size()).expandedTo(minimumSize().boundedTo(room.size()));
+    if (size != this->size())
+        resize(size);
+    QPoint at = pos();
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - frameGeometry().width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - frameGeometry().height())));
+    if (at != pos())
+        move(at);
 }
 
 void FrmImp::fitLinesToPaper()
@@ -111,7 +161,8 @@ void FrmImp::fitLinesToPaper()
 
 void FrmImp::showConsiderations(const QString &text)
 {
-    setWindowTitle(considerationsCaption());
+    showingConsiderations_ = true;
+    setCaption(considerationsCaption());
     // The box's own font is its document's: set both, or the box would
     // give its document back its own size when it is shown.
     rtImpCG->setFont(PrintSurface::courier(PrintSurface::kConsiderationsPoints));
@@ -121,7 +172,8 @@ void FrmImp::showConsiderations(const QString &text)
 
 void FrmImp::showReport(const RequestReport::Report &report)
 {
-    setWindowTitle(reportCaption());
+    showingConsiderations_ = false;
+    setCaption(reportCaption());
     rtImpCG->setFont(PrintSurface::courier(PrintSurface::kReportPoints));
     PrintSurface::setText(*rtImpCG->document(), report.text, PrintSurface::kReportPoints, report.centred);
     fitLinesToPaper();
@@ -152,6 +204,7 @@ void FrmImp::ImprimeConsideraciones()
     QPrinter &p = printer();
     if (!askPrinter(p))
         return;
+    keepPaperChoice();
     pagesLastPrinted_ = PrintSurface::ImprimeRTF(*rtImpCG->document(), p);
     if (pagesLastPrinted_ == 0)
         MessageBox::warning(this, QStringLiteral("No se pudo imprimir: la impresora no respondió."));
@@ -177,5 +230,6 @@ void FrmImp::showPreview()
             [this](QPrinter *p) { PrintSurface::ImprimeRTF(*rtImpCG->document(), *p); });
     preview.resize(width(), height() + twips(1440));
     preview.exec();
+    keepPaperChoice();
     fitLinesToPaper();
 }

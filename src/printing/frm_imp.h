@@ -23,6 +23,9 @@ public:
     explicit FrmImp(QWidget *parent = nullptr);
     ~FrmImp() override;
 
+    // The request folder's name, shown after each caption.
+    void setFolderName(const QString &name) { folderName_ = name; }
+
     // The considerations text, in 8.5 points.
     void showConsiderations(const QString &text);
     // The request's report in 8 points, its header and titles centred.
@@ -52,11 +55,19 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void fitLinesToPaper();
     int twips(int value) const;
+    void setCaption(const QString &caption);
+    // The window moved and, if need be, shrunk into the screen's free area.
+    void fitIntoScreen();
+    // The paper the user last chose is the one the next print starts with.
+    void keepPaperChoice();
 
     std::unique_ptr<QPrinter> printer_;
+    QString folderName_;
+    bool showingConsiderations_ = false;
     int pagesLastPrinted_ = 0;
 };

@@ -4,6 +4,11 @@ namespace WindowTexts {
 
 QString caption() { return QStringLiteral("DEVOLUCIÓN DE IMPUESTOS V 3.0"); }
 
+QString withFolder(const QString &caption, const QString &folderName)
+{
+    return folderName.isEmpty() ? caption : caption + QStringLiteral(" — ") + folderName;
+}
+
 QStringList tabCaptions()
 {
     return {QStringLiteral("Domicilio"),        QStringLiteral("Datos Generales"),

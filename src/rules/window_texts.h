@@ -6,6 +6,10 @@
 namespace WindowTexts {
 
 QString caption();                 // the window's caption
+// A caption followed by the name of the request folder open:
+// "DEVOLUCIÓN DE IMPUESTOS V 3.0 — solicitud".
+QString withFolder(const QString &caption, const QString &folderName);
+
 QStringList tabCaptions();         // the nine tabs, by index
 QStringList gridLengthMessages();  // the eleven limits of grid cells, by entry
 QStringList banks();               // the bank list, in order

@@ -9,6 +9,7 @@
 #include "platform/message_box.h"
 #include "store/data_link.h"
 #include "store/request_links.h"
+#include "rules/window_texts.h"
 #include "store/store_error.h"
 
 #include <QDir>
@@ -68,7 +69,7 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
             // The window's caption comes back however the copies end.
             const QString kept = windowTitle();
             const auto restoreCaption = qScopeGuard([&] { setWindowTitle(kept); });
-            setWindowTitle(recovering ? kRecovering : kCopying);
+            setWindowTitle(WindowTexts::withFolder(recovering ? kRecovering : kCopying, QDir(folder_).dirName()));
             std::unique_ptr<RequestExchange::Recovery> recovery;
             try {
                 if (recovering) {

@@ -9,6 +9,7 @@
 #include "store/data_link.h"
 #include "store/request_links.h"
 
+#include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,7 +18,10 @@
 FrmImp *FrmQuelvar::frmImp()
 {
     if (!frmImp_)
+    {
         frmImp_ = new FrmImp(this);
+        frmImp_->setFolderName(QDir(folder_).dirName());
+    }
     return frmImp_;
 }
 

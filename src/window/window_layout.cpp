@@ -13,6 +13,7 @@
 #include "store/request_links.h"
 #include "rules/window_texts.h"
 
+#include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -61,7 +62,7 @@ FieldEdit *FrmQuelvar::makeTotal(const QString &name, QWidget *parent)
 void FrmQuelvar::buildWindow()
 {
     setObjectName(QStringLiteral("frmQuelvar"));
-    setWindowTitle(WindowTexts::caption());
+    setWindowTitle(WindowTexts::withFolder(WindowTexts::caption(), QDir(folder_).dirName()));
 
     auto *central = new QWidget(this);
     auto *column = new QVBoxLayout(central);

@@ -192,6 +192,8 @@ private slots:
         window.show();
         QCOMPARE(window.windowTitle(), FrmImp::considerationsCaption());
         QCOMPARE(window.rtImpCG->toPlainText(), QStringLiteral("Consideraciones\n<b>no es marcado</b>"));
+        // The users' paper, whatever the language of the desktop.
+        QCOMPARE(window.printer().pageLayout().pageSize().id(), QPageSize::Letter);
         QCOMPARE(window.rtImpCG->document()->defaultFont().pointSizeF(), PrintSurface::kConsiderationsPoints);
 
         MessageBox::clearShown();
@@ -203,6 +205,7 @@ private slots:
 
         const QString printed = dir_.filePath(QStringLiteral("impresora.pdf"));
         window.askPrinter = [&](QPrinter &p) {
+            p.setPageSize(QPageSize(QPageSize::A4)); // the user's choice, kept for the next window
             p.setOutputFormat(QPrinter::PdfFormat);
             p.setOutputFileName(printed);
             return true;
@@ -246,6 +249,14 @@ private slots:
         QCOMPARE(window.cmdCerrar->geometry().topLeft(), QPoint(5880 * twip / 1440, 600 - 700 * twip / 1440));
         QTest::mouseClick(window.cmdCerrar, Qt::LeftButton);
         QVERIFY(!window.isVisible());
+        QCOMPARE(FrmImp().printer().pageLayout().pageSize().id(), QPageSize::A4);
+
+        // Opened past the screen's free area, it comes back into it, shrunk
+        // to fit.
+        window.move(40, 900);
+        window.resize(700, 5000);
+        window.show();
+        QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
     }
 };
 

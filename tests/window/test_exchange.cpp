@@ -116,7 +116,8 @@ private slots:
         QCOMPARE(MessageBox::shown()[1].title, QStringLiteral("QUELVAR"));
         QCOMPARE(MessageBox::shown()[1].icon, MessageBox::Icon::Exclamation);
         watch.captions.removeDuplicates();
-        QCOMPARE(watch.captions, QStringList{QStringLiteral("COPIANDO INFORMACIÓN A DISKETTE...")});
+        QCOMPARE(watch.captions, QStringList{QStringLiteral("COPIANDO INFORMACIÓN A DISKETTE... — ")
+                                             + QDir(h.fixture.folder()).dirName()});
         QCOMPARE(watch.linkedWhileWritten, QStringList{});
         QCOMPARE(h.window->windowTitle(), caption);
         QVERIFY(allLinked(*h.window));
@@ -175,7 +176,8 @@ private slots:
         h.command(7);
         QCOMPARE(MessageBox::shownTexts(), (QStringList{asked, kDone}));
         watch.captions.removeDuplicates();
-        QCOMPARE(watch.captions, QStringList{QStringLiteral("RECUPERANDO INFORMACIÓN DE DISKETTE...")});
+        QCOMPARE(watch.captions, QStringList{QStringLiteral("RECUPERANDO INFORMACIÓN DE DISKETTE... — ")
+                                             + QDir(h.fixture.folder()).dirName()});
         QCOMPARE(h.window->windowTitle(), caption);
 
         QCOMPARE(h.text("txtRSocial")->text(), QStringLiteral("IMPORTADORA DEL SUR"));

@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(MessageBox::shown().size(), 1); // the amount question alone
         FrmImp *imp = printingWindow(h);
         QVERIFY(imp && imp->isVisible());
-        QCOMPARE(imp->windowTitle(), QStringLiteral("IMPRESIÓN QUELVAR"));
+        QCOMPARE(imp->windowTitle(), QStringLiteral("IMPRESIÓN QUELVAR — ") + QDir(h.fixture.folder()).dirName());
         const QString text = imp->rtImpCG->toPlainText();
         QCOMPARE(text, h.window->reportAsShown().text);
         QVERIFY(text.contains(QStringLiteral("     R.F.C. : ABC010101XY1")));
@@ -95,7 +95,8 @@ private slots:
         h.command(1);
         FrmImp *imp = printingWindow(h);
         QVERIFY(imp && imp->isVisible());
-        QCOMPARE(imp->windowTitle(), QStringLiteral("CONSIDERACIONES GENERALES QUELVAR"));
+        QCOMPARE(imp->windowTitle(),
+                 QStringLiteral("CONSIDERACIONES GENERALES QUELVAR — ") + QDir(h.fixture.folder()).dirName());
         QFile shipped(QStringLiteral(QUELVAR_DATA_DIR "/consider.txt"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QCOMPARE(imp->rtImpCG->toPlainText(), QString::fromUtf8(shipped.readAll()));
