@@ -4,6 +4,8 @@
 // Draws the request window over a sample request (made in a scratch folder)
 // and saves it as a picture, with the given tab in front (0 to 8, default 0);
 // or saves the sample's printed request as a PDF file.
+// quelvar-captura --carpeta CARPETA
+// Leaves the sample request in a new folder, to open with quelvar.
 // Run it with QT_QPA_PLATFORM=offscreen to make the picture without a screen.
 #include "platform/message_box.h"
 #include "platform/spanish_translation.h"
@@ -93,8 +95,18 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {
-        err << "uso: quelvar-captura IMAGEN.png [PESTAÑA]\n";
+        err << "uso: quelvar-captura IMAGEN.png [PESTAÑA] | SOLICITUD.pdf | --carpeta CARPETA\n";
         return 2;
+    }
+    if (args[1] == QLatin1String("--carpeta") && args.size() > 2) {
+        try {
+            RequestFolder::create(args[2], QStringLiteral(QUELVAR_DATA_DIR));
+            fill(args[2]);
+            return 0;
+        } catch (const StoreError &e) {
+            err << e.message() << "\n";
+            return 1;
+        }
     }
     QTemporaryDir dir;
     try {

@@ -16,6 +16,9 @@
 #include <QScreen>
 #include <QFontMetricsF>
 #include <QScrollBar>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTimer>
 #include <QSettings>
 #include <QTextEdit>
 
@@ -110,27 +113,41 @@ void FrmImp::setCaption(const QString &caption)
 
 void FrmImp::showEvent(QShowEvent *event)
 {
+    // Placed over the request window by the program, not wherever the window
+    // manager puts it: it opens inside the screen's free area.
+    if (!event->spontaneous())
+        fitIntoScreen(true);
     QWidget::showEvent(event);
-    fitIntoScreen();
+    // Once mapped, the frame the window manager added is known.
+    QTimer::singleShot(0, this, [this] { fitIntoScreen(false); });
 }
 
-void FrmImp::fitIntoScreen()
+void FrmImp::fitIntoScreen(bool opening)
 {
-    QScreen *on = parentWidget() ? parentWidget()->screen() : screen();
+    QWidget *over = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen *on = over ? over->screen() : screen();
     if (!on)
         return;
     const QRect area = on->availableGeometry();
-    // The frame the window manager adds, as far as it is known yet.
-    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(),
-                         frameGeometry().bottom() - geometry().bottom());
+    // The frame, as far as it is known yet; before the window is mapped, a
+    // title bar's worth.
+    QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    if (frame.isNull() && opening) {
+        const int bar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        frame = QMargins(4, bar + 4, 4, 4);
+    }
     const QRect room = area.marginsRemoved(frame);
-    const QSize size = this->size().boundedTo(room.size()).expandedTo(minimumSize().boundedTo(room.size()));
+    const QSize size = this->size().boundedTo(room.size());
     if (size != this->size())
         resize(size);
+    // pos() and move() place the frame's corner.
+    const QSize whole = size.grownBy(frame);
     QPoint at = pos();
-    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - frameGeometry().width())));
-    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - frameGeometry().height())));
+    if (opening && over)
+        at = over->geometry().center() - QPoint(whole.width() / 2, whole.height() / 2);
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - whole.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - whole.height())));
     if (at != pos())
         move(at);
 }

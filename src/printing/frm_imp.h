@@ -62,7 +62,7 @@ private:
     int twips(int value) const;
     void setCaption(const QString &caption);
     // The window moved and, if need be, shrunk into the screen's free area.
-    void fitIntoScreen();
+    void fitIntoScreen(bool opening);
     // The paper the user last chose is the one the next print starts with.
     void keepPaperChoice();
 

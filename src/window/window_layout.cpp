@@ -14,6 +14,7 @@
 #include "rules/window_texts.h"
 
 #include <QDir>
+#include <QStatusBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -83,6 +84,9 @@ void FrmQuelvar::buildWindow()
     column->addWidget(buildCommandBar());
     buildPickerLists(central);
     setCentralWidget(central);
+    // The status line keeps its height, so that a hint shown there does not
+    // move the window's controls.
+    statusBar()->setMinimumHeight(statusBar()->fontMetrics().height() + 8);
     resize(1180, 700);
 }
 
