@@ -143,7 +143,8 @@ void FrmQuelvar::showEvent(QShowEvent *event)
 void FrmQuelvar::closeEvent(QCloseEvent *event)
 {
     if (MessageBox::question(this, QStringLiteral("Desea guardar la información antes de salir del progama. "))) {
-        if (!GuardaInformacion()) {
+        // What is being typed is saved as leaving it would save it.
+        if (!finishEditing() || !GuardaInformacion()) {
             // What could not be written is still on screen: staying open
             // lets the user correct it instead of losing it.
             event->ignore();

@@ -25,6 +25,7 @@
 //                                  Backspace, Down or Up
 //   pick COMBO N                   entry N chosen from the combo's list
 //   answer Yes|No ...              the answers to the next questions
+//   close                          the window's close button
 //   reopen                         the window closed and opened again on
 //                                  the folder
 //   medium                         drive A is an empty folder from now on
@@ -41,6 +42,7 @@
 //   report TEXT                    the printing window shows a line
 //                                  containing TEXT
 //   status TEXT                    the status line shows TEXT
+//   window open|closed             whether the request window is open
 #include "complete_request.h"
 #include "test_registry.h"
 
@@ -280,6 +282,10 @@ private:
             QTest::keyClick(QApplication::focusWidget(), keyNamed(arg));
             return true;
         }
+        if (verb == QLatin1String("close")) {
+            h_.window->close();
+            return true;
+        }
         if (verb == QLatin1String("pick")) {
             if (!needs(w, 3))
                 return false;
@@ -332,6 +338,9 @@ private:
                     return true;
             return fail(QStringLiteral("no line of the report shows «%1»").arg(arg));
         }
+        if (verb == QLatin1String("window"))
+            return expect(h_.window->isVisible() == (arg == QLatin1String("open")), QStringLiteral("the window ") + arg,
+                          h_.window->isVisible() ? QStringLiteral("open") : QStringLiteral("closed"));
         if (verb == QLatin1String("status")) {
             const QString found = h_.window->statusBar()->currentMessage();
             return expect(found == arg, arg, found);
