@@ -46,7 +46,8 @@ void verifyCopies(const QString &requestFolder, const QString &medium);
 
 // Why a table read from the medium cannot take the place of the request's:
 // it fails the check of a request folder's tables at start-up (it does not
-// open, or lacks a field the program uses: TableCheck::open), or a record
+// open, or lacks a field the program uses: TableCheck::open), its header
+// counts more records than the file holds (a copy cut short), or a record
 // cannot be read. Empty when it is sound.
 QString tableFault(const QString &table);
 

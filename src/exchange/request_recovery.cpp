@@ -68,9 +68,13 @@ void pruneBackups(const QString &requestFolder)
 QString tableFault(const QString &table)
 {
     try {
-        // The check the request folder gets at every start, then every
-        // record read.
+        // The check the request folder gets at every start, then what only
+        // a table about to replace the request's must pass: every record
+        // the header counts is there and can be read.
         const std::unique_ptr<DbfTable> t = TableCheck::open(table);
+        if (t->countAhead())
+            return QStringLiteral("La tabla «%1» está incompleta: %2 (su copia no terminó o el medio está dañado).")
+                .arg(nativePath(table), t->countAheadText());
         for (quint32 recno = 0; recno < t->recordCount(); ++recno)
             t->record(recno);
     } catch (const StoreError &e) {

@@ -158,8 +158,8 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QList<FieldDef>>("fields"); // empty: the bytes below
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("fault"); // empty: sound
+        QTest::addColumn<QByteArray>("bytes");       // with fields: the record count put in the header
+        QTest::addColumn<QString>("fault");          // empty: sound
         const QList<FieldDef> tlc = RequestSchema::find(QStringLiteral("impTLC"))->fields;
         QList<FieldDef> narrower = tlc;
         narrower[0].length = 40;
@@ -189,6 +189,9 @@ private slots:
                                         << "el campo FECHA es C(8) y debe ser de fecha.";
         QTest::newRow("a text narrower than the window takes")
             << "impTLC.dbf" << shortItem << none << "el campo FRACCION es C(6) y debe admitir 8 caracteres.";
+        QTest::newRow("cut short") << "impTLC.dbf" << tlc << QByteArray(1, '\x02')
+                                   << "está incompleta: declara 2 registros y el archivo sólo contiene 0 (su "
+                                      "copia no terminó o el medio está dañado).";
         QTest::newRow("not a table") << "impTLC.dbf" << QList<FieldDef>{} << header << "menos que un encabezado.";
     }
     void tableFaults()
@@ -204,6 +207,7 @@ private slots:
         } else {
             QCOMPARE(PythonDbf::write(QStringLiteral("create"), table, QStringLiteral("cp1252"), fields, {}),
                      QString());
+            writeAll(table, readAll(table).replace(4, bytes.size(), bytes));
         }
         const QString found = tableFault(table);
         if (fault.isEmpty())
