@@ -45,10 +45,11 @@ void copyTable(const QString &from, const QString &to, const QString &file);
 void verifyCopies(const QString &requestFolder, const QString &medium);
 
 // Why a table read from the medium cannot take the place of the request's:
-// it does not open with our engine, a record cannot be read, or its fields
-// are neither this program's layout nor those of `current`, the table it
-// would replace (empty: none). Empty when it is sound.
-QString tableFault(const QString &table, const QString &current);
+// it fails the check of a request folder's tables at start-up (it does not
+// open, or lacks a field the program uses: TableCheck::open), its header
+// counts more records than the file holds (a copy cut short), or a record
+// cannot be read. Empty when it is sound.
+QString tableFault(const QString &table);
 
 // A recovery: the tables read from the medium wait in a staging folder
 // inside the request folder (the same file system, so that putting them in

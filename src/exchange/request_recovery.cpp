@@ -5,9 +5,9 @@
 
 #include "exchange_files.h"
 #include "unfinished_work.h"
+#include "platform/table_check.h"
 #include "store/dbf_table.h"
 #include "store/request_choices.h"
-#include "store/request_schema.h"
 #include "store/store_error.h"
 
 #include <QDateTime>
@@ -20,46 +20,6 @@
 namespace RequestExchange {
 
 namespace {
-
-QString describe(const FieldDef &f)
-{
-    QString size = QString::number(f.length);
-    if (f.isNumeric())
-        size += u',' + QString::number(f.decimals);
-    return QStringLiteral("%1 %2(%3)").arg(f.name, QString(QLatin1Char(f.type)), size);
-}
-
-bool sameKind(char a, char b)
-{
-    const auto kind = [](char t) { return t == 'F' ? 'N' : t; };
-    return kind(a) == kind(b);
-}
-
-// The first way the table's fields differ from the layout, in words; empty
-// when they match. `anyName` is a position whose field is known by its place
-// alone (the company's state code).
-QString layoutDifference(const DbfTable &table, const QList<FieldDef> &layout, int anyName)
-{
-    if (table.fieldCount() != layout.size())
-        return QStringLiteral("tiene %1 campos y deben ser %2").arg(table.fieldCount()).arg(layout.size());
-    for (int i = 0; i < layout.size(); ++i) {
-        const FieldDef &have = table.field(i);
-        const FieldDef &want = layout[i];
-        const bool nameFits = i == anyName || have.name.compare(want.name, Qt::CaseInsensitive) == 0;
-        if (!nameFits || !sameKind(have.type, want.type) || have.length != want.length
-            || (want.isNumeric() && have.decimals != want.decimals))
-            return QStringLiteral("el campo %1 es %2 y debe ser %3").arg(i + 1).arg(describe(have), describe(want));
-    }
-    return {};
-}
-
-QList<FieldDef> fieldsOf(const DbfTable &table)
-{
-    QList<FieldDef> fields;
-    for (int i = 0; i < table.fieldCount(); ++i)
-        fields.append(table.field(i));
-    return fields;
-}
 
 const QRegularExpression &backupName()
 {
@@ -105,27 +65,16 @@ void pruneBackups(const QString &requestFolder)
 
 } // namespace
 
-QString tableFault(const QString &table, const QString &current)
+QString tableFault(const QString &table)
 {
     try {
-        const std::unique_ptr<DbfTable> t = DbfTable::open(table);
-        const QString file = QFileInfo(table).fileName();
-        const TableSchema *schema = RequestSchema::find(file);
-        const bool company = file.compare(QLatin1String("empresas.dbf"), Qt::CaseInsensitive) == 0;
-        QString difference =
-            schema ? layoutDifference(*t, schema->fields, company ? RequestSchema::kCompanyState : -1) : QString();
-        // A deployment may have made its tables with other widths: the
-        // fields of the table replaced are as good as ours.
-        if (!difference.isEmpty() && !current.isEmpty()) {
-            try {
-                if (layoutDifference(*t, fieldsOf(*DbfTable::open(current)), -1).isEmpty())
-                    difference.clear();
-            } catch (const StoreError &) {
-            }
-        }
-        if (!difference.isEmpty())
-            return QStringLiteral("La tabla «%1» no tiene los campos de una solicitud: %2.")
-                .arg(nativePath(table), difference);
+        // The check the request folder gets at every start, then what only
+        // a table about to replace the request's must pass: every record
+        // the header counts is there and can be read.
+        const std::unique_ptr<DbfTable> t = TableCheck::open(table);
+        if (t->countAhead())
+            return QStringLiteral("La tabla «%1» está incompleta: %2 (su copia no terminó o el medio está dañado).")
+                .arg(nativePath(table), t->countAheadText());
         for (quint32 recno = 0; recno < t->recordCount(); ++recno)
             t->record(recno);
     } catch (const StoreError &e) {
@@ -154,7 +103,7 @@ void Recovery::check(const QString &medium) const
     // is touched; a fault names the table as the medium holds it.
     for (const QString &table : tables()) {
         const QString staged = QDir(staging()).filePath(fileOf(table));
-        QString fault = tableFault(staged, findFile(folder_, fileOf(table)));
+        QString fault = tableFault(staged);
         if (!fault.isEmpty()) {
             QString onMedium = findFile(medium, fileOf(table));
             if (onMedium.isEmpty())

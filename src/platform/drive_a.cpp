@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QStorageInfo>
+#include <QTemporaryFile>
 
 #include <optional>
 #include <pwd.h>
@@ -52,10 +53,10 @@ int pickFrom(QWidget *parent, const QStringList &folders)
     return ok ? int(items.indexOf(chosen)) : -1;
 }
 
-bool usable(const QString &folder, Use use)
+bool readable(const QString &folder)
 {
     const QFileInfo info(folder);
-    return info.isDir() && info.isReadable() && info.isExecutable() && (use == Use::Read || info.isWritable());
+    return info.isDir() && info.isReadable() && info.isExecutable();
 }
 
 } // namespace
@@ -99,9 +100,20 @@ Choice choose(QWidget *parent, Use use)
             return {Choice::Cancelled, {}};
         folder = places.removable[index];
     }
-    if (folder.isEmpty() || !usable(folder, use))
+    if (folder.isEmpty() || !readable(folder))
         return {Choice::NotReady, {}};
-    return {Choice::Ready, QDir(folder).absolutePath()};
+    const QString absolute = QDir(folder).absolutePath();
+    if (use == Use::Write && !writable(absolute))
+        return {Choice::NotWritable, absolute};
+    return {Choice::Ready, absolute};
+}
+
+bool writable(const QString &folder)
+{
+    // Permission bits alone would not tell: they do not stop the superuser,
+    // and a medium mounted read-only or a locked folder refuses everyone.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".quelvar-prueba-XXXXXX")));
+    return probe.open();
 }
 
 void setPlacesForTests(const Places *places) { testPlaces() = places ? std::optional<Places>(*places) : std::nullopt; }

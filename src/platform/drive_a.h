@@ -28,15 +28,21 @@ Places systemPlaces();
 enum class Use { Read, Write };
 
 struct Choice {
-    enum Status { Ready, NotReady, Cancelled };
+    enum Status { Ready, NotReady, Cancelled, NotWritable };
     Status status = NotReady;
-    QString folder;
+    QString folder; // Ready and NotWritable: the folder chosen
 };
 
 // The folder standing for drive A. NotReady when there is none, or when the
-// one chosen is not a folder that can be read (and, for Write, written);
-// Cancelled when the user closes the list without picking.
+// one chosen is not a folder that can be read; NotWritable, for Write, when
+// it is there but cannot be written (writable()); Cancelled when the user
+// closes the list without picking.
 Choice choose(QWidget *parent, Use use);
+
+// Whether a file can be made in the folder: one is made there and removed
+// at once. Whatever refuses it (permissions, a medium mounted read-only or
+// locked against writing, a file system that takes no new files) says no.
+bool writable(const QString &folder);
 
 // --- for tests ---
 // The places choose() looks at instead of the system's (nullptr: the

@@ -20,6 +20,19 @@ QStringList tableFiles()
     return files;
 }
 
+std::unique_ptr<DbfTable> open(const QString &path)
+{
+    std::unique_ptr<DbfTable> table = DbfTable::open(path);
+    QList<FieldDef> fields;
+    for (int i = 0; i < table->fieldCount(); ++i)
+        fields.append(table->field(i));
+    const QString unmet = RequestSchema::unmetUse(RequestSchema::fieldUses(QFileInfo(path).fileName()), fields);
+    if (!unmet.isEmpty())
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene los campos de una solicitud: %2.")
+                             .arg(QDir::toNativeSeparators(path), unmet));
+    return table;
+}
+
 QString problem(const QString &folder, QString *notice)
 {
     const QString shownFolder = QDir::toNativeSeparators(folder);
@@ -29,7 +42,7 @@ QString problem(const QString &folder, QString *notice)
         if (path.isEmpty())
             return QStringLiteral("Falta la tabla «%1» en la carpeta de solicitud «%2».").arg(file, shownFolder);
         try {
-            const std::unique_ptr<DbfTable> table = DbfTable::open(path);
+            const std::unique_ptr<DbfTable> table = open(path);
             if (table->countAhead())
                 short_.append(QStringLiteral("«%1» %2.").arg(QFileInfo(path).fileName(), table->countAheadText()));
         } catch (const StoreError &e) {

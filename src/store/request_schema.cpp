@@ -1,5 +1,7 @@
 #include "request_schema.h"
 
+#include <QHash>
+
 namespace RequestSchema {
 
 namespace {
@@ -159,6 +161,127 @@ const TableSchema *find(const QString &tableName)
             if (t.file.compare(wanted, Qt::CaseInsensitive) == 0)
                 return &t;
     return nullptr;
+}
+
+namespace {
+
+// The most characters the window takes into a text field of a request
+// table; a narrower field could not keep them. Other texts (codes, keys and
+// names picked from lists, document numbers) are taken at any length, and a
+// narrower field only refuses, with its message, what does not fit.
+int textLimit(const QString &file, const QString &field)
+{
+    static const QHash<QString, int> limits{
+        {QStringLiteral("empresas.dbf/NOMBRE"), 60},     {QStringLiteral("empresas.dbf/RFC"), 13},
+        {QStringLiteral("empresas.dbf/DIRECCION1"), 60}, {QStringLiteral("empresas.dbf/COLONIA"), 25},
+        {QStringLiteral("empresas.dbf/CIUDAD"), 25},     {QStringLiteral("empresas.dbf/CODIGO_POS"), 5},
+        {QStringLiteral("empresas.dbf/TELEFONO"), 10},   {QStringLiteral("empresas.dbf/FAX"), 10},
+        {QStringLiteral("empresas.dbf/EMAIL"), 30},      {QStringLiteral("empresas.dbf/REP_LEGAL"), 20},
+        {QStringLiteral("empresas.dbf/REP_LEGALP"), 20}, {QStringLiteral("empresas.dbf/REP_LEGALM"), 20},
+        {QStringLiteral("empresas.dbf/DIR_REP"), 25},    {QStringLiteral("empresas.dbf/CARGO"), 25},
+        {QStringLiteral("empresas.dbf/TELREP"), 10},     {QStringLiteral("empresas.dbf/FAXREP"), 10},
+        {QStringLiteral("empresas.dbf/CUENTA"), 11},     {QStringLiteral("empresas.dbf/SUCURSAL"), 4},
+        {QStringLiteral("empresas.dbf/PLAZA"), 3},       {QStringLiteral("solicitu.dbf/FOLIO"), 8},
+        {QStringLiteral("solicitu.dbf/DESCRIP"), 50},    {QStringLiteral("solicitu.dbf/FRACCION"), 8},
+        {QStringLiteral("insunit.dbf/FRACCION"), 8},     {QStringLiteral("insunit.dbf/DESCRIP"), 30},
+        {QStringLiteral("insupedi.dbf/FRACCION"), 8},    {QStringLiteral("factura.dbf/NOM_EXPIDE"), 20},
+        {QStringLiteral("impTLC.dbf/FRACCION"), 8},
+    };
+    return limits.value(file + u'/' + field);
+}
+
+// The fields of the five grid tables stand in a fixed order, which the files
+// handed over follow; one field of two of them is addressed by name only.
+bool addressedByPlace(const QString &file, const QString &field)
+{
+    if (file == QLatin1String("empresas.dbf") || file == QLatin1String("solicitu.dbf"))
+        return false;
+    return !(file == QLatin1String("insupedi.dbf") && field == QLatin1String("COSTO_UNIT"))
+           && !(file == QLatin1String("exporped.dbf") && field == QLatin1String("SDO_DOCU"));
+}
+
+QString described(const FieldDef &f)
+{
+    QString size = QString::number(f.length);
+    if (f.isNumeric())
+        size += u',' + QString::number(f.decimals);
+    return QStringLiteral("%1(%2)").arg(QLatin1Char(f.type)).arg(size);
+}
+
+bool ofKind(const FieldDef &f, char kind)
+{
+    if (kind == 'N')
+        return f.isNumeric();
+    if (kind == 'L')
+        return f.type == 'L' || f.isNumeric();
+    return f.type == kind;
+}
+
+QString kindInWords(char kind)
+{
+    switch (kind) {
+    case 'N':
+        return QStringLiteral("numérico");
+    case 'D':
+        return QStringLiteral("de fecha");
+    case 'L':
+        return QStringLiteral("lógico o numérico");
+    default:
+        return QStringLiteral("de texto");
+    }
+}
+
+} // namespace
+
+QList<FieldUse> fieldUses(const QString &tableName)
+{
+    const TableSchema *table = find(tableName);
+    QList<FieldUse> uses;
+    if (!table || !table->source.isEmpty())
+        return uses;
+    for (int i = 0; i < table->fields.size(); ++i) {
+        const FieldDef &f = table->fields[i];
+        if (table->file == QLatin1String("empresas.dbf") && i == kCompanyState) {
+            uses.append({QString(), 'N', 0, kCompanyState});
+            continue;
+        }
+        uses.append({f.name, f.isNumeric() ? 'N' : f.type, f.type == 'C' ? textLimit(table->file, f.name) : 0,
+                     addressedByPlace(table->file, f.name) ? i : -1});
+    }
+    return uses;
+}
+
+QString unmetUse(const QList<FieldUse> &uses, const QList<FieldDef> &fields)
+{
+    for (const FieldUse &use : uses) {
+        // Field names are matched without regard to case; positions are
+        // counted from 1 for the reader.
+        qsizetype at = use.place;
+        if (!use.name.isEmpty()) {
+            at = -1;
+            for (qsizetype i = 0; i < fields.size() && at < 0; ++i)
+                if (fields[i].name.compare(use.name, Qt::CaseInsensitive) == 0)
+                    at = i;
+        }
+        const QString name = use.name.isEmpty() ? QString::number(use.place + 1) : use.name;
+        if (at < 0 || at >= fields.size())
+            return QStringLiteral("le falta el campo %1").arg(name);
+        const FieldDef &f = fields[at];
+        if (use.place >= 0 && at != use.place)
+            return QStringLiteral("el campo %1 es el %2.º de la tabla y debe ser el %3.º")
+                .arg(name)
+                .arg(at + 1)
+                .arg(use.place + 1);
+        if (!ofKind(f, use.kind))
+            return QStringLiteral("el campo %1 es %2 y debe ser %3")
+                .arg(use.name.isEmpty() ? QStringLiteral("%1 (%2)").arg(name, f.name) : name, described(f),
+                     kindInWords(use.kind));
+        if (f.length < use.least)
+            return QStringLiteral("el campo %1 es %2 y debe admitir %3 caracteres")
+                .arg(name, described(f))
+                .arg(use.least);
+    }
+    return {};
 }
 
 } // namespace RequestSchema

@@ -26,4 +26,22 @@ const QList<TableSchema> &requestTables();
 const QList<TableSchema> &catalogueTables();
 const TableSchema *find(const QString &tableName); // any case, with or without ".dbf"
 
+// What the program relies on in one field of a request table, whoever made
+// the file. The rest is the deployment's: other widths and decimals, the
+// order of the company's and the request's fields, flags kept as logical or
+// as numeric fields, and further fields.
+struct FieldUse {
+    QString name;   // matched in any case; empty: the field is known by its place alone
+    char kind;      // 'C' text, 'N' number, 'D' date, 'L' flag (logical or numeric)
+    int least = 0;  // for a text: the most characters the window takes into it
+    int place = -1; // its position where the program addresses it there, else -1
+};
+
+// The fields the program uses in the request table of that name (any case,
+// with or without ".dbf"); empty for any other table.
+QList<FieldUse> fieldUses(const QString &tableName);
+// The first of the uses that the fields do not meet, in words ("le falta el
+// campo COSTO_UNIT"); empty when they meet them all.
+QString unmetUse(const QList<FieldUse> &uses, const QList<FieldDef> &fields);
+
 } // namespace RequestSchema

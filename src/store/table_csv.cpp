@@ -240,7 +240,7 @@ private:
 
 } // namespace
 
-void write(const QString &tableFile, const Sink &sink)
+QString write(const QString &tableFile, const Sink &sink)
 {
     const std::unique_ptr<DbfTable> table = DbfTable::open(tableFile);
     Writer writer(*table, sink);
@@ -252,6 +252,7 @@ void write(const QString &tableFile, const Sink &sink)
             writer.record(record);
     }
     writer.flush();
+    return table->countAheadText();
 }
 
 } // namespace TableCsv

@@ -14,7 +14,10 @@ namespace TableCsv {
 // Receives each piece of the text, in order.
 using Sink = std::function<void(const char *data, std::size_t size)>;
 
-// Throws StoreError when the table cannot be opened or read.
-void write(const QString &tableFile, const Sink &sink);
+// Throws StoreError when the table cannot be opened or read. A header that
+// counts more records than the file holds whole does not stop it: the whole
+// records are written, and the count is returned in words
+// (DbfTable::countAheadText); empty when the count is sound.
+QString write(const QString &tableFile, const Sink &sink);
 
 } // namespace TableCsv

@@ -42,6 +42,12 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
         MessageBox::warning(this, kNotReady, kNotReadyTitle);
         return;
     }
+    if (drive.status == DriveA::Choice::NotWritable) {
+        MessageBox::warning(this, QStringLiteral("La unidad A («%1») está protegida contra escritura o no se puede "
+                                                 "escribir en ella; no se copió nada.")
+                                      .arg(QDir::toNativeSeparators(drive.folder)));
+        return;
+    }
     const QString driveA = drive.folder;
     if (recovering) {
         for (const QString &table : RequestExchange::tables()) {

@@ -1,5 +1,6 @@
 // Which folder stands for drive A: the one named by QUELVAR_UNIDAD_A, the
-// floppy, or the user's removable medium (picked from a list when several).
+// floppy, or the user's removable medium (picked from a list when several);
+// one that cannot be written (/proc, for root too) is no good for an export.
 
 #include "test_registry.h"
 
@@ -14,8 +15,12 @@ class TestDriveA : public QObject {
 
     QTemporaryDir dir_;
 
-    // "A", "B", "C": folders; "file": a file; "gone": nothing; "": not there.
-    QString path(const QString &token) const { return token.isEmpty() ? QString() : dir_.filePath(token); }
+    // "A", "B", "C": folders; "file": a file; "gone": nothing; "": not there;
+    // an absolute path: itself.
+    QString path(const QString &token) const
+    {
+        return token.isEmpty() || QDir::isAbsolutePath(token) ? token : dir_.filePath(token);
+    }
 
 private slots:
     void initTestCase()
@@ -51,6 +56,7 @@ private slots:
             {"the named folder first", "A", "B", {"C"}, 0, Ready, "A"},
             {"the named decides alone: a file", "file", "B", {}, 0, NotReady, ""},
             {"the named decides alone: gone", "gone", "B", {"C"}, 0, NotReady, ""},
+            {"the named decides alone: cannot be written", "/proc", "B", {}, 0, NotWritable, "/proc"},
             {"then the floppy", "", "B", {"C"}, 0, Ready, "B"},
             {"then the one removable medium", "", "", {"C"}, 0, Ready, "C"},
             {"several: the one picked", "", "", {"A", "C"}, 1, Ready, "C"},
@@ -80,7 +86,8 @@ private slots:
         });
         for (DriveA::Use use : {DriveA::Use::Read, DriveA::Use::Write}) {
             const DriveA::Choice choice = DriveA::choose(nullptr, use);
-            QCOMPARE(int(choice.status), status);
+            const bool onlyRead = use == DriveA::Use::Read && status == DriveA::Choice::NotWritable;
+            QCOMPARE(int(choice.status), onlyRead ? DriveA::Choice::Ready : status);
             QCOMPARE(choice.folder, path(chosen));
             QCOMPARE(offered,
                      removable.size() > 1 && named.isEmpty() && floppy.isEmpty() ? places.removable : QStringList{});

@@ -190,6 +190,15 @@ private slots:
         QCOMPARE(tool({QStringLiteral("mostrar"), insupedi}, &out), 0);
         QCOMPARE(out.count(u'\n'), 40001); // the header and every record
         QCOMPARE(out, RequestFolder::toCsv(insupedi));
+        // One whose header counts two records more: shown whole, and told apart.
+        QByteArray ahead = readAll(insupedi);
+        putLe32(ahead, 4, 40002);
+        writeAll(insupedi, ahead);
+        QCOMPARE(tool({QStringLiteral("mostrar"), insupedi}, &out), 3);
+        QCOMPARE(out, RequestFolder::toCsv(insupedi)
+                          + QStringLiteral("La tabla «%1» declara 40002 registros y el archivo sólo contiene 40000; se "
+                                           "mostraron los registros que contiene.\n")
+                                .arg(insupedi));
 
         QCOMPARE(tool({QStringLiteral("mostrar"), QDir(made).filePath(QStringLiteral("nada.dbf"))}), 1);
         QCOMPARE(tool({QStringLiteral("otra-cosa")}), 2);

@@ -202,7 +202,7 @@ private slots:
     {
         QTest::addColumn<int>("operation");
         QTest::addColumn<bool>("ready");           // drive A there
-        QTest::addColumn<QString>("change");       // to its files: "lacks impTLC.dbf" or "damaged"
+        QTest::addColumn<QString>("change");       // to its files: "lacks impTLC.dbf" or "damaged"; "/proc": it instead
         QTest::addColumn<QString>("failingWrite"); // a file the medium will not take, on any pass
         QTest::addColumn<int>("error");            // the errno of those writes; 0: it keeps other bytes instead
         QTest::addColumn<QString>("message");      // how the message begins
@@ -224,6 +224,10 @@ private slots:
         };
         const QList<Row> rows{
             {"export, no drive", 0, false, "", "", 0, notReady, ""},
+            {"export, a drive that cannot be written", 0, true, "/proc", "", 0,
+             QStringLiteral("La unidad A («/proc») está protegida contra escritura o no se puede escribir en ella; "
+                            "no se copió nada."),
+             ""},
             {"recovery, no drive", 1, false, "", "", 0, notReady, ""},
             {"recovery lacking impTLC.dbf", 1, true, "lacks impTLC.dbf", "", 0, missing, ""},
             {"recovery, a damaged table", 1, true, "damaged", "", 0, notRecovered, "IMPTLC.DBF"},
@@ -259,7 +263,7 @@ private slots:
             QVERIFY(QFile::remove(tlc));
         if (change == QLatin1String("damaged"))
             writeAll(tlc, readAll(tlc).left(100));
-        useDriveA(ready ? medium.path() : QString());
+        useDriveA(ready ? (change == QLatin1String("/proc") ? change : medium.path()) : QString());
         RequestExchange::setWriteFunction([&](const QString &target, int fd, const char *data, qint64 size) -> qint64 {
             if (failingWrite.isEmpty() || !QFileInfo(target).fileName().startsWith(failingWrite + u'.'))
                 return ::write(fd, data, size_t(size));
