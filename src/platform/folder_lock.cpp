@@ -1,107 +1,141 @@
 #include "folder_lock.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QSet>
 #include <QSysInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// The lock files held by this process, so that a lock file naming this
-// process can be told apart from one of a program that died.
-QMutex heldMutex;
-QSet<QString> &heldHere()
+// What the file says of its holder: "process\nprogram\ncomputer\n", as
+// Qt's QLockFile writes it, the layout the lock file has always had.
+QByteArray holderText()
 {
-    static QSet<QString> held;
-    return held;
+    return QByteArray::number(::getpid()) + '\n'
+           + QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName().toUtf8() + '\n'
+           + QSysInfo::machineHostName().toUtf8() + '\n';
 }
 
-QString key(const QString &path) { return QFileInfo(path).absoluteFilePath(); }
+// A lock the kernel holds for this opening of the file, dropped when the
+// process ends however it ends: flock, or where a file system has no flock,
+// an open-file-description lock on the whole file. 0, or -1 with errno set
+// (EWOULDBLOCK: another opening holds it).
+int lockWhole(int fd)
+{
+    int locked;
+    do
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (locked != 0 && errno == EINTR);
+    if (locked == 0 || (errno != ENOLCK && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL))
+        return locked;
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_OFD_SETLK, &whole) == 0)
+        return 0;
+    if (errno == EAGAIN || errno == EACCES)
+        errno = EWOULDBLOCK;
+    return -1;
+}
+
+bool sameFile(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 } // namespace
 
-FolderLock::FolderLock(const QString &folder)
-    : folder_(folder), lock_(QDir(folder).filePath(fileName()))
-{
-    // Held for as long as the program runs: only a holder that no longer
-    // runs makes the lock stale, never its age.
-    lock_.setStaleLockTime(0);
-}
+FolderLock::FolderLock(const QString &folder) : folder_(folder), path_(QDir(folder).filePath(fileName())) {}
 
 FolderLock::~FolderLock() { release(); }
 
 void FolderLock::release()
 {
-    if (!lock_.isLocked())
+    if (fd_ < 0)
         return;
-    lock_.unlock();
-    const QMutexLocker locker(&heldMutex);
-    heldHere().remove(key(lock_.fileName()));
-}
-
-bool FolderLock::holderIsGone()
-{
-    // Qt takes the holder for running while a task of its number runs
-    // under the program's name. After a crash the number may have come
-    // round to this program, or to a thread of this or another program: a
-    // thread's number is no program's, and this program holds no lock it
-    // does not know of.
-    qint64 pid = 0;
-    QString host;
-    QString app;
-    if (!lock_.getLockInfo(&pid, &host, &app) || (!host.isEmpty() && host != QSysInfo::machineHostName()))
-        return false;
-    if (pid == QCoreApplication::applicationPid()) {
-        const QMutexLocker locker(&heldMutex);
-        return !heldHere().contains(key(lock_.fileName()));
-    }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("Tgid:"))
-            return line.mid(5).trimmed().toLongLong() != pid;
-    return false;
+    // The file goes while it is still locked: whoever locks it after this
+    // finds it no longer in the folder and takes the one there.
+    ::unlink(QFile::encodeName(path_).constData());
+    ::close(fd_);
+    fd_ = -1;
 }
 
 QString FolderLock::acquire()
 {
-    if (lock_.isLocked())
+    if (fd_ >= 0)
         return {};
-    bool taken = lock_.tryLock(0);
-    if (!taken && lock_.error() == QLockFile::LockFailedError && holderIsGone() && lock_.removeStaleLockFile())
-        taken = lock_.tryLock(0);
-    if (taken) {
-        const QMutexLocker locker(&heldMutex);
-        heldHere().insert(key(lock_.fileName()));
-        return {};
+    const QByteArray path = QFile::encodeName(path_);
+    // Another try only when the holder released the folder between our
+    // opening of the file and our lock on it, and removed the file.
+    for (int tries = 0; tries < 100; ++tries) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return refusal(errno);
+        int locked = lockWhole(fd);
+        if (locked != 0) {
+            const int error = errno;
+            ::close(fd);
+            return refusal(error);
+        }
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) == 0 && ::stat(path.constData(), &named) == 0 && sameFile(opened, named)) {
+            fd_ = fd;
+            // The new text over the old, then the old one's tail cut, so a
+            // reader never finds the file empty. It only words a refusal: the
+            // lock stands whether or not it is written.
+            const QByteArray text = holderText();
+            [[maybe_unused]] const bool written =
+                ::pwrite(fd_, text.constData(), size_t(text.size()), 0) == ssize_t(text.size())
+                && ::ftruncate(fd_, off_t(text.size())) == 0;
+            return {};
+        }
+        ::close(fd);
     }
+    return refusal(EWOULDBLOCK);
+}
+
+QString FolderLock::refusal(int error) const
+{
     const QString folder = QDir::toNativeSeparators(folder_);
     if (!QFileInfo(folder_).isDir())
         return QStringLiteral("La carpeta de solicitud «%1» no existe.").arg(folder);
-    switch (lock_.error()) {
-    case QLockFile::LockFailedError: {
-        qint64 pid = 0;
-        QString host;
-        QString app;
+    switch (error) {
+    case EWOULDBLOCK: {
         QString holder;
-        if (lock_.getLockInfo(&pid, &host, &app)) {
-            holder = QStringLiteral(" (proceso %1").arg(pid);
-            if (!app.isEmpty())
-                holder += QStringLiteral(", «%1»").arg(app);
-            if (!host.isEmpty() && host != QSysInfo::machineHostName())
-                holder += QStringLiteral(", en el equipo %1").arg(host);
-            holder += u')';
+        QFile file(path_);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QList<QByteArray> lines = file.read(4096).split('\n');
+            const qint64 pid = lines.value(0).trimmed().toLongLong();
+            const QString app = QString::fromUtf8(lines.value(1).trimmed());
+            const QString host = QString::fromUtf8(lines.value(2).trimmed());
+            if (pid > 0) {
+                holder = QStringLiteral(" (proceso %1").arg(pid);
+                if (!app.isEmpty())
+                    holder += QStringLiteral(", «%1»").arg(app);
+                if (!host.isEmpty() && host != QSysInfo::machineHostName())
+                    holder += QStringLiteral(", en el equipo %1").arg(host);
+                holder += u')';
+            }
         }
         return QStringLiteral("La carpeta de solicitud «%1» ya está abierta en otro programa QUELVAR%2.\n\n"
                               "Cierre ese programa antes de abrir esta carpeta de nuevo.")
             .arg(folder, holder);
     }
-    case QLockFile::PermissionError:
+    case EACCES:
+    case EPERM:
+    case EROFS:
         return QStringLiteral("No se puede escribir en la carpeta de solicitud «%1»: no hay permiso para crear "
                               "el archivo «%2», con el que el programa la reserva mientras trabaja en ella.")
+            .arg(folder, fileName());
+    case ENOLCK:
+    case EOPNOTSUPP:
+    case ENOSYS:
+        return QStringLiteral("No se pudo reservar la carpeta de solicitud «%1»: el sistema de archivos en que "
+                              "está no permite bloquear el archivo «%2».")
             .arg(folder, fileName());
     default:
         return QStringLiteral("No se pudo reservar la carpeta de solicitud «%1»: no se pudo escribir en ella "

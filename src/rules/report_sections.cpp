@@ -7,6 +7,7 @@ using namespace Qt::StringLiterals;
 #include "rules/grid_totals.h"
 #include "store/recordset.h"
 
+#include <algorithm>
 #include <array>
 
 namespace RequestReport::Text {
@@ -78,7 +79,7 @@ struct Column {
     int width;
     enum Align {
         Right,  // right-aligned in width, from where the line stands
-        Plain,  // as it is
+        Free,   // a free text, cut to leave a blank before the EndsAt value after it
         EndsAt, // right-aligned so that it ends width characters into the line
     } align = Right;
 };
@@ -111,7 +112,7 @@ const QList<ValueLine> &valueLines(int opcDT)
     static const QList<ValueLine> byOrigin = {
         {{{0, u"PAÍS DE ORÍGEN"_s}, {14, u"VALOR TOTAL M.N."_s}, {3, u"VALOR INS. INC. M.N."_s}, {3, u"SALDO DEL DOCUMENTO"_s},
           {3, u"MONTO A DEVOLVER"_s}},
-         {{"PAIS_IMPOR", 0, Column::Plain},
+         {{"PAIS_IMPOR", 0, Column::Free},
           {"VAL_TOT_IN", 44, Column::EndsAt},
           {"VALINCREAL", 23},
           {"SALDO_VAL", 22},
@@ -156,14 +157,22 @@ void appendLine(Appender &out, const QString &body, const PreparedLine &line, co
 {
     out << line.headings;
     const qsizetype lineStart = body.size();
-    for (const auto &[index, c] : line.columns) {
-        const QString v = printed(r, index);
-        if (c.align == Column::Plain)
+    for (qsizetype i = 0; i < line.columns.size(); ++i) {
+        const auto &[index, c] = line.columns[i];
+        QString v = printed(r, index);
+        if (c.align == Column::Free) {
+            // A country's name may be longer than its column: it gives way
+            // to the value after it, which still ends where the layout says.
+            // Only a value that alone is wider than its column finds no room.
+            const auto &[nextIndex, next] = line.columns.at(i + 1);
+            const qsizetype room = next.width - (body.size() - lineStart) - 1 - printed(r, nextIndex).size();
+            v.truncate(std::max<qsizetype>(room, 0));
             out << v;
-        else if (c.align == Column::EndsAt)
+        } else if (c.align == Column::EndsAt) {
             out.blanks(c.width - (body.size() - lineStart) - v.size()) << v;
-        else
+        } else {
             out.rightAligned(v, c.width);
+        }
     }
     out << u'\n';
 }
@@ -349,9 +358,11 @@ QString tlcanImports(const Tables &tables)
         value.add(number(r, f["VAL_TOT_IN"]));
         out << u"\n\nFRACCIÓN DE IMPORTACIÓN : "_s;
         out.filled(printed(r, f["FRACCION"]), 35) << u"FECHA : "_s << printed(r, f["FECHA"]) << u'\n';
+        // The country's name, as long as the catalogue has it, is cut to
+        // leave a blank before the rate's label.
         out << u"PAÍS IMPORTADOR : "_s;
-        out.filled(printed(r, f["PAIS_IMPOR"]), 43) << u"TASA AD VALOREM : "_s << printed(r, f["TASA_ADVAL"])
-                                                    << u"\n\n\n"_s;
+        out.filled(printed(r, f["PAIS_IMPOR"]).left(42), 43) << u"TASA AD VALOREM : "_s << printed(r, f["TASA_ADVAL"])
+                                                             << u"\n\n\n"_s;
         appendLine(out, body, values, r);
     });
     out << u"\n T O T A L E S : \n"_s;

@@ -361,11 +361,9 @@ void Checker::compareCut(const QStringList &cut, const QMap<QString, Read> &read
 void Checker::checkLeftovers(bool started, QStringList &faults)
 {
     // Besides the tables: the lock, the refund type, the note of unfinished
-    // work and the backups; and the file with which Qt takes over a dead
-    // program's lock, which Qt removes itself the next time it does so.
+    // work and the backups.
     const QSet<QString> known{QStringLiteral(".quelvar.lock"), QStringLiteral(".quelvar.devolucion"),
-                              QStringLiteral(".quelvar.pendiente"), QStringLiteral("respaldos"),
-                              QStringLiteral(".quelvar.lock.rmlock")};
+                              QStringLiteral(".quelvar.pendiente"), QStringLiteral("respaldos")};
     const QDir dir(folder_);
     QSet<QString> now;
     for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {

@@ -7,14 +7,10 @@
 #include "platform/folder_lock.h"
 #include "store/request_folder.h"
 
-#include <QLockFile>
-#include <QScopeGuard>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <future>
-#include <sys/syscall.h>
-#include <thread>
 #include <unistd.h>
 
 class TestFolderLock : public QObject {
@@ -62,13 +58,6 @@ private slots:
         QVERIFY2(refusal.contains(folder_), qPrintable(refusal));
         QVERIFY2(refusal.contains(QString::number(holder.processId())), qPrintable(refusal));
         QVERIFY(!second.isHeld());
-        // However long the first has held it.
-        {
-            QFile lockFile(lockPath());
-            QVERIFY(lockFile.open(QIODevice::ReadWrite));
-            QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
-        }
-        QVERIFY(!second.acquire().isEmpty());
 
         // The lock is the only file the holder added.
         FolderSnapshot withLock = snapshot(folder_);
@@ -89,52 +78,41 @@ private slots:
         QVERIFY(snapshot(folder_) == tables);
     }
 
-    // A lock left by a program that died is taken over, also when the
-    // number of its process now belongs to this one, or to a thread of this
-    // one (numbers come round again); a lock this process holds is still
-    // refused to it.
+    // A lock left by a program that died is taken over at once, whatever
+    // process the file names: numbers come round, to a running program or
+    // to this one. A lock this process holds is still refused to it.
     void lockOfAProgramThatDiedIsTakenOver_data()
     {
         QTest::addColumn<QString>("number"); // what the number left in the lock now is
-        QTest::newRow("another process number") << "gone";
+        QTest::newRow("killed outright") << "gone";
+        QTest::newRow("a running program's number") << "running";
         QTest::newRow("this process's number") << "this process";
-        QTest::newRow("a thread's number") << "a thread";
     }
     void lockOfAProgramThatDiedIsTakenOver()
     {
         QFETCH(QString, number);
-        // A thread that runs until the lock is taken, and its number.
-        std::promise<pid_t> started;
-        std::promise<void> finished;
-        std::thread thread([&] {
-            started.set_value(pid_t(::syscall(SYS_gettid)));
-            finished.get_future().wait();
-        });
-        const auto join = qScopeGuard([&] {
-            finished.set_value();
-            thread.join();
-        });
-        const pid_t threadNumber = started.get_future().get();
-        if (number != QLatin1String("gone")) {
-            // What a lock file of this process holds, left without a holder.
-            QByteArray left;
-            {
-                QLockFile probe(lockPath());
-                QVERIFY(probe.tryLock(0));
-                QFile file(lockPath());
-                QVERIFY(file.open(QIODevice::ReadOnly));
-                left = file.readAll();
-            }
-            if (number == QLatin1String("a thread"))
-                left = QByteArray::number(threadNumber) + left.mid(left.indexOf('\n'));
-            QFile file(lockPath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QCOMPARE(file.write(left), left.size());
-        } else {
-            QProcess holder;
+        QProcess holder;
+        if (number == QLatin1String("gone")) {
             QVERIFY(startHolder(holder, folder_));
             holder.kill();
             QVERIFY(holder.waitForFinished(10000));
+        } else {
+            // The file as a program that died leaves it, naming a process
+            // that runs under the name it gives.
+            qint64 pid = QCoreApplication::applicationPid();
+            QByteArray name = "test_platform";
+            if (number == QLatin1String("running")) {
+                const QString elsewhere = folder_ + QStringLiteral("-otra");
+                QVERIFY(QDir().mkpath(elsewhere));
+                QVERIFY(startHolder(holder, elsewhere));
+                pid = holder.processId();
+                name = "lock_holder";
+            }
+            QFile file(lockPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            const QByteArray text =
+                QByteArray::number(pid) + '\n' + name + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
+            QCOMPARE(file.write(text), text.size());
         }
         QVERIFY(QFileInfo::exists(lockPath()));
 
@@ -146,6 +124,8 @@ private slots:
         QVERIFY(!second.acquire().isEmpty());
         QVERIFY(!second.isHeld());
         QVERIFY(lock.isHeld());
+        holder.closeWriteChannel(); // the running program ends
+        holder.waitForFinished(10000);
     }
 
     void folderWhereNoLockCanBeWrittenIsReported()
