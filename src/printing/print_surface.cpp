@@ -116,8 +116,8 @@ QString writePdf(const QTextDocument &document, const QString &path, const QPrin
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(scratchPath);
     pdf.setCreator(QStringLiteral("QUELVAR"));
-    if (pageFrom)
-        pdf.setPageSize(pageFrom->pageLayout().pageSize());
+    // The page of the printer set up, or the users' Letter.
+    pdf.setPageSize(pageFrom ? pageFrom->pageLayout().pageSize() : QPageSize(QPageSize::Letter));
     if (ImprimeRTF(document, pdf) == 0 || QFileInfo(scratchPath).size() == 0)
         return failed;
 

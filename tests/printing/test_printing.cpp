@@ -44,14 +44,15 @@ QString pdfText(const QString &pdf, int first = 0, int last = 0)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-int pdfPages(const QString &pdf)
+QString pdfInfo(const QString &pdf, const QString &line)
 {
     QProcess p;
     p.start(QStringLiteral("pdfinfo"), {pdf});
     p.waitForFinished(30000);
-    const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
-    return pages.match(QString::fromUtf8(p.readAllStandardOutput())).captured(1).toInt();
+    const QRegularExpression value(line + QStringLiteral(":\\s+(.*)\n"));
+    return value.match(QString::fromUtf8(p.readAllStandardOutput())).captured(1);
 }
+int pdfPages(const QString &pdf) { return pdfInfo(pdf, QStringLiteral("Pages")).toInt(); }
 
 // The lines that hold something, with every run of blanks as one: the
 // extraction guesses the width of a run of blanks, not the words.
@@ -132,6 +133,7 @@ private slots:
         QTextDocument document;
         PrintSurface::setText(document, goldenReport(), PrintSurface::kReportPoints, {{0, 120}});
         QCOMPARE(PrintSurface::writePdf(document, path), QString());
+        QCOMPARE(pdfInfo(path, QStringLiteral("Page size")), QStringLiteral("612 x 792 pts (letter)"));
         QStringList printed = words(pdfText(path));
         const QStringList report = words(goldenReport());
         for (const QString &line : report) {
