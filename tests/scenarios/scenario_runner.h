@@ -6,30 +6,46 @@
 // A scenario is one step per line; "#" starts a comment. Words are split on
 // blanks, and a "quoted text" is one word (\" inside it is a quote).
 //
-// The request, written with python3-dbf before the window opens:
-//   request NAME                   start from: empty | complete (the review
-//                                  passes: every box filled, a row per grid)
+// The request folder, written with python3-dbf before the program starts:
+//   request empty|complete         the records to start from (complete: the
+//                                  review passes, every box filled, a row per
+//                                  grid, a reply to folio 0012/2024)
 //   set TABLE FIELD=VALUE ...      fields of the table's first record
 //   record TABLE FIELD=VALUE ...   one more record of the table
 //   (a VALUE is a number, a date yyyy-mm-dd, true, false, null or a text; a
 //   quoted value is always text)
-//   open                           the folder written, the window opened
+//   width TABLE FIELD N[.D]        the field written N wide (D decimals)
+//   write                          the folder written now
+//   cut TABLE N                    the table file cut to its first N bytes
+//   poke TABLE ROW FIELD TEXT      TEXT put into the field's bytes as they are
+//   remove TABLE                   the table file deleted (also while open)
+//   open                           the folder written if not yet, and the
+//                                  program started on it as its main does
+//   reopen                         the window gone, the program started again
+//   newfolder                      the window gone; from now on an empty
+//                                  request folder of its own
 //   today yyyy-mm-dd               the date the grids take as today
 //
 // What the user does:
-//   tab N                          a click on tab N
-//   click NAME                     a mouse click on the control
+//   tab N [refused]                a click on tab N, which opens it (or the
+//                                  tab shown stays)
+//   click NAME                     a mouse click on a control (frmImp.NAME:
+//                                  on the printing window)
 //   cell GRID ROW FIELD            a click on the grid's cell (FIELD is the
 //                                  column's table field)
 //   type TEXT                      keys typed into the focused control
+//   paste TEXT                     TEXT on the clipboard, then Ctrl+V
 //   key KEY                        Tab, Backtab, Return, Escape, Delete,
-//                                  Backspace, Down or Up
+//                                  Backspace, Down, Up or Left
 //   pick COMBO N                   entry N chosen from the combo's list
 //   answer Yes|No ...              the answers to the next questions
 //   close                          the window's close button
-//   reopen                         the window closed and opened again on
-//                                  the folder
-//   medium                         drive A is an empty folder from now on
+//   medium [none|readonly]         drive A: an empty folder, missing, or one
+//                                  that cannot be written
+//   medium-cut TABLE N             the copy on drive A cut to N bytes
+//   medium-remove TABLE            the copy on drive A deleted
+//   program ARG ...                quelvar run from the command line; @carpeta
+//                                  is the request folder, @pdf a file to write
 //
 // What is found (every message the program shows must be expected, in order):
 //   message TEXT                   the next message shown is TEXT
@@ -37,13 +53,24 @@
 //   focus NAME                     the focused control (a grid's name for
 //                                  any of its cells)
 //   value NAME TEXT                a box's text, or a combo's current text
+//   state NAME WORD ...            enabled, disabled, shown, hidden, checked,
+//                                  unchecked
+//   shows GRID ROW FIELD TEXT      the text the grid's cell shows
+//   columns GRID CAPTION ...       the grid's visible columns, in order
+//   tabs CAPTION ...               the visible tabs, in order
+//   title NAME TEXT                the window's caption (window or frmImp)
+//                                  begins with TEXT
 //   stored TABLE ROW FIELD TEXT    python3-dbf reads that value
 //   stored A:TABLE ROW FIELD TEXT  ... in the table copied to drive A
-//   rows TABLE N                   python3-dbf reads N records
+//   rows [A:]TABLE N               python3-dbf reads N records
 //   report TEXT                    the printing window shows a line
 //                                  containing TEXT
+//   report-is FILE                 ... exactly the text of golden/FILE
 //   status TEXT                    the status line shows TEXT
 //   window open|closed             whether the request window is open
+//   exit N                         the last program run ended with status N
+//   output TEXT                    ... and printed TEXT (either stream)
+//   pdf TEXT|none                  the PDF it wrote holds TEXT, or none written
 #pragma once
 
 #include "complete_request.h"
@@ -51,10 +78,11 @@
 #include "grids/bound_grid.h"
 #include "platform/drive_a.h"
 #include "printing/frm_imp.h"
+#include "store/dbf_table.h"
 
 #include <QApplication>
-#include <QDirIterator>
-#include <QRegularExpression>
+#include <QClipboard>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextEdit>
@@ -118,9 +146,9 @@ inline QVariant valueOf(const QString &w)
 inline Qt::Key keyNamed(const QString &name)
 {
     static const QMap<QString, Qt::Key> keys{
-        {"Tab", Qt::Key_Tab},       {"Backtab", Qt::Key_Backtab},     {"Return", Qt::Key_Return},
-        {"Escape", Qt::Key_Escape}, {"Delete", Qt::Key_Delete},       {"Backspace", Qt::Key_Backspace},
-        {"Down", Qt::Key_Down},     {"Up", Qt::Key_Up}};
+        {"Tab", Qt::Key_Tab},       {"Backtab", Qt::Key_Backtab}, {"Return", Qt::Key_Return},
+        {"Escape", Qt::Key_Escape}, {"Delete", Qt::Key_Delete},   {"Backspace", Qt::Key_Backspace},
+        {"Down", Qt::Key_Down},     {"Up", Qt::Key_Up},           {"Left", Qt::Key_Left}};
     return keys.value(name, Qt::Key_unknown);
 }
 
@@ -134,12 +162,21 @@ inline QString shownText(QWidget *w)
 }
 
 // The named control the focus is in: the grid for a cell being typed.
-inline QString focusName(const FrmQuelvar &window)
+inline QString focusName(const QWidget &window)
 {
     for (QWidget *w = QApplication::focusWidget(); w && w != &window; w = w->parentWidget())
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
             return w->objectName();
     return {};
+}
+
+// The words that describe a control's state, in the order state lists them.
+inline QStringList stateOf(QWidget *w)
+{
+    QStringList s{w->isEnabled() ? "enabled" : "disabled", w->isHidden() ? "hidden" : "shown"};
+    if (auto *b = qobject_cast<QAbstractButton *>(w); b && b->isCheckable())
+        s << (b->isChecked() ? "checked" : "unchecked");
+    return s;
 }
 
 class ScenarioRunner {
@@ -151,6 +188,7 @@ public:
     bool runFile(const QString &file)
     {
         file_ = QFileInfo(file).fileName();
+        dir_ = QFileInfo(file).absolutePath();
         QFile f(file);
         if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
             return fail(QStringLiteral("cannot read the scenario"));
@@ -172,7 +210,7 @@ public:
     bool finish() { return allMessagesExpected(); }
     // Where and why the last step failed.
     QString error() const { return error_; }
-    WindowHarness &harness() { return h_; }
+    WindowHarness &harness() { return *h_; }
 
 private:
     bool fail(const QString &why)
@@ -182,7 +220,7 @@ private:
     }
     bool expect(bool ok, const QString &what, const QString &found)
     {
-        return ok || fail(QStringLiteral("expected %1, found «%2»").arg(what, found));
+        return ok || fail(QStringLiteral("expected «%1», found «%2»").arg(what, found));
     }
     bool needs(const QStringList &w, int count)
     {
@@ -190,23 +228,82 @@ private:
     }
     QWidget *control(const QString &name)
     {
-        if (name.startsWith(QLatin1String("frmImp."))) {
-            auto *imp = h_.window->findChild<FrmImp *>(QStringLiteral("frmImp"));
-            return imp ? imp->findChild<QWidget *>(name.mid(7)) : nullptr;
+        if (!h_->window)
+            return nullptr;
+        if (name.startsWith(QLatin1String("frmImp"))) {
+            auto *imp = h_->window->findChild<FrmImp *>(QStringLiteral("frmImp"));
+            return imp && name.size() > 7 ? imp->findChild<QWidget *>(name.mid(7)) : imp;
         }
-        return h_.window ? h_.window->findChild<QWidget *>(name) : nullptr;
+        return name == QLatin1String("window") ? h_->window.get() : h_->window->findChild<QWidget *>(name);
+    }
+    BoundGrid *grid(const QString &name, int *column = nullptr, const QString &field = {})
+    {
+        auto *g = qobject_cast<BoundGrid *>(control(name));
+        for (int c = 0; g && column && c < g->ColumnsCount(); ++c)
+            if (g->Columns(c).DataField().compare(field, Qt::CaseInsensitive) == 0)
+                *column = c;
+        return g;
+    }
+    QString mediumFile(const QString &table) const
+    {
+        const QStringList files =
+            QDir(medium_.path()).entryList({table + QStringLiteral(".dbf")}, QDir::Files); // any case
+        return files.isEmpty() ? QString() : medium_.filePath(files.first());
     }
     QList<QVariantMap> rowsOf(const QString &table) const
     {
         if (!table.startsWith(QLatin1String("A:")))
-            return h_.rows(table);
-        const QStringList files = QDir(medium_.path()).entryList({table.mid(2) + QStringLiteral(".dbf")}, QDir::Files);
-        return files.isEmpty() ? QList<QVariantMap>() : RequestFixture::rowsIn(medium_.path(), files.first());
+            return h_->rows(table);
+        const QString file = mediumFile(table.mid(2));
+        return file.isEmpty() ? QList<QVariantMap>() : RequestFixture::rowsIn(medium_.path(), QFileInfo(file).fileName());
     }
     bool allMessagesExpected()
     {
         const QStringList shown = MessageBox::shownTexts();
         return shown.size() <= seen_ || fail(QStringLiteral("unexpected message «%1»").arg(shown.value(seen_)));
+    }
+    bool written()
+    {
+        if (!written_) {
+            written_ = true;
+            const QString error = h_->fixture.create(records_, widths_);
+            if (!error.isEmpty())
+                return fail(QStringLiteral("the request could not be written: ") + error);
+        }
+        return true;
+    }
+    bool cut(const QString &file, const QString &size)
+    {
+        QFile f(file);
+        return (!file.isEmpty() && f.resize(size.toLongLong())) || fail(QStringLiteral("cannot cut ") + file);
+    }
+    bool poke(const QStringList &w)
+    {
+        const std::unique_ptr<DbfTable> t = DbfTable::open(h_->fixture.file(plain(w[1])));
+        const int field = t->fieldIndex(plain(w[3]).toUpper());
+        const int row = plain(w[2]).toInt();
+        if (field < 0 || row >= int(t->recordCount()))
+            return fail(QStringLiteral("no such field or record"));
+        const FieldDef &f = t->field(field);
+        QByteArray bytes(t->record(row), t->recordLength());
+        bytes.replace(f.offset, f.length, plain(w[4]).toLatin1().leftJustified(f.length, ' ', true));
+        t->writeRecord(row, bytes);
+        return true;
+    }
+    bool runProgram(const QStringList &args)
+    {
+        QStringList arguments;
+        for (const QString &a : args)
+            arguments << (a == QLatin1String("@carpeta") ? h_->fixture.folder()
+                          : a == QLatin1String("@pdf")   ? out_.filePath(QStringLiteral("solicitud.pdf"))
+                                                         : a);
+        QProcess p;
+        p.start(QStringLiteral(QUELVAR_TOOLS_DIR "/quelvar"), arguments);
+        if (!p.waitForFinished(120000))
+            return fail(QStringLiteral("quelvar did not finish"));
+        exit_ = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        output_ = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        return true;
     }
 
     bool step(const QStringList &w)
@@ -231,33 +328,77 @@ private:
                 const qsizetype eq = pair.indexOf(u'=');
                 if (eq < 0)
                     return fail(QStringLiteral("FIELD=VALUE expected: ") + pair);
-                const QString value = pair.mid(eq + 1);
-                record.insert(plain(pair.left(eq)).toUpper(), valueOf(value));
+                record.insert(plain(pair.left(eq)).toUpper(), valueOf(pair.mid(eq + 1)));
             }
             return true;
         }
-        if (verb == QLatin1String("open"))
-            return h_.open(records_) || fail(QStringLiteral("the request could not be written"));
-        if (verb == QLatin1String("reopen")) {
+        if (verb == QLatin1String("width")) {
+            widths_.insert(arg + u'.' + plain(w.value(2)).toUpper(), plain(w.value(3)));
+            return needs(w, 4);
+        }
+        if (verb == QLatin1String("write"))
+            return written();
+        if (verb == QLatin1String("cut"))
+            return needs(w, 3) && written() && cut(h_->fixture.file(arg), plain(w[2]));
+        if (verb == QLatin1String("poke"))
+            return needs(w, 5) && written() && poke(w);
+        if (verb == QLatin1String("remove"))
+            return (written() && QFile::remove(h_->fixture.file(arg))) || fail(QStringLiteral("cannot remove ") + arg);
+        if (verb == QLatin1String("open") || verb == QLatin1String("reopen")) {
+            if (!written())
+                return false;
             seen_ = 0;
-            return h_.reopen();
+            h_->reopen();
+            return true;
+        }
+        if (verb == QLatin1String("newfolder")) {
+            h_ = std::make_unique<WindowHarness>();
+            records_.clear();
+            widths_.clear();
+            written_ = false;
+            seen_ = 0;
+            return true;
         }
         if (verb == QLatin1String("medium")) {
-            places_.named = medium_.path();
+            places_.named = arg == QLatin1String("none")       ? QString()
+                            : arg == QLatin1String("readonly") ? QStringLiteral("/proc")
+                                                               : medium_.path();
             DriveA::setPlacesForTests(&places_);
             return true;
         }
-        if (!h_.window)
-            return fail(QStringLiteral("the window is not open yet"));
+        if (verb == QLatin1String("medium-cut"))
+            return needs(w, 3) && cut(mediumFile(arg), plain(w[2]));
+        if (verb == QLatin1String("medium-remove"))
+            return QFile::remove(mediumFile(arg)) || fail(QStringLiteral("cannot remove ") + arg);
+        if (verb == QLatin1String("program")) {
+            QStringList args;
+            for (const QString &a : w.mid(1))
+                args << plain(a);
+            return written() && runProgram(args);
+        }
+        if (verb == QLatin1String("answer")) {
+            QList<MessageBox::Answer> answers;
+            for (const QString &a : w.mid(1))
+                answers.append(plain(a) == QLatin1String("Yes") ? MessageBox::Answer::Yes : MessageBox::Answer::No);
+            MessageBox::setNextAnswers(answers);
+            return true;
+        }
+        if (verb.startsWith(QLatin1String("message")) || verb == QLatin1String("exit")
+            || verb == QLatin1String("output") || verb == QLatin1String("pdf") || verb == QLatin1String("window"))
+            return expectation(w, verb, arg);
+        if (!h_->window)
+            return fail(QStringLiteral("the window is not open"));
         if (verb == QLatin1String("today")) {
-            h_.window->setToday(QDate::fromString(arg, Qt::ISODate));
+            h_->window->setToday(QDate::fromString(arg, Qt::ISODate));
             return true;
         }
         if (verb == QLatin1String("tab")) {
-            QTabBar *bar = h_.tabs()->tabBar();
+            QTabBar *bar = h_->tabs()->tabBar();
+            const int before = h_->tabs()->currentIndex();
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(arg.toInt()).center());
-            return expect(h_.tabs()->currentIndex() == arg.toInt(), QStringLiteral("tab ") + arg,
-                          QString::number(h_.tabs()->currentIndex()));
+            const int expected = plain(w.value(2)) == QLatin1String("refused") ? before : arg.toInt();
+            return expect(h_->tabs()->currentIndex() == expected, QString::number(expected),
+                          QString::number(h_->tabs()->currentIndex()));
         }
         if (verb == QLatin1String("click")) {
             QWidget *c = control(arg);
@@ -267,16 +408,9 @@ private:
             return true;
         }
         if (verb == QLatin1String("cell")) {
-            if (!needs(w, 4))
-                return false;
-            auto *g = qobject_cast<BoundGrid *>(control(arg));
-            if (!g)
-                return fail(QStringLiteral("no grid ") + arg);
             int column = -1;
-            for (int c = 0; c < g->ColumnsCount(); ++c)
-                if (g->Columns(c).DataField().compare(plain(w[3]), Qt::CaseInsensitive) == 0)
-                    column = c;
-            const QModelIndex cell = g->model()->index(plain(w[2]).toInt(), column);
+            BoundGrid *g = needs(w, 4) ? grid(arg, &column, plain(w[3])) : nullptr;
+            const QModelIndex cell = g ? g->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
             if (!cell.isValid())
                 return fail(QStringLiteral("no such cell"));
             g->scrollTo(cell);
@@ -288,6 +422,11 @@ private:
                 QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
             return true;
         }
+        if (verb == QLatin1String("paste")) {
+            QApplication::clipboard()->setText(arg);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+            return true;
+        }
         if (verb == QLatin1String("key")) {
             if (keyNamed(arg) == Qt::Key_unknown)
                 return fail(QStringLiteral("no key ") + arg);
@@ -295,20 +434,13 @@ private:
             return true;
         }
         if (verb == QLatin1String("close")) {
-            h_.window->close();
+            h_->window->close();
             return true;
         }
         if (verb == QLatin1String("pick")) {
-            if (!needs(w, 3))
-                return false;
-            h_.pick(arg, plain(w[2]).toInt());
-            return true;
-        }
-        if (verb == QLatin1String("answer")) {
-            QList<MessageBox::Answer> answers;
-            for (const QString &a : w.mid(1))
-                answers.append(plain(a) == QLatin1String("Yes") ? MessageBox::Answer::Yes : MessageBox::Answer::No);
-            MessageBox::setNextAnswers(answers);
+            if (!needs(w, 3) || !qobject_cast<QComboBox *>(control(arg)))
+                return fail(QStringLiteral("no list ") + arg);
+            h_->pick(arg, plain(w[2]).toInt());
             return true;
         }
         return expectation(w, verb, arg);
@@ -323,13 +455,27 @@ private:
         }
         if (!allMessagesExpected())
             return false;
-        if (verb == QLatin1String("focus"))
-            return expect(focusName(*h_.window) == arg, QStringLiteral("the focus in ") + arg, focusName(*h_.window));
-        if (verb == QLatin1String("value")) {
-            if (!needs(w, 3))
-                return false;
-            const QString found = shownText(control(arg));
-            return expect(found == plain(w[2]), plain(w[2]), found);
+        if (verb == QLatin1String("window")) {
+            const bool open = h_->window && h_->window->isVisible();
+            return expect(open == (arg == QLatin1String("open")), arg, open ? "open" : "closed");
+        }
+        if (verb == QLatin1String("exit"))
+            return expect(exit_ == arg.toInt(), arg, QString::number(exit_));
+        if (verb == QLatin1String("output"))
+            return expect(output_.contains(arg), arg, output_);
+        if (verb == QLatin1String("pdf")) {
+            const QString pdf = out_.filePath(QStringLiteral("solicitud.pdf"));
+            if (arg == QLatin1String("none"))
+                return expect(!QFileInfo::exists(pdf), arg, QStringLiteral("a PDF"));
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+            text.waitForFinished(60000);
+            const QString found = QString::fromUtf8(text.readAllStandardOutput());
+            return expect(found.contains(arg), arg, found.left(200));
+        }
+        if (verb == QLatin1String("rows")) {
+            const int n = int(rowsOf(arg).size());
+            return expect(n == plain(w.value(2)).toInt(), plain(w.value(2)), QString::number(n));
         }
         if (verb == QLatin1String("stored")) {
             if (!needs(w, 5))
@@ -337,37 +483,81 @@ private:
             const QVariant v = rowsOf(arg).value(plain(w[2]).toInt()).value(plain(w[3]).toUpper());
             return expect(v.toString() == plain(w[4]), plain(w[4]), v.toString());
         }
-        if (verb == QLatin1String("rows")) {
-            const int n = int(rowsOf(arg).size());
-            return expect(n == plain(w.value(2)).toInt(), plain(w.value(2)) + QStringLiteral(" rows"),
-                          QString::number(n));
+        if (!h_->window)
+            return fail(QStringLiteral("the window is not open"));
+        if (verb == QLatin1String("focus"))
+            return expect(focusName(*h_->window) == arg, arg, focusName(*h_->window));
+        if (verb == QLatin1String("value")) {
+            const QString found = needs(w, 3) ? shownText(control(arg)) : QString();
+            return expect(found == plain(w.value(2)), plain(w.value(2)), found);
         }
-        if (verb == QLatin1String("report")) {
-            auto *imp = h_.window->findChild<FrmImp *>(QStringLiteral("frmImp"));
+        if (verb == QLatin1String("state")) {
+            QWidget *c = control(arg);
+            if (!c)
+                return fail(QStringLiteral("no control ") + arg);
+            for (const QString &word : w.mid(2))
+                if (!stateOf(c).contains(plain(word)))
+                    return expect(false, plain(word), stateOf(c).join(u' '));
+            return true;
+        }
+        if (verb == QLatin1String("shows")) {
+            int column = -1;
+            BoundGrid *g = needs(w, 5) ? grid(arg, &column, plain(w[3])) : nullptr;
+            const QModelIndex cell = g ? g->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
+            return expect(cell.data().toString() == plain(w.value(4)), plain(w.value(4)), cell.data().toString());
+        }
+        if (verb == QLatin1String("columns") || verb == QLatin1String("tabs")) {
+            QStringList found, wanted;
+            for (const QString &word : w.mid(verb == QLatin1String("tabs") ? 1 : 2))
+                wanted << plain(word);
+            if (verb == QLatin1String("tabs")) {
+                for (int i = 0; i < h_->tabs()->count(); ++i)
+                    if (h_->tabs()->isTabVisible(i))
+                        found << h_->tabs()->tabText(i);
+            } else if (BoundGrid *g = grid(arg)) {
+                for (int c = 0; c < g->ColumnsCount(); ++c)
+                    if (!g->isColumnHidden(c))
+                        found << g->model()->headerData(c, Qt::Horizontal).toString();
+            }
+            return expect(found == wanted, wanted.join(u'|'), found.join(u'|'));
+        }
+        if (verb == QLatin1String("title")) {
+            QWidget *c = control(arg);
+            const QString found = c ? c->windowTitle() : QString();
+            return expect(found.startsWith(plain(w.value(2))), plain(w.value(2)), found);
+        }
+        if (verb == QLatin1String("report") || verb == QLatin1String("report-is")) {
+            auto *imp = qobject_cast<FrmImp *>(control(QStringLiteral("frmImp")));
             const QString text = imp && imp->isVisible() ? imp->rtImpCG->toPlainText() : QString();
+            if (verb == QLatin1String("report-is")) {
+                QFile golden(dir_ + QStringLiteral("/golden/") + arg);
+                if (!golden.open(QIODevice::ReadOnly))
+                    return fail(QStringLiteral("no golden file ") + arg);
+                return expect(text == QString::fromUtf8(golden.readAll()), arg, text.left(300));
+            }
             for (const QString &line : text.split(u'\n'))
                 if (line.contains(arg))
                     return true;
             return fail(QStringLiteral("no line of the report shows «%1»").arg(arg));
         }
-        if (verb == QLatin1String("window"))
-            return expect(h_.window->isVisible() == (arg == QLatin1String("open")), QStringLiteral("the window ") + arg,
-                          h_.window->isVisible() ? QStringLiteral("open") : QStringLiteral("closed"));
         if (verb == QLatin1String("status")) {
-            const QString found = h_.window->statusBar()->currentMessage();
+            const QString found = h_->window->statusBar()->currentMessage();
             return expect(found == arg, arg, found);
         }
         return fail(QStringLiteral("unknown step «%1»").arg(verb));
     }
 
-    QString file_;
-    QString error_;
+    QString file_, dir_, error_;
     int line_ = 0;
     RequestFixture::Records records_;
-    WindowHarness h_;
+    QMap<QString, QString> widths_;
+    bool written_ = false;
+    std::unique_ptr<WindowHarness> h_ = std::make_unique<WindowHarness>();
     int seen_ = 0; // messages expected so far
-    QTemporaryDir medium_;
+    QTemporaryDir medium_, out_;
     DriveA::Places places_;
+    int exit_ = -1;
+    QString output_;
 };
 
 } // namespace scenario

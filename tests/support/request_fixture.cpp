@@ -42,10 +42,18 @@ QString RequestFixture::file(const QString &table) const
     return QDir(folder()).filePath(schema ? schema->file : table);
 }
 
-QString RequestFixture::create(const Records &records)
+QString RequestFixture::create(const Records &records, const QMap<QString, QString> &widths)
 {
     QJsonArray tables;
     auto add = [&](const TableSchema &schema, const QList<QVariantMap> &rows) {
+        QList<FieldDef> fields = schema.fields;
+        for (FieldDef &f : fields) {
+            const QStringList w = widths.value(schema.file.section(u'.', 0, 0) + u'.' + f.name).split(u'.');
+            if (!w.first().isEmpty()) {
+                f.length = w.first().toInt();
+                f.decimals = w.value(1).toInt();
+            }
+        }
         QJsonArray out;
         for (const QVariantMap &row : rows) {
             QVariantMap upper;
@@ -58,7 +66,7 @@ QString RequestFixture::create(const Records &records)
         }
         tables.append(QJsonObject{{QStringLiteral("file"), schema.file},
                                   {QStringLiteral("codepage"), QStringLiteral("cp1252")},
-                                  {QStringLiteral("fields"), PythonDbf::fieldSpec(schema.fields)},
+                                  {QStringLiteral("fields"), PythonDbf::fieldSpec(fields)},
                                   {QStringLiteral("records"), out}});
     };
     for (const TableSchema &schema : RequestSchema::requestTables()) {

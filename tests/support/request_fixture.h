@@ -22,7 +22,9 @@ public:
     // Writes the eleven tables: the request tables with the given records
     // (empty otherwise) and the catalogues from the data folder. Returns an
     // error text, empty on success.
-    QString create(const Records &records = {});
+    // widths: "TABLE.FIELD" -> "length" or "length.decimals", for a table
+    // another program wrote with widths of its own.
+    QString create(const Records &records = {}, const QMap<QString, QString> &widths = {});
 
     // The live records of a request table as python3-dbf reads them: field
     // names in upper case, text trimmed of trailing blanks, numbers as

@@ -3,6 +3,7 @@
 // Opens the real request window over a fixture folder, with the message
 // boxes scripted, and finds its controls by name.
 
+#include "app/program_start.h"
 #include "platform/message_box.h"
 #include "request_fixture.h"
 #include "window/frm_quelvar.h"
@@ -18,6 +19,7 @@
 
 struct WindowHarness {
     RequestFixture fixture;
+    std::unique_ptr<RunningProgram> program; // its lock outlives the window
     std::unique_ptr<FrmQuelvar> window;
 
     // Creates the folder with the records and opens the window on it.
@@ -31,14 +33,20 @@ struct WindowHarness {
         return reopen();
     }
 
+    // Starts the program on the folder as its main does (the tables
+    // checked, the folder locked, unfinished work ended); false when the
+    // start refused it and no window opened.
     bool reopen()
     {
         MessageBox::setScripted(true);
         MessageBox::clearShown();
         window.reset();
-        window = std::make_unique<FrmQuelvar>(fixture.folder());
-        window->show();
-        return true;
+        program.reset();
+        program = startProgram({QStringLiteral("quelvar"), fixture.folder()});
+        window = std::move(program->window);
+        if (window)
+            window->show();
+        return bool(window);
     }
 
     template <class T = QWidget> T *get(const QString &name) const
