@@ -148,9 +148,12 @@ void FrmQuelvar::clearChoices(bool company)
 
 void FrmQuelvar::ColocaCeros(quint8 aCero)
 {
+    // The cost structure gets its zeros where nothing is stored: a request
+    // saved before its depreciation was typed keeps the costs it has.
     if (aCero == 1)
         for (const char *name : {"txtMPN", "txtCIN", "txtMPE", "txtCIE", "txtCNIN", "txtEN", "txtSN", "txtDN"})
-            txt(QString::fromLatin1(name))->setText(QStringLiteral("0"));
+            if (QLineEdit *box = txt(QString::fromLatin1(name)); box->text().isEmpty())
+                box->setText(QStringLiteral("0"));
     for (const char *name : {"txtTCU", "txtTO", "txtTNO", "txtTED(0)", "txtTED(1)", "txtTED(2)", "txtTED(3)",
                              "txtTEI(0)", "txtTEI(1)", "txtTEI(2)", "txtTEI(3)", "txtTLCAN(0)", "txtTLCAN(1)"})
         txt(QString::fromLatin1(name))->setText(QStringLiteral("0"));
