@@ -4,7 +4,8 @@
 // single lines as their operations.
 //
 // A scenario is one step per line; "#" starts a comment. Words are split on
-// blanks, and a "quoted text" is one word (\" inside it is a quote).
+// blanks, and a "quoted text" is one word (inside it \" is a quote, \n a
+// line break and \t a tab).
 //
 // The request folder, written with python3-dbf before the program starts:
 //   request empty|complete         the records to start from (complete: the
@@ -98,8 +99,8 @@ inline QStringList words(const QString &line)
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line[i];
         if (quoted) {
-            if (c == u'\\' && i + 1 < line.size() && line[i + 1] == u'"')
-                word += line[++i];
+            if (c == u'\\' && i + 1 < line.size() && QStringLiteral("\"nt").contains(line[i + 1]))
+                word += line[i + 1] == u'n' ? QChar(u'\n') : line[i + 1] == u't' ? QChar(u'\t') : line[i + 1], ++i;
             else if (c == u'"')
                 quoted = false;
             else
