@@ -13,6 +13,7 @@
 //                                  grid, a reply to folio 0012/2024)
 //   set TABLE FIELD=VALUE ...      fields of the table's first record
 //   record TABLE FIELD=VALUE ...   one more record of the table
+//   empty TABLE                    no records in the table
 //   (a VALUE is a number, a date yyyy-mm-dd, true, false, null or a text; a
 //   quoted value is always text)
 //   width TABLE FIELD N[.D]        the field written N wide (D decimals)
@@ -67,6 +68,7 @@
 //   report TEXT                    the printing window shows a line
 //                                  containing TEXT
 //   report-is FILE                 ... exactly the text of golden/FILE
+//                                  (QUELVAR_GOLDEN_WRITE=1 writes it anew)
 //   status TEXT                    the status line shows TEXT
 //   window open|closed             whether the request window is open
 //   exit N                         the last program run ended with status N
@@ -333,6 +335,10 @@ private:
             }
             return true;
         }
+        if (verb == QLatin1String("empty")) {
+            records_[arg].clear();
+            return true;
+        }
         if (verb == QLatin1String("width")) {
             widths_.insert(arg + u'.' + plain(w.value(2)).toUpper(), plain(w.value(3)));
             return needs(w, 4);
@@ -532,6 +538,8 @@ private:
             const QString text = imp && imp->isVisible() ? imp->rtImpCG->toPlainText() : QString();
             if (verb == QLatin1String("report-is")) {
                 QFile golden(dir_ + QStringLiteral("/golden/") + arg);
+                if (qEnvironmentVariableIsSet("QUELVAR_GOLDEN_WRITE") && golden.open(QIODevice::WriteOnly))
+                    golden.write(text.toUtf8()), golden.close(); // a new golden text, to be read over
                 if (!golden.open(QIODevice::ReadOnly))
                     return fail(QStringLiteral("no golden file ") + arg);
                 return expect(text == QString::fromUtf8(golden.readAll()), arg, text.left(300));
