@@ -54,10 +54,11 @@
 //   message-start TEXT             ... begins with TEXT
 //   focus NAME                     the focused control (a grid's name for
 //                                  any of its cells)
-//   value NAME TEXT                a box's text, or a combo's current text
+//   value NAME TEXT                the text of a box, a label or a combo
 //   state NAME WORD ...            enabled, disabled, shown, hidden, checked,
 //                                  unchecked
 //   shows GRID ROW FIELD TEXT      the text the grid's cell shows
+//   current GRID ROW FIELD         the grid's current cell
 //   columns GRID CAPTION ...       the grid's visible columns, in order
 //   tabs CAPTION ...               the visible tabs, in order
 //   title NAME TEXT                the window's caption (window or frmImp)
@@ -85,6 +86,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTabBar>
@@ -161,6 +163,8 @@ inline QString shownText(QWidget *w)
         return box->text();
     if (auto *combo = qobject_cast<QComboBox *>(w))
         return combo->currentText();
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return label->text();
     return {};
 }
 
@@ -512,6 +516,14 @@ private:
             BoundGrid *g = needs(w, 5) ? grid(arg, &column, plain(w[3])) : nullptr;
             const QModelIndex cell = g ? g->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
             return expect(cell.data().toString() == plain(w.value(4)), plain(w.value(4)), cell.data().toString());
+        }
+        if (verb == QLatin1String("current")) {
+            int column = -1;
+            BoundGrid *g = needs(w, 4) ? grid(arg, &column, plain(w[3])) : nullptr;
+            const QModelIndex at = g ? g->currentIndex() : QModelIndex();
+            const QString found = at.isValid() ? QStringLiteral("%1 %2").arg(at.row()).arg(g->Columns(at.column()).DataField()) : QString();
+            return expect(at.isValid() && at.row() == plain(w[2]).toInt() && at.column() == column,
+                          plain(w[2]) + u' ' + plain(w[3]), found);
         }
         if (verb == QLatin1String("columns") || verb == QLatin1String("tabs")) {
             QStringList found, wanted;
