@@ -19,6 +19,7 @@
 //   width TABLE FIELD N[.D]        the field written N wide (D decimals)
 //   write                          the folder written now
 //   cut TABLE N                    the table file cut to its first N bytes
+//                                  (N < 0: its last -N bytes gone)
 //   poke TABLE ROW FIELD TEXT      TEXT put into the field's bytes as they are
 //   remove TABLE                   the table file deleted (also while open)
 //   open                           the folder written if not yet, and the
@@ -38,20 +39,21 @@
 //   type TEXT                      keys typed into the focused control
 //   paste TEXT                     TEXT on the clipboard, then Ctrl+V
 //   key KEY                        Tab, Backtab, Return, Escape, Delete,
-//                                  Backspace, Down, Up or Left
+//                                  Backspace, Down, Up, Left or Right
 //   pick COMBO N                   entry N chosen from the combo's list
 //   answer Yes|No ...              the answers to the next questions
 //   close                          the window's close button
 //   medium [none|readonly]         drive A: an empty folder, missing, or one
 //                                  that cannot be written
-//   medium-cut TABLE N             the copy on drive A cut to N bytes
+//   medium-cut TABLE N             the copy on drive A cut as cut does
 //   medium-remove TABLE            the copy on drive A deleted
 //   program ARG ...                quelvar run from the command line; @carpeta
 //                                  is the request folder, @pdf a file to write
 //
 // What is found (every message the program shows must be expected, in order):
 //   message TEXT                   the next message shown is TEXT
-//   message-start TEXT             ... begins with TEXT
+//   message-start TEXT             ... begins with TEXT (@carpeta in TEXT: the
+//                                  request folder)
 //   focus NAME                     the focused control (a grid's name for
 //                                  any of its cells)
 //   value NAME TEXT                the text of a box, a label or a combo
@@ -153,7 +155,7 @@ inline Qt::Key keyNamed(const QString &name)
     static const QMap<QString, Qt::Key> keys{
         {"Tab", Qt::Key_Tab},       {"Backtab", Qt::Key_Backtab}, {"Return", Qt::Key_Return},
         {"Escape", Qt::Key_Escape}, {"Delete", Qt::Key_Delete},   {"Backspace", Qt::Key_Backspace},
-        {"Down", Qt::Key_Down},     {"Up", Qt::Key_Up},           {"Left", Qt::Key_Left}};
+        {"Down", Qt::Key_Down},     {"Up", Qt::Key_Up},           {"Left", Qt::Key_Left},       {"Right", Qt::Key_Right}};
     return keys.value(name, Qt::Key_unknown);
 }
 
@@ -282,7 +284,8 @@ private:
     bool cut(const QString &file, const QString &size)
     {
         QFile f(file);
-        return (!file.isEmpty() && f.resize(size.toLongLong())) || fail(QStringLiteral("cannot cut ") + file);
+        const qint64 n = size.toLongLong();
+        return (!file.isEmpty() && f.resize(n < 0 ? f.size() + n : n)) || fail(QStringLiteral("cannot cut ") + file);
     }
     bool poke(const QStringList &w)
     {
@@ -457,11 +460,12 @@ private:
         return expectation(w, verb, arg);
     }
 
-    bool expectation(const QStringList &w, const QString &verb, const QString &arg)
+    bool expectation(const QStringList &w, const QString &verb, QString arg)
     {
         if (verb == QLatin1String("message") || verb == QLatin1String("message-start")) {
             const QString next = MessageBox::shownTexts().value(seen_, QStringLiteral("(no message)"));
             ++seen_;
+            arg.replace(QStringLiteral("@carpeta"), QDir::toNativeSeparators(h_->fixture.folder()));
             return expect(verb == QLatin1String("message") ? next == arg : next.startsWith(arg), arg, next);
         }
         if (!allMessagesExpected())
