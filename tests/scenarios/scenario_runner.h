@@ -30,8 +30,8 @@
 //   today yyyy-mm-dd               the date the grids take as today
 //
 // What the user does:
-//   tab N [refused]                a click on tab N, which opens it (or the
-//                                  tab shown stays)
+//   tab N [M]                      a click on tab N, which opens it (or, when
+//                                  the program refuses, leaves tab M shown)
 //   click NAME                     a mouse click on a control (frmImp.NAME:
 //                                  on the printing window)
 //   cell GRID ROW FIELD            a click on the grid's cell (FIELD is the
@@ -54,6 +54,7 @@
 //   message TEXT                   the next message shown is TEXT
 //   message-start TEXT             ... begins with TEXT (@carpeta in TEXT: the
 //                                  request folder)
+//   page N                         the tab shown is tab N
 //   focus NAME                     the focused control (a grid's name for
 //                                  any of its cells)
 //   value NAME TEXT                the text of a box, a label or a combo
@@ -307,6 +308,7 @@ private:
             arguments << (a == QLatin1String("@carpeta") ? h_->fixture.folder()
                           : a == QLatin1String("@pdf")   ? out_.filePath(QStringLiteral("solicitud.pdf"))
                                                          : a);
+        QFile::remove(out_.filePath(QStringLiteral("solicitud.pdf")));
         QProcess p;
         p.start(QStringLiteral(QUELVAR_TOOLS_DIR "/quelvar"), arguments);
         if (!p.waitForFinished(120000))
@@ -408,9 +410,8 @@ private:
         }
         if (verb == QLatin1String("tab")) {
             QTabBar *bar = h_->tabs()->tabBar();
-            const int before = h_->tabs()->currentIndex();
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(arg.toInt()).center());
-            const int expected = plain(w.value(2)) == QLatin1String("refused") ? before : arg.toInt();
+            const int expected = plain(w.value(2, arg)).toInt();
             return expect(h_->tabs()->currentIndex() == expected, QString::number(expected),
                           QString::number(h_->tabs()->currentIndex()));
         }
@@ -500,6 +501,8 @@ private:
         }
         if (!h_->window)
             return fail(QStringLiteral("the window is not open"));
+        if (verb == QLatin1String("page"))
+            return expect(h_->tabs()->currentIndex() == arg.toInt(), arg, QString::number(h_->tabs()->currentIndex()));
         if (verb == QLatin1String("focus"))
             return expect(focusName(*h_->window) == arg, arg, focusName(*h_->window));
         if (verb == QLatin1String("value")) {
