@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 
 namespace {
 
@@ -106,14 +107,26 @@ QList<QVariantMap> RequestFixture::rows(const QString &table) const
 
 QList<QVariantMap> RequestFixture::rowsIn(const QString &folder, const QString &name)
 {
-    QString error;
-    const QByteArray out = PythonDbf::runTool({QStringLiteral("dumpall"), folder, name}, {}, &error);
+    // One python3-dbf process answers every read of the test program:
+    // starting Python for each would take longer than the reads.
+    static QProcess *server = nullptr;
+    if (!server) {
+        server = new QProcess;
+        server->start(QStringLiteral("/usr/bin/python3"),
+                      {QStringLiteral(INTEROP_DIR "/dbf_tool.py"), QStringLiteral("serve")});
+    }
+    server->write(QJsonDocument(QJsonObject{{QStringLiteral("dir"), folder}, {QStringLiteral("files"), QJsonArray{name}}})
+                      .toJson(QJsonDocument::Compact)
+                  + '\n');
+    while (!server->canReadLine())
+        if (!server->waitForReadyRead(60000))
+            qFatal("python3-dbf does not answer: %s", server->readAllStandardError().constData());
     QList<QVariantMap> result;
-    if (!error.isEmpty()) {
-        qWarning("python3-dbf: %s", qPrintable(error));
+    const QJsonObject dump = QJsonDocument::fromJson(server->readLine()).object().value(name).toObject();
+    if (dump.contains(QStringLiteral("error"))) {
+        qWarning("python3-dbf: %s", qPrintable(dump.value(QStringLiteral("error")).toString()));
         return result;
     }
-    const QJsonObject dump = QJsonDocument::fromJson(out).object().value(name).toObject();
     const QJsonArray fields = dump.value(QStringLiteral("fields")).toArray();
     for (const QJsonValue &rec : dump.value(QStringLiteral("records")).toArray()) {
         if (rec.toObject().value(QStringLiteral("deleted")).toBool())
