@@ -74,7 +74,8 @@
 //   report-is FILE                 ... exactly the text of golden/FILE
 //                                  (QUELVAR_GOLDEN_WRITE=1 writes it anew)
 //   status TEXT                    the status line shows TEXT
-//   window open|closed             whether the request window is open
+//   window open|closed|centred     whether the request window is open, or
+//                                  open in the middle of the screen
 //   exit N                         the last program run ended with status N
 //   output TEXT                    ... and printed TEXT (either stream)
 //   pdf TEXT|none                  the PDF it wrote holds TEXT, or none written
@@ -91,6 +92,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QProcess>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextEdit>
@@ -471,6 +473,12 @@ private:
         }
         if (!allMessagesExpected())
             return false;
+        if (verb == QLatin1String("window") && arg == QLatin1String("centred") && h_->window) {
+            const QRect area = h_->window->screen()->availableGeometry();
+            const QPoint centred = area.topLeft() + QPoint(std::max(0, (area.width() - h_->window->width()) / 2),
+                                                           std::max(0, (area.height() - h_->window->height()) / 2));
+            return expect(h_->window->pos() == centred, QStringLiteral("centred"), QStringLiteral("elsewhere"));
+        }
         if (verb == QLatin1String("window")) {
             const bool open = h_->window && h_->window->isVisible();
             return expect(open == (arg == QLatin1String("open")), arg, open ? "open" : "closed");
