@@ -26,16 +26,14 @@ QString days(int n)
 // L later than today, a number: the days of the month.
 QStringList dateComplaints(const QString &codes)
 {
+    const QMap<QString, QString> texts{
+        {"F", " La fecha tiene un formato incorrecto, debe ser del tipo 01/01/2001. Rectifica por favor"},
+        {"Y", "El a\u00f1o que has introducido no es v\u00e1lido. Rectifica por favor"},
+        {"M", "El a\u00f1o s\u00f3lo cuenta con 12 meses. Rectifica por favor"},
+        {"L", "La fecha introducida es posterior a la actual. Debe ser menor o igual al d\u00eda de hoy. Rectifica por favor"}};
     QStringList out;
     for (const QString &c : codes.split(u' ', Qt::SkipEmptyParts))
-        out << (c == "F"   ? QStringLiteral(" La fecha tiene un formato incorrecto, debe ser del tipo 01/01/2001. "
-                                              "Rectifica por favor")
-                : c == "Y" ? QStringLiteral("El a\u00f1o que has introducido no es v\u00e1lido. Rectifica por favor")
-                : c == "M" ? QStringLiteral("El a\u00f1o s\u00f3lo cuenta con 12 meses. Rectifica por favor")
-                : c == "L" ? QStringLiteral("La fecha introducida es posterior a la actual. Debe ser menor o igual "
-                                            "al d\u00eda de hoy. Rectifica por favor")
-                           : QStringLiteral("El mes que has colocado s\u00f3lo cuenta con %1 d\u00edas. Rectifica "
-                                            "por favor").arg(c));
+        out << texts.value(c, QStringLiteral("El mes que has colocado s\u00f3lo cuenta con %1 d\u00edas. Rectifica por favor").arg(c));
     return out;
 }
 
@@ -139,43 +137,34 @@ private slots:
     void gridDate_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QDate>("today");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("complaints");
-        const QDate t(2004, 6, 15);
-        QTest::newRow("ddmmyy") << "010203" << t << "01/02/2003" << "";
-        QTest::newRow("ddmmyy, a day early") << "311203" << QDate(2003, 12, 30) << "31/12/2003" << "L";
-        QTest::newRow("ddmmyyyy") << "01022003" << t << "01/02/2003" << "";
-        QTest::newRow("dd/mm/yy") << "01/02/03" << t << "01/02/2003" << "";
-        QTest::newRow("d/m/yyyy") << "1/2/2003" << t << "1/2/202003" << "F";
-        QTest::newRow("d/m/yy, twice") << "1/2/03" << t << "1/2/03" << "F F";
-        QTest::newRow("any separators") << "01x02y2004" << t << "01/02/2004" << "";
-        QTest::newRow("empty") << "" << t << "" << "F";
-        QTest::newRow("letters") << "ab/cd/efgh" << t << "ab/cd/efgh" << "F";
-        QTest::newRow("ddmmyy with a letter") << "0102a3" << t << "01/02/20a3" << "F";
-        QTest::newRow("sign in the day") << "+1/02/2004" << t << "+1/02/2004" << "F";
-        QTest::newRow("eight that read as a number") << "0105.004" << t << "01/05/.004" << "F";
-        QTest::newRow("two years ago") << "15/06/2002" << t << "15/06/2002" << "Y";
-        QTest::newRow("next year on New Year's Eve") << "01/01/2005" << QDate(2004, 12, 31) << "01/01/2005" << "Y";
-        QTest::newRow("last year on New Year's Day") << "01/01/2004" << QDate(2005, 1, 1) << "01/01/2004" << "";
-        QTest::newRow("year before month and day") << "99/99/2010" << t << "99/99/2010" << "Y";
-        QTest::newRow("month before day") << "99/13/2004" << t << "99/13/2004" << "M";
-        QTest::newRow("April 31") << "31/04/2004" << t << "31/04/2004" << "30";
-        QTest::newRow("April 30") << "30/04/2004" << t << "30/04/2004" << "";
-        QTest::newRow("Feb 30, leap year") << "30/02/2004" << t << "30/02/2004" << "29";
-        QTest::newRow("Feb 29, other year") << "29/02/2003" << t << "29/02/2003" << "28";
-        QTest::newRow("month 00") << "01/00/2004" << t << "01/00/2004" << "0";
-        QTest::newRow("day 00: no date, no crash") << "00/05/2004" << t << "00/05/2004" << "F";
-        QTest::newRow("today") << "15/06/2004" << t << "15/06/2004" << "";
-        QTest::newRow("tomorrow") << "16/06/2004" << t << "16/06/2004" << "L";
-        QTest::newRow("Feb 29 tomorrow") << "290204" << QDate(2004, 2, 28) << "29/02/2004" << "L";
+        QTest::addColumn<QDate>("today");
+        const auto row = [](const char *typed, const char *text, const char *complaints, QDate today = {2004, 6, 15}) {
+            QTest::addRow("«%s» %s", typed, qPrintable(today.toString("dd/MM/yyyy"))) << typed << text << complaints << today;
+        };
+        // Brought to dd/mm/yyyy, or refused when it is not three numbers.
+        row("010203", "01/02/2003", ""), row("01022003", "01/02/2003", ""), row("01/02/03", "01/02/2003", "");
+        row("1/2/2003", "1/2/202003", "F"), row("1/2/03", "1/2/03", "F F"), row("01x02y2004", "01/02/2004", "");
+        row("", "", "F"), row("ab/cd/efgh", "ab/cd/efgh", "F"), row("0102a3", "01/02/20a3", "F");
+        row("+1/02/2004", "+1/02/2004", "F"), row("0105.004", "01/05/.004", "F");
+        // The year (this one or the last) before the month, the month
+        // before the day; a day 00 is no date.
+        row("15/06/2002", "15/06/2002", "Y"), row("01/01/2005", "01/01/2005", "Y", {2004, 12, 31});
+        row("01/01/2004", "01/01/2004", "", {2005, 1, 1}), row("99/99/2010", "99/99/2010", "Y");
+        row("99/13/2004", "99/13/2004", "M"), row("31/04/2004", "31/04/2004", "30"), row("30/04/2004", "30/04/2004", "");
+        row("30/02/2004", "30/02/2004", "29"), row("29/02/2003", "29/02/2003", "28"), row("01/00/2004", "01/00/2004", "0");
+        row("00/05/2004", "00/05/2004", "F");
+        // Not later than today.
+        row("15/06/2004", "15/06/2004", ""), row("16/06/2004", "16/06/2004", "L");
+        row("311203", "31/12/2003", "L", {2003, 12, 30}), row("290204", "29/02/2004", "L", {2004, 2, 28});
     }
     void gridDate()
     {
         QFETCH(QString, typed);
-        QFETCH(QDate, today);
         QFETCH(QString, text);
         QFETCH(QString, complaints);
+        QFETCH(QDate, today);
         const GridDates::DateCheck result = GridDates::check(typed, today);
         QCOMPARE(result.text, text);
         QCOMPARE(result.rewritten, text != typed);
@@ -227,19 +216,16 @@ private slots:
     void pasted_data()
     {
         QTest::addColumn<QString>("rule");
-        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("quantity with a letter") << "Decimal" << "12a.5" << 1 << "12.5";
-        QTest::newRow("digits across lines") << "Digits" << "12\r\n34\n" << 1 << "1234";
-        QTest::newRow("pasted backspace") << "Free" << "ab\bc" << 1 << "abc";
-        QTest::newRow("show-only") << "ShowOnly" << "123\r\n" << 1 << "";
-        QTest::newRow("whole tax id") << "TaxId" << " abc010203xy1" << 1 << " abc010203xy1";
-        QTest::newRow("tax id, refused digit") << "TaxId" << " A1&" << 1 << " A&";
-        QTest::newRow("tax id, homonymy and check") << "TaxId" << "XYB9" << 11 << "XY9";
-        QTest::newRow("digits and an emoji") << "Digits" << QStringLiteral("1\U0001F6002") << 1 << "12";
-        QTest::newRow("free emoji") << "Free" << QStringLiteral("a\U0001F600") << 1 << QStringLiteral("a\U0001F600");
-        QTest::newRow("tax id, emoji at the check") << "TaxId" << QStringLiteral("\U0001F600A") << 13 << "A";
+        const auto row = [](const char *rule, int position, const QString &text, const QString &kept) {
+            QTest::addRow("%s at %d: «%s»", rule, position, qPrintable(kept)) << rule << position << text << kept;
+        };
+        row("Decimal", 1, "12a.5", "12.5"), row("Digits", 1, "12\r\n34\n", "1234"), row("Free", 1, "ab\bc", "abc");
+        row("ShowOnly", 1, "123\r\n", ""), row("TaxId", 1, " abc010203xy1", " abc010203xy1"), row("TaxId", 1, " A1&", " A&");
+        row("TaxId", 11, "XYB9", "XY9"), row("Digits", 1, "1\U0001F6002", "12"), row("TaxId", 13, "\U0001F600A", "A");
+        row("Free", 1, "a\U0001F600", "a\U0001F600");
     }
     void pasted()
     {
