@@ -76,19 +76,32 @@ private slots:
         setRenameFunction({});
     }
 
-    // A table goes under its exact name, older copies in any case replaced
-    // (on a folder that tells cases apart), and is found in any case.
-    void copyByExactName()
+    // An export: each table under its exact name, older copies in any case
+    // replaced (on a folder that tells cases apart), found in any case; the
+    // read-back finds a copy the medium keeps otherwise than written, and a
+    // copy that is missing.
+    void exportAndReadBack()
     {
         RequestTables request;
         request.add(QStringLiteral("impTLC"), request.links.dtsImpTLC, {{{"PAIS_IMPOR", "CANADA"}}});
         QTemporaryDir medium;
         writeAll(medium.filePath("IMPTLC.DBF"), "older");
         writeAll(medium.filePath("impTLC.dbf"), "older still");
-        copyTable(request.folder, medium.path(), QStringLiteral("impTLC.dbf"));
-        QCOMPARE(filesIn(medium.path()), QStringList{"impTLC.dbf"});
-        QCOMPARE(readAll(medium.filePath("impTLC.dbf")), request.bytes(QStringLiteral("impTLC")));
+        QStringList files;
+        for (const QString &table : tables())
+            copyTable(request.folder, medium.path(), files.emplaceBack(fileOf(table)));
+        files.sort();
+        QCOMPARE(filesIn(medium.path()), files);
         QCOMPARE(findFile(medium.path(), QStringLiteral("IMPtlc.DBF")), medium.filePath("impTLC.dbf"));
+        verifyCopies(request.folder, medium.path());
+        QByteArray changed = readAll(medium.filePath("factura.dbf"));
+        changed[40] = char(changed[40] ^ 0x20);
+        writeAll(medium.filePath("factura.dbf"), changed);
+        QCOMPARE(messageOf([&] { verifyCopies(request.folder, medium.path()); }),
+                 QStringLiteral("La copia de «factura.dbf» en «%1» no es igual a la tabla de la solicitud "
+                                "(difiere desde el byte 41).").arg(medium.path()));
+        QVERIFY(QFile::remove(medium.filePath("factura.dbf")));
+        QVERIFY(messageOf([&] { verifyCopies(request.folder, medium.path()); }).contains("factura.dbf"));
     }
 
     // A medium that fails a write, fills up or writes in small pieces: the
@@ -130,25 +143,6 @@ private slots:
                                                 .arg(medium.path(), fault));
         QCOMPARE(readAll(medium.filePath("solicitu.dbf")),
                  fault.isEmpty() ? request.bytes(QStringLiteral("solicitu")) : QByteArray("the older copy"));
-    }
-
-    // The read-back finds a copy the medium keeps otherwise than written,
-    // and a copy that is missing.
-    void verification()
-    {
-        RequestTables request;
-        QTemporaryDir medium;
-        for (const QString &table : tables())
-            copyTable(request.folder, medium.path(), fileOf(table));
-        verifyCopies(request.folder, medium.path());
-        QByteArray changed = readAll(medium.filePath("factura.dbf"));
-        changed[40] = char(changed[40] ^ 0x20);
-        writeAll(medium.filePath("factura.dbf"), changed);
-        QCOMPARE(messageOf([&] { verifyCopies(request.folder, medium.path()); }),
-                 QStringLiteral("La copia de «factura.dbf» en «%1» no es igual a la tabla de la solicitud "
-                                "(difiere desde el byte 41).").arg(medium.path()));
-        QVERIFY(QFile::remove(medium.filePath("factura.dbf")));
-        QVERIFY(messageOf([&] { verifyCopies(request.folder, medium.path()); }).contains("factura.dbf"));
     }
 
     // What a table read from the medium must be to replace the request's:
@@ -216,30 +210,51 @@ private slots:
     // the next start ends with the recovered request in place, the replaced
     // tables (an older one under another case too) and the refund type in
     // the backup, the catalogues where they were, and nothing left over.
+    // A table that cannot take its place, found by the checks or by the move
+    // itself (a folder in the way), leaves the request folder as it was.
     void recovery_data()
     {
-        QTest::addColumn<int>("cut");      // moves made before the death
+        QTest::addColumn<int>("cut");      // moves made before the death; -1: none, a table in the way
         QTest::addColumn<int>("cutAgain"); // moves the first finish makes before it dies too; -1: it does not
+        QTest::addColumn<QString>("inTheWay"); // "exporped": damaged; "impTLC": a folder in its place
         for (int cut = 0; cut <= 15; ++cut)
-            QTest::addRow(cut == 15 ? "whole" : "after %d moves", cut) << cut << -1;
-        QTest::newRow("after 3 moves, then 2 moves of its finish") << 3 << 2;
-        QTest::newRow("after 10 moves, then 1 move of its finish") << 10 << 1;
+            QTest::addRow(cut == 15 ? "whole" : "after %d moves", cut) << cut << -1 << "";
+        QTest::newRow("after 3 moves, then 2 moves of its finish") << 3 << 2 << "";
+        QTest::newRow("after 10 moves, then 1 move of its finish") << 10 << 1 << "";
+        QTest::newRow("a damaged table") << -1 << -1 << "exporped";
+        QTest::newRow("a folder in the way") << -1 << -1 << "impTLC";
     }
     void recovery()
     {
         QFETCH(int, cut);
         QFETCH(int, cutAgain);
+        QFETCH(QString, inTheWay);
         RequestTables request, other;
         request.add(QStringLiteral("insupedi"), request.links.dtsInsupedi, {{{"NUM_DOCUME", "1"}}, {{"TIPO", "A1"}}});
         other.add(QStringLiteral("empresas"), other.links.dtsEmpresas, {{{"NOMBRE", "OTRA"}}});
         RequestChoices::writeRefundType(request.folder, QStringLiteral("R"));
         QVERIFY(QFile::rename(request.file(QStringLiteral("factura")), QDir(request.folder).filePath("FACTURA.DBF")));
-        FolderSnapshot replaced = snapshot(request.folder);
-        for (const QString &name : replaced.keys())
-            if (const TableSchema *t = RequestSchema::find(name); t && !t->source.isEmpty())
-                replaced.remove(name); // the catalogues stay
+        const QString tlc = request.file(QStringLiteral("impTLC"));
+        if (inTheWay == "impTLC")
+            QVERIFY(QFile::rename(tlc, QDir(request.folder).filePath("IMPTLC.DBF")) && QDir().mkdir(tlc));
+        const FolderSnapshot before = snapshot(request.folder);
 
-        auto recovery = std::make_unique<Recovery>(request.folder);
+        auto recovery = std::make_unique<Recovery>(request.folder); // staged in the request folder
+        if (!inTheWay.isEmpty()) {
+            for (const QString &table : tables())
+                copyTable(other.folder, recovery->staging(), fileOf(table));
+            if (inTheWay == "exporped")
+                writeAll(QDir(recovery->staging()).filePath("exporped.dbf"), "damaged");
+            const QString message = messageOf([&] {
+                recovery->check(other.folder);
+                recovery->install();
+            });
+            QVERIFY(recovery->untouched());
+            recovery.reset();
+            QVERIFY2(message.contains(inTheWay == "exporped" ? other.file("exporped") : tlc), qPrintable(message));
+            QCOMPARE(snapshot(request.folder), before);
+            return;
+        }
         stage(*recovery, other);
         dieAtRename(cut);
         bool died = false;
@@ -249,13 +264,14 @@ private slots:
             died = true;
         }
         QCOMPARE(died, cut < 15);
+        setRenameFunction({});
         if (died) {
             QCOMPARE(UnfinishedWork::pending(request.folder).kind, UnfinishedWork::Note::Recovery);
             if (cutAgain >= 0) {
                 dieAtRename(cutAgain);
                 QVERIFY_THROWS_EXCEPTION(Death, UnfinishedWork::finish(request.folder));
+                setRenameFunction({});
             }
-            setRenameFunction({});
             UnfinishedWork::finish(request.folder);
         }
         recovery.reset();
@@ -264,58 +280,28 @@ private slots:
             QCOMPARE(readAll(QDir(request.folder).filePath(fileOf(table))), other.bytes(table));
         QVERIFY(!QFileInfo::exists(RequestChoices::refundTypeFile(request.folder)));
         QVERIFY(!filesIn(request.folder).contains("FACTURA.DBF"));
-        const QStringList backups = foldersIn(backupsFolder(request.folder));
+        QStringList backups = foldersIn(backupsFolder(request.folder));
         QCOMPARE(backups.size(), 1);
+        FolderSnapshot replaced = before;
+        for (const QString &name : before.keys())
+            if (const TableSchema *t = RequestSchema::find(name); t && !t->source.isEmpty())
+                replaced.remove(name); // the catalogues stay
         QCOMPARE(snapshot(QDir(backupsFolder(request.folder)).filePath(backups.first())), replaced);
         QCOMPARE(foldersIn(request.folder), QStringList{"respaldos"});
-    }
-
-    // A table that cannot take its place, found by the checks or by the
-    // move itself (a folder in the way): the request folder as it was.
-    void failedRecoveryChangesNothing_data()
-    {
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("a damaged table") << true;
-        QTest::newRow("a folder in the way") << false;
-    }
-    void failedRecoveryChangesNothing()
-    {
-        QFETCH(bool, damaged);
-        RequestTables request, other;
-        RequestChoices::writeRefundType(request.folder, QStringLiteral("P"));
-        const QString tlc = QDir(request.folder).filePath(QStringLiteral("impTLC.dbf"));
-        if (!damaged)
-            QVERIFY(QFile::rename(tlc, QDir(request.folder).filePath("IMPTLC.DBF")) && QDir().mkdir(tlc));
-        const FolderSnapshot before = snapshot(request.folder);
-        auto recovery = std::make_unique<Recovery>(request.folder); // its staging folder is in the request's
-        for (const QString &table : tables())
-            copyTable(other.folder, recovery->staging(), fileOf(table));
-        if (damaged)
-            writeAll(QDir(recovery->staging()).filePath("exporped.dbf"), "damaged");
-        const QString message = messageOf([&] {
-            recovery->check(other.folder);
-            recovery->install();
-        });
-        QVERIFY(recovery->untouched());
-        recovery.reset();
-        QVERIFY2(message.contains(damaged ? other.file(QStringLiteral("exporped")) : tlc), qPrintable(message));
-        QCOMPARE(snapshot(request.folder), before);
-    }
-
-    // The last five backups stay, the oldest going first.
-    void backupsKept()
-    {
-        RequestTables request, other;
-        QString first;
-        for (int i = 0; i < kBackupsKept + 2; ++i) {
-            Recovery recovery(request.folder);
-            stage(recovery, other);
-            const QString backup = recovery.install();
-            first = i == 0 ? backup : first;
-        }
-        const QStringList backups = foldersIn(backupsFolder(request.folder));
-        QCOMPARE(backups.size(), kBackupsKept);
-        QVERIFY(!backups.contains(QFileInfo(first).fileName()));
+        if (cut < 15)
+            return;
+        // The newest five backups stay, a second one of the same second
+        // ("_2", then "_10") after it; the oldest go first.
+        const QDir root(backupsFolder(request.folder));
+        for (const char *old : {"2020-01-01_00.00.00", "2020-01-01_00.00.00_2", "2020-01-01_00.00.00_10",
+                                "2020-01-01_00.00.01", "2020-01-01_00.00.01_2"})
+            QVERIFY(root.mkdir(old));
+        Recovery again(request.folder);
+        stage(again, other);
+        again.install();
+        QCOMPARE(foldersIn(root.path()).size(), kBackupsKept);
+        QCOMPARE(foldersIn(root.path()).mid(0, 3),
+                 (QStringList{"2020-01-01_00.00.00_10", "2020-01-01_00.00.01", "2020-01-01_00.00.01_2"}));
     }
 
     // An erase whose program died with some tables emptied, or none: the
