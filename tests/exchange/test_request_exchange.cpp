@@ -197,7 +197,8 @@ private slots:
         QTemporaryDir dir;
         const QString table = dir.filePath(file);
         if (!fields.isEmpty()) {
-            QCOMPARE(PythonDbf::write(QStringLiteral("create"), table, QStringLiteral("cp1252"), fields, {}), QString());
+            QCOMPARE(PythonDbf::write(QStringLiteral("create"), table, QStringLiteral("cp1252"), fields, {}),
+                     QString());
             bytes = readAll(table).replace(4, bytes.size(), bytes);
         }
         writeAll(table, bytes);

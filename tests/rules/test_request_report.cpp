@@ -27,8 +27,9 @@ QString fromReportDir(const QString &name)
 }
 
 // The request of a case, its tables written by our engine in a scratch
-// folder: the window's texts with the case's own and one change, with no
-// records when empty.
+// folder: the window's texts with the case's own, no records when empty,
+// and one change: FIELD=text, table.FIELD=number (its first record's), or
+// a table's name alone for a table left out.
 struct Request {
     QVariantMap window;
     QTemporaryDir dir;
@@ -53,7 +54,6 @@ struct Request {
                     QVariant value = rows[r][f].toVariant();
                     if (schema->fields[index].type == 'D' && !value.isNull())
                         value = QDate::fromString(value.toString(), Qt::ISODate);
-                    // table.FIELD=number: the first record's figure.
                     if (change.startsWith(it.key() + u'.' + fields[f].toString() + u'=') && r == 1)
                         value = change.section(u'=', 1).toDouble();
                     rs->setValue(index, value);
@@ -63,12 +63,14 @@ struct Request {
         }
         if (!change.contains(u'.') && change.contains(u'='))
             window.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
+        sets.erase(change);
     }
     RequestReport::Report build(const RequestReport::Choices &choices)
     {
         const auto shown = [this](const QString &name) { return window.value(name).toString(); };
-        return RequestReport::build(shown, choices, {sets["insunit"].get(), sets["insupedi"].get(),
-                                                     sets["exporped"].get(), sets["factura"].get(), sets["impTLC"].get()});
+        return RequestReport::build(shown, choices,
+                                    {sets["insunit"].get(), sets["insupedi"].get(), sets["exporped"].get(),
+                                     sets["factura"].get(), sets["impTLC"].get()});
     }
 };
 
@@ -118,14 +120,17 @@ private slots:
         QCOMPARE(report.centred.first(),
                  (RequestReport::Range{0, int(report.text.indexOf(QStringLiteral("\n\n"), 1)) + 2}));
         static const QRegularExpression title(QStringLiteral("^_{108}\\n\\n[^\\n]+\\n(_{108}\\n)?$"));
-        for (const RequestReport::Range &r : report.centred.mid(1))
-            QVERIFY2(title.match(report.text.mid(r.start, r.length)).hasMatch(), qPrintable(report.text.mid(r.start, r.length)));
+        for (const RequestReport::Range &r : report.centred.mid(1)) {
+            const QString block = report.text.mid(r.start, r.length);
+            QVERIFY2(title.match(block).hasMatch(), qPrintable(block));
+        }
         QVERIFY(report.centred.last().start + report.centred.last().length
                 < report.text.indexOf(QStringLiteral("Manifiesto bajo protesta")));
     }
 
-    // A value wider than its column leaves the report incomplete; without a
-    // refund option there is nothing to print.
+    // A value wider than its column, or a table that could not be opened,
+    // leaves the report incomplete; without a refund option there is
+    // nothing to print.
     void printsNothing_data()
     {
         QTest::addColumn<QString>("change");
@@ -137,6 +142,7 @@ private slots:
         QTest::newRow("national cost past column 67") << "txtMPN=" + QString(50, u'9') << 1 << incomplete;
         QTest::newRow("refund type over 41") << "cmbTDevolucion=" + QString(42, u'R') << 1 << incomplete;
         QTest::newRow("direct export quantity over 14") << "exporped.CANT_TOTAL=1234567890123.5" << 1 << incomplete;
+        QTest::newRow("imported goods not opened") << "insupedi" << 1 << incomplete;
         QTest::newRow("no refund option yet") << "" << 0 << RequestReport::Report::Outcome::NoCode;
         QTest::newRow("refund option 6") << "" << 6 << RequestReport::Report::Outcome::NoCode;
     }
