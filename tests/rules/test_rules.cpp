@@ -1,7 +1,8 @@
 // The plain rules of the request: the header's choices as stored, what each
 // combination makes of the window, the figures derived as boxes and cells
 // are committed, the totals over stored records, the tariff-item picker's
-// line, the completeness review's order, and the considerations.
+// line, a grid cell's length complaint, the completeness review's order, and
+// the considerations.
 #include "rules/completeness_review.h"
 #include "rules/considerations.h"
 #include "rules/cost_structure.h"
@@ -208,19 +209,6 @@ private slots:
         for (const auto &[field, text] : pairs(totals))
             QCOMPARE(fields.value(field), text);
     }
-    void costWritesInOrder()
-    {
-        // A total written is itself a change: the grand total follows the
-        // national one at once, before the rest of the rule.
-        QMap<QString, QString> fields;
-        for (const auto &[field, text] : pairs("txtCIN=0 txtCNIN=0 txtEN=0 txtSN=0 txtDN=0 txtMPN=100 txtMPE=50 "
-                                               "txtTE=50"))
-            fields[field] = text;
-        using W = CostStructure::Write;
-        QCOMPARE(CostStructure::changed("txtMPN", [&fields](const QString &field) { return fields.value(field); }),
-                 (QList<W>{{"txtTN", "100"}, {"txtTT", "150"}, {"txtCNIT", "0"}, {"txtMPT", "150"}}));
-    }
-
     // An imported-goods row after its returned quantity or its incorporated
     // value is committed (refused: the value is above the total).
     void importedRow_data()
@@ -333,8 +321,7 @@ private slots:
     {
         QTest::addColumn<QList<int>>("how"); // mode, transfer, appendix 8, records
         QTest::addColumn<QString>("totals"); // originating, non-originating, requested
-        QTest::newRow("mode 0: all originating") << QList<int>{0, 1, 0, 5} << "1234 0 1234";
-        QTest::newRow("mode 1: all originating") << QList<int>{1, 0, 0, 5} << "1234 0 1234";
+        QTest::newRow("mode 0 or 1: all originating") << QList<int>{1, 0, 0, 5} << "1234 0 1234";
         QTest::newRow("mode 2: by exact TLCAN name") << QList<int>{2, 0, 0, 5} << "230 1004 1234";
         QTest::newRow("mode 2: transfer under appendix 8, 40 %") << QList<int>{2, 1, 1, 5} << "230 602.4 832.4";
         QTest::newRow("mode 2: appendix 8 of a direct request, whole") << QList<int>{2, 0, 1, 5} << "230 1004 1234";
