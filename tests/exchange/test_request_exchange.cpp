@@ -1,7 +1,8 @@
 // The exchange medium's file work, on temporary folders: one table copied
 // (its name, older copies, a medium that fails through the write seam), the
-// read-back of an export, the checks of a table read from the medium, and a
-// recovery's exchange of tables with its backups.
+// read-back of an export, the checks of a table read from the medium, a
+// recovery's exchange of tables with its backups, and the work a dead
+// program left unfinished.
 #include "folder_snapshot.h"
 #include "python_dbf.h"
 #include "table_files.h"
@@ -12,8 +13,6 @@
 #include "exchange/unfinished_work.h"
 #include "store/request_choices.h"
 #include "store/request_schema.h"
-#include "store/dbf_table.h"
-#include "store/recordset.h"
 #include "store/store_error.h"
 
 #include <QDir>
@@ -38,12 +37,23 @@ QString messageOf(const std::function<void()> &action)
     return {};
 }
 
-QStringList namesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+QStringList filesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+QStringList foldersIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
 
-// What a program that dies part-way leaves: nothing after it runs.
+// The other request's seven tables staged and checked for a recovery.
+void stage(const Recovery &recovery, const RequestTables &other)
+{
+    for (const QString &table : tables())
+        copyTable(other.folder, recovery.staging(), fileOf(table));
+    recovery.check(other.folder);
+}
+
+// What a program that dies part-way leaves: nothing after it runs. The
+// renames stop, as a crash would, before the one of that number.
 struct Death {};
-
-// Renames that stop, as a crash would, before the one of that number.
 void dieAtRename(int number)
 {
     auto done = std::make_shared<int>(0);
@@ -66,36 +76,48 @@ private slots:
         setRenameFunction({});
     }
 
-    // A table goes under its exact name, an older copy in any case replaced
-    // (here on a folder that tells cases apart), and nothing else is left.
-    void copyByExactName()
+    // An export: each table under its exact name, older copies in any case
+    // replaced (on a folder that tells cases apart), found in any case; the
+    // read-back finds a copy the medium keeps otherwise than written, and a
+    // copy that is missing.
+    void exportAndReadBack()
     {
         RequestTables request;
         request.add(QStringLiteral("impTLC"), request.links.dtsImpTLC, {{{"PAIS_IMPOR", "CANADA"}}});
         QTemporaryDir medium;
-        writeAll(medium.filePath(QStringLiteral("IMPTLC.DBF")), "older");
-        writeAll(medium.filePath(QStringLiteral("impTLC.dbf")), "older still");
-        copyTable(request.folder, medium.path(), QStringLiteral("impTLC.dbf"));
-        QCOMPARE(namesIn(medium.path()), QStringList{QStringLiteral("impTLC.dbf")});
-        QCOMPARE(readAll(medium.filePath(QStringLiteral("impTLC.dbf"))), request.bytes(QStringLiteral("impTLC")));
-        QCOMPARE(findFile(medium.path(), QStringLiteral("IMPtlc.DBF")), medium.filePath(QStringLiteral("impTLC.dbf")));
+        writeAll(medium.filePath("IMPTLC.DBF"), "older");
+        writeAll(medium.filePath("impTLC.dbf"), "older still");
+        QStringList files;
+        for (const QString &table : tables())
+            copyTable(request.folder, medium.path(), files.emplaceBack(fileOf(table)));
+        files.sort();
+        QCOMPARE(filesIn(medium.path()), files);
+        QCOMPARE(findFile(medium.path(), QStringLiteral("IMPtlc.DBF")), medium.filePath("impTLC.dbf"));
+        verifyCopies(request.folder, medium.path());
+        QByteArray changed = readAll(medium.filePath("factura.dbf"));
+        changed[40] = char(changed[40] ^ 0x20);
+        writeAll(medium.filePath("factura.dbf"), changed);
+        QCOMPARE(messageOf([&] { verifyCopies(request.folder, medium.path()); }),
+                 QStringLiteral("La copia de «factura.dbf» en «%1» no es igual a la tabla de la solicitud "
+                                "(difiere desde el byte 41).").arg(medium.path()));
+        QVERIFY(QFile::remove(medium.filePath("factura.dbf")));
+        QVERIFY(messageOf([&] { verifyCopies(request.folder, medium.path()); }).contains("factura.dbf"));
     }
 
     // A medium that fails a write, fills up or writes in small pieces: the
-    // copy names the file and the fault, and the older copy stays whole.
+    // copy names the file and the fault, the older copy stays whole, and no
+    // temporary file is left.
     void failingMedium_data()
     {
         QTest::addColumn<int>("room");  // bytes the medium takes before it fails; -1 never
         QTest::addColumn<int>("error"); // errno of the failing write; 0: a write of nothing
         QTest::addColumn<int>("piece"); // most bytes taken by one write
         QTest::addColumn<QString>("fault");
-        const int whole = 1 << 20;
-        QTest::newRow("fills up") << 100 << ENOSPC << whole << QStringLiteral("no queda espacio");
-        QTest::newRow("takes nothing more") << 100 << 0 << whole << QStringLiteral("no queda espacio");
-        QTest::newRow("input/output error")
-            << 0 << EIO << whole
-            << QStringLiteral("error de entrada o salida (el medio puede estar dañado o haberse retirado)");
-        QTest::newRow("small pieces") << -1 << 0 << 7 << QString();
+        QTest::newRow("fills up") << 100 << ENOSPC << (1 << 20) << "no queda espacio";
+        QTest::newRow("takes nothing more") << 100 << 0 << (1 << 20) << "no queda espacio";
+        QTest::newRow("input/output error") << 0 << EIO << (1 << 20)
+            << "error de entrada o salida (el medio puede estar dañado o haberse retirado)";
+        QTest::newRow("small pieces") << -1 << 0 << 7 << "";
     }
     void failingMedium()
     {
@@ -105,86 +127,57 @@ private slots:
         QFETCH(QString, fault);
         RequestTables request;
         QTemporaryDir medium;
-        writeAll(medium.filePath(QStringLiteral("solicitu.dbf")), "the older copy");
+        writeAll(medium.filePath("solicitu.dbf"), "the older copy");
         qint64 taken = 0;
         setWriteFunction([&](const QString &, int fd, const char *data, qint64 size) -> qint64 {
-            if (room >= 0 && taken + size > room) {
-                errno = error;
-                return error == 0 ? 0 : -1;
-            }
+            if (room >= 0 && taken + size > room)
+                return (errno = error) == 0 ? 0 : -1;
             const qint64 n = ::write(fd, data, size_t(std::min<qint64>(size, piece)));
             taken += n;
             return n;
         });
-        const QString message =
-            messageOf([&] { copyTable(request.folder, medium.path(), QStringLiteral("solicitu.dbf")); });
-        QCOMPARE(namesIn(medium.path()), QStringList{QStringLiteral("solicitu.dbf")}); // no temporary left
-        if (fault.isEmpty()) {
-            QCOMPARE(message, QString());
-            QCOMPARE(readAll(medium.filePath(QStringLiteral("solicitu.dbf"))),
-                     request.bytes(QStringLiteral("solicitu")));
-            return;
-        }
-        QCOMPARE(message, QStringLiteral("No se pudo escribir «solicitu.dbf» en «%1»: %2.").arg(medium.path(), fault));
-        QCOMPARE(readAll(medium.filePath(QStringLiteral("solicitu.dbf"))), QByteArray("the older copy"));
-    }
-
-    // The read-back finds a copy the medium keeps otherwise than written,
-    // and a copy that is missing.
-    void verification()
-    {
-        RequestTables request;
-        QTemporaryDir medium;
-        for (const QString &table : tables())
-            copyTable(request.folder, medium.path(), fileOf(table));
-        verifyCopies(request.folder, medium.path());
-
-        QByteArray changed = readAll(medium.filePath(QStringLiteral("factura.dbf")));
-        changed[40] = char(changed[40] ^ 0x20);
-        writeAll(medium.filePath(QStringLiteral("factura.dbf")), changed);
-        QCOMPARE(messageOf([&] { verifyCopies(request.folder, medium.path()); }),
-                 QStringLiteral("La copia de «factura.dbf» en «%1» no es igual a la tabla de la solicitud "
-                                "(difiere desde el byte 41).")
-                     .arg(medium.path()));
-        QVERIFY(QFile::remove(medium.filePath(QStringLiteral("factura.dbf"))));
-        QVERIFY(
-            messageOf([&] { verifyCopies(request.folder, medium.path()); }).contains(QStringLiteral("factura.dbf")));
+        const QString message = messageOf([&] { copyTable(request.folder, medium.path(), "solicitu.dbf"); });
+        QCOMPARE(filesIn(medium.path()), QStringList{"solicitu.dbf"});
+        QCOMPARE(message, fault.isEmpty() ? QString()
+                                          : QStringLiteral("No se pudo escribir «solicitu.dbf» en «%1»: %2.")
+                                                .arg(medium.path(), fault));
+        QCOMPARE(readAll(medium.filePath("solicitu.dbf")),
+                 fault.isEmpty() ? request.bytes(QStringLiteral("solicitu")) : QByteArray("the older copy"));
     }
 
     // What a table read from the medium must be to replace the request's:
-    // what the program uses of it, whatever else the deployment that wrote
-    // it (python3-dbf here) chose.
+    // what the program uses of it, whatever else the writer (python3-dbf
+    // here) chose. Fields empty: the bytes are the file; else the record
+    // count put in the header.
     void tableFaults_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QList<FieldDef>>("fields"); // empty: the bytes below
-        QTest::addColumn<QByteArray>("bytes");       // with fields: the record count put in the header
-        QTest::addColumn<QString>("fault");          // empty: sound
-        const QList<FieldDef> tlc = RequestSchema::find(QStringLiteral("impTLC"))->fields;
-        QList<FieldDef> narrower = tlc;
+        QTest::addColumn<QList<FieldDef>>("fields");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("fault"); // empty: sound
+        const auto fields = [](const char *table) { return RequestSchema::find(QString::fromLatin1(table))->fields; };
+        QList<FieldDef> tlc = fields("impTLC"), narrower = tlc, dateAsText = tlc, shortItem = tlc;
         narrower[0].length = 40;
-        QList<FieldDef> company = RequestSchema::find(QStringLiteral("empresas"))->fields;
+        dateAsText[2] = charField(QStringLiteral("FECHA"), 8);
+        shortItem[1].length = 6;
+        QList<FieldDef> company = fields("empresas"), goods = fields("insupedi"), request = fields("solicitu");
         company[RequestSchema::kCompanyState].name = QStringLiteral("EDO");
-        QList<FieldDef> goods = RequestSchema::find(QStringLiteral("insupedi"))->fields;
         for (FieldDef &f : goods)
             f = f.isNumeric() ? numField(f.name, 14, 2) : f;
-        QList<FieldDef> request = RequestSchema::find(QStringLiteral("solicitu"))->fields;
         std::reverse(request.begin(), request.end());
         for (FieldDef &f : request)
             f = f.type == 'L' ? numField(f.name, 1, 0) : f;
-        QList<FieldDef> swapped = goods, dateAsText = tlc, shortItem = tlc;
+        QList<FieldDef> swapped = goods;
         swapped.swapItemsAt(1, 2);
-        dateAsText[2] = charField(QStringLiteral("FECHA"), 8);
-        shortItem[1].length = 6;
-        const QByteArray none, header(10, 'x');
-        QTest::newRow("ours") << "impTLC.dbf" << tlc << none << QString();
-        QTest::newRow("the state under another name") << "empresas.dbf" << company << none << QString();
-        QTest::newRow("a text the window does not limit, narrower") << "impTLC.dbf" << narrower << none << QString();
-        QTest::newRow("amounts N(14,2)") << "insupedi.dbf" << goods << none << QString();
-        QTest::newRow("flags as numbers, in another order") << "solicitu.dbf" << request << none << QString();
+        const QByteArray none;
+        QTest::newRow("ours") << "impTLC.dbf" << tlc << none << "";
+        QTest::newRow("the state under another name") << "empresas.dbf" << company << none << "";
+        QTest::newRow("a text the window does not limit, narrower") << "impTLC.dbf" << narrower << none << "";
+        QTest::newRow("amounts N(14,2)") << "insupedi.dbf" << goods << none << "";
+        QTest::newRow("flags as numbers, in another order") << "solicitu.dbf" << request << none << "";
         QTest::newRow("a field short") << "impTLC.dbf" << tlc.mid(0, 7) << none << "le falta el campo MONT_SOLIC.";
-        QTest::newRow("a field out of its place")
-            << "insupedi.dbf" << swapped << none << "el campo NUM_DOCUME es el 3.º de la tabla y debe ser el 2.º.";
+        QTest::newRow("a field out of its place") << "insupedi.dbf" << swapped << none
+                                                  << "el campo NUM_DOCUME es el 3.º de la tabla y debe ser el 2.º.";
         QTest::newRow("a date as text") << "impTLC.dbf" << dateAsText << none
                                         << "el campo FECHA es C(8) y debe ser de fecha.";
         QTest::newRow("a text narrower than the window takes")
@@ -192,7 +185,8 @@ private slots:
         QTest::newRow("cut short") << "impTLC.dbf" << tlc << QByteArray(1, '\x02')
                                    << "está incompleta: declara 2 registros y el archivo sólo contiene 0 (su "
                                       "copia no terminó o el medio está dañado).";
-        QTest::newRow("not a table") << "impTLC.dbf" << QList<FieldDef>{} << header << "menos que un encabezado.";
+        QTest::newRow("not a table") << "impTLC.dbf" << QList<FieldDef>{} << QByteArray(10, 'x')
+                                     << "menos que un encabezado.";
     }
     void tableFaults()
     {
@@ -202,129 +196,67 @@ private slots:
         QFETCH(QString, fault);
         QTemporaryDir dir;
         const QString table = dir.filePath(file);
-        if (fields.isEmpty()) {
-            writeAll(table, bytes);
-        } else {
+        if (!fields.isEmpty()) {
             QCOMPARE(PythonDbf::write(QStringLiteral("create"), table, QStringLiteral("cp1252"), fields, {}),
                      QString());
-            writeAll(table, readAll(table).replace(4, bytes.size(), bytes));
+            bytes = readAll(table).replace(4, bytes.size(), bytes);
         }
+        writeAll(table, bytes);
         const QString found = tableFault(table);
-        if (fault.isEmpty())
-            QCOMPARE(found, QString());
-        else
-            QVERIFY2(found.contains(table) && found.endsWith(fault), qPrintable(found));
-    }
-
-    // A recovery: the request's seven and its refund type go to a backup,
-    // the staged ones take their place; the last five backups stay.
-    void recoveryAndBackups()
-    {
-        RequestTables request;
-        RequestTables other;
-        other.add(QStringLiteral("empresas"), other.links.dtsEmpresas, {{{"NOMBRE", "OTRA"}}});
-        RequestChoices::writeRefundType(request.folder, QStringLiteral("R"));
-        // An older table under another case goes to the backup with the others.
-        QVERIFY(QFile::rename(request.file(QStringLiteral("factura")), QDir(request.folder).filePath("FACTURA.DBF")));
-        const FolderSnapshot before = snapshot(request.folder);
-
-        Recovery recovery(request.folder);
-        for (const QString &table : tables())
-            copyTable(other.folder, recovery.staging(), fileOf(table));
-        recovery.check(other.folder);
-        const QString backup = recovery.install();
-        for (const QString &table : tables())
-            QCOMPARE(readAll(QDir(request.folder).filePath(fileOf(table))), other.bytes(table));
-        QVERIFY(!QFileInfo::exists(RequestChoices::refundTypeFile(request.folder)));
-        QVERIFY(!QFileInfo::exists(QDir(request.folder).filePath("FACTURA.DBF")));
-        QCOMPARE(QFileInfo(backup).dir().path(), backupsFolder(request.folder));
-        FolderSnapshot kept = snapshot(backup);
-        FolderSnapshot expected; // all but the catalogues, which stay
-        for (auto it = before.begin(); it != before.end(); ++it)
-            if (const TableSchema *t = RequestSchema::find(it.key()); !t || t->source.isEmpty())
-                expected.insert(it.key(), it.value());
-        QCOMPARE(kept, expected);
-
-        for (int i = 0; i < kBackupsKept + 2; ++i) {
-            Recovery again(request.folder);
-            for (const QString &table : tables())
-                copyTable(other.folder, again.staging(), fileOf(table));
-            again.check(other.folder);
-            again.install();
-        }
-        const QStringList backups = QDir(backupsFolder(request.folder)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        QCOMPARE(backups.size(), kBackupsKept);
-        QVERIFY(!backups.contains(QFileInfo(backup).fileName())); // the oldest went first
-        QCOMPARE(namesIn(request.folder).filter(QStringLiteral("recuperacion")), QStringList{});
-    }
-
-    // A table that cannot take its place, found by the checks or by the
-    // move itself (a folder in the way): the request folder as it was.
-    void failedRecoveryChangesNothing_data()
-    {
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("a damaged table") << true;
-        QTest::newRow("a folder in the way") << false;
-    }
-    void failedRecoveryChangesNothing()
-    {
-        QFETCH(bool, damaged);
-        RequestTables request;
-        RequestTables other;
-        RequestChoices::writeRefundType(request.folder, QStringLiteral("P"));
-        const QString tlc = QDir(request.folder).filePath(QStringLiteral("impTLC.dbf"));
-        if (!damaged) {
-            QVERIFY(QFile::rename(tlc, QDir(request.folder).filePath(QStringLiteral("IMPTLC.DBF"))));
-            QVERIFY(QDir().mkdir(tlc));
-        }
-        const FolderSnapshot before = snapshot(request.folder);
-        QString message;
-        {
-            Recovery recovery(request.folder);
-            for (const QString &table : tables())
-                copyTable(other.folder, recovery.staging(), fileOf(table));
-            if (damaged)
-                writeAll(QDir(recovery.staging()).filePath(QStringLiteral("exporped.dbf")), "damaged");
-            message = messageOf([&] {
-                recovery.check(other.folder);
-                recovery.install();
-            });
-            QVERIFY(recovery.untouched());
-        }
-        QVERIFY2(message.contains(damaged ? other.file(QStringLiteral("exporped")) : tlc), qPrintable(message));
-        QCOMPARE(snapshot(request.folder), before);
+        QVERIFY2(fault.isEmpty() ? found.isEmpty() : found.contains(table) && found.endsWith(fault), qPrintable(found));
     }
 
     // A recovery whose program dies at any of its moves (7 tables out, the
     // refund type, 7 in), and a start that dies again while finishing it:
     // the next start ends with the recovered request in place, the replaced
-    // one and its refund type in the backup, and nothing left over.
-    void recoveryCutShortIsFinished_data()
+    // tables (an older one under another case too) and the refund type in
+    // the backup, the catalogues where they were, and nothing left over.
+    // A table that cannot take its place, found by the checks or by the move
+    // itself (a folder in the way), leaves the request folder as it was.
+    void recovery_data()
     {
-        QTest::addColumn<int>("cut");      // moves made before the death
+        QTest::addColumn<int>("cut");      // moves made before the death; -1: none, a table in the way
         QTest::addColumn<int>("cutAgain"); // moves the first finish makes before it dies too; -1: it does not
+        QTest::addColumn<QString>("inTheWay"); // "exporped": damaged; "impTLC": a folder in its place
         for (int cut = 0; cut <= 15; ++cut)
-            QTest::addRow("after %d moves", cut) << cut << -1;
-        QTest::newRow("after 3 moves, then 2 moves of its finish") << 3 << 2;
-        QTest::newRow("after 10 moves, then 1 move of its finish") << 10 << 1;
+            QTest::addRow(cut == 15 ? "whole" : "after %d moves", cut) << cut << -1 << "";
+        QTest::newRow("after 3 moves, then 2 moves of its finish") << 3 << 2 << "";
+        QTest::newRow("after 10 moves, then 1 move of its finish") << 10 << 1 << "";
+        QTest::newRow("a damaged table") << -1 << -1 << "exporped";
+        QTest::newRow("a folder in the way") << -1 << -1 << "impTLC";
     }
-    void recoveryCutShortIsFinished()
+    void recovery()
     {
         QFETCH(int, cut);
         QFETCH(int, cutAgain);
-        RequestTables request;
+        QFETCH(QString, inTheWay);
+        RequestTables request, other;
         request.add(QStringLiteral("insupedi"), request.links.dtsInsupedi, {{{"NUM_DOCUME", "1"}}, {{"TIPO", "A1"}}});
-        RequestChoices::writeRefundType(request.folder, QStringLiteral("R"));
-        RequestTables other;
         other.add(QStringLiteral("empresas"), other.links.dtsEmpresas, {{{"NOMBRE", "OTRA"}}});
-        QMap<QString, QByteArray> replaced;
-        for (const QString &table : tables())
-            replaced.insert(table, request.bytes(table));
+        RequestChoices::writeRefundType(request.folder, QStringLiteral("R"));
+        QVERIFY(QFile::rename(request.file(QStringLiteral("factura")), QDir(request.folder).filePath("FACTURA.DBF")));
+        const QString tlc = request.file(QStringLiteral("impTLC"));
+        if (inTheWay == "impTLC")
+            QVERIFY(QFile::rename(tlc, QDir(request.folder).filePath("IMPTLC.DBF")) && QDir().mkdir(tlc));
+        const FolderSnapshot before = snapshot(request.folder);
 
-        auto recovery = std::make_unique<Recovery>(request.folder);
-        for (const QString &table : tables())
-            copyTable(other.folder, recovery->staging(), fileOf(table));
-        recovery->check(other.folder);
+        auto recovery = std::make_unique<Recovery>(request.folder); // staged in the request folder
+        if (!inTheWay.isEmpty()) {
+            for (const QString &table : tables())
+                copyTable(other.folder, recovery->staging(), fileOf(table));
+            if (inTheWay == "exporped")
+                writeAll(QDir(recovery->staging()).filePath("exporped.dbf"), "damaged");
+            const QString message = messageOf([&] {
+                recovery->check(other.folder);
+                recovery->install();
+            });
+            QVERIFY(recovery->untouched());
+            recovery.reset();
+            QVERIFY2(message.contains(inTheWay == "exporped" ? other.file("exporped") : tlc), qPrintable(message));
+            QCOMPARE(snapshot(request.folder), before);
+            return;
+        }
+        stage(*recovery, other);
         dieAtRename(cut);
         bool died = false;
         try {
@@ -333,34 +265,49 @@ private slots:
             died = true;
         }
         QCOMPARE(died, cut < 15);
+        setRenameFunction({});
         if (died) {
             QCOMPARE(UnfinishedWork::pending(request.folder).kind, UnfinishedWork::Note::Recovery);
             if (cutAgain >= 0) {
                 dieAtRename(cutAgain);
                 QVERIFY_THROWS_EXCEPTION(Death, UnfinishedWork::finish(request.folder));
+                setRenameFunction({});
             }
-            setRenameFunction({});
             UnfinishedWork::finish(request.folder);
         }
         recovery.reset();
-
         QCOMPARE(UnfinishedWork::pending(request.folder).kind, UnfinishedWork::Note::None);
         for (const QString &table : tables())
             QCOMPARE(readAll(QDir(request.folder).filePath(fileOf(table))), other.bytes(table));
         QVERIFY(!QFileInfo::exists(RequestChoices::refundTypeFile(request.folder)));
-        const QStringList backups = QDir(backupsFolder(request.folder)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(!filesIn(request.folder).contains("FACTURA.DBF"));
+        QStringList backups = foldersIn(backupsFolder(request.folder));
         QCOMPARE(backups.size(), 1);
-        const QString backup = QDir(backupsFolder(request.folder)).filePath(backups.first());
-        for (const QString &table : tables())
-            QCOMPARE(readAll(QDir(backup).filePath(fileOf(table))), replaced.value(table));
-        QCOMPARE(RequestChoices::readRefundType(backup), QStringLiteral("R"));
-        QCOMPARE(QDir(request.folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("respaldos")});
+        FolderSnapshot replaced = before;
+        for (const QString &name : before.keys())
+            if (const TableSchema *t = RequestSchema::find(name); t && !t->source.isEmpty())
+                replaced.remove(name); // the catalogues stay
+        QCOMPARE(snapshot(QDir(backupsFolder(request.folder)).filePath(backups.first())), replaced);
+        QCOMPARE(foldersIn(request.folder), QStringList{"respaldos"});
+        if (cut < 15)
+            return;
+        // The newest five backups stay, a second one of the same second
+        // ("_2", then "_10") after it; the oldest go first.
+        const QDir root(backupsFolder(request.folder));
+        for (const char *old : {"2020-01-01_00.00.00", "2020-01-01_00.00.00_2", "2020-01-01_00.00.00_10",
+                                "2020-01-01_00.00.01", "2020-01-01_00.00.01_2"})
+            QVERIFY(root.mkdir(old));
+        Recovery again(request.folder);
+        stage(again, other);
+        again.install();
+        QCOMPARE(foldersIn(root.path()).size(), kBackupsKept);
+        QCOMPARE(foldersIn(root.path()).mid(0, 3),
+                 (QStringList{"2020-01-01_00.00.00_10", "2020-01-01_00.00.01", "2020-01-01_00.00.01_2"}));
     }
 
     // An erase whose program died with some tables emptied, or none: the
     // next start empties the rest, the company's only when everything was
-    // erased, and forgets the refund type.
+    // erased, and forgets the refund type; a living erase leaves no note.
     void eraseCutShortIsFinished_data()
     {
         QTest::addColumn<bool>("everything");
@@ -385,46 +332,37 @@ private slots:
             Recordset rs(DbfTable::open(request.file(table)));
             EliminaRegistros(rs);
         }
-
         UnfinishedWork::finish(request.folder);
         QCOMPARE(UnfinishedWork::pending(request.folder).kind, UnfinishedWork::Note::None);
         QVERIFY(!QFileInfo::exists(UnfinishedWork::noteFile(request.folder)));
         for (const QString &table : tables())
             QCOMPARE(request.count(table), erased.contains(table) ? 0 : 2);
         QCOMPARE(RequestChoices::readRefundType(request.folder), QString());
-
-        // The erase of a living program leaves no note behind.
         RequestWriter(request.links, request.folder).erase(true);
         QVERIFY(!QFileInfo::exists(UnfinishedWork::noteFile(request.folder)));
         QCOMPARE(request.count(QStringLiteral("empresas")), 0);
     }
 
     // What dead programs leave beside the tables goes; the staging folder
-    // of a recovery still to be finished stays.
+    // and the backup of a recovery still to be finished stay.
     void leftoversGo()
     {
         RequestTables request;
         const QDir folder(request.folder);
-        QVERIFY(folder.mkpath(QStringLiteral(".quelvar-recuperacion-AbC123")));
-        writeAll(folder.filePath(QStringLiteral(".quelvar-recuperacion-AbC123/empresas.dbf")), "staged");
-        QVERIFY(folder.mkpath(QStringLiteral(".quelvar-recuperacion-XyZ789")));
-        QVERIFY(folder.mkpath(QStringLiteral("respaldos/2026-01-02_03.04.05")));
-        QVERIFY(folder.mkpath(QStringLiteral("respaldos/2026-01-02_03.04.06")));
-        writeAll(folder.filePath(QStringLiteral("respaldos/2026-01-02_03.04.06/empresas.dbf")), "kept");
-        writeAll(folder.filePath(QStringLiteral(".quelvar.devolucion.q1W2e3")), "R");
-        writeAll(folder.filePath(QStringLiteral(".quelvar.pendiente.a1B2c3")), "borrar");
-        writeAll(folder.filePath(QStringLiteral("notas.txt")), "the user's");
-        UnfinishedWork::noteRecovery(request.folder, QStringLiteral(".quelvar-recuperacion-XyZ789"),
-                                     QStringLiteral("2026-01-02_03.04.06"));
-
+        for (const char *path : {".quelvar-recuperacion-AbC123", ".quelvar-recuperacion-XyZ789",
+                                 "respaldos/2026-01-02_03.04.05", "respaldos/2026-01-02_03.04.06"})
+            QVERIFY(folder.mkpath(path));
+        writeAll(folder.filePath(".quelvar-recuperacion-AbC123/empresas.dbf"), "staged");
+        writeAll(folder.filePath("respaldos/2026-01-02_03.04.06/empresas.dbf"), "kept");
+        writeAll(folder.filePath(".quelvar.devolucion.q1W2e3"), "R");
+        writeAll(folder.filePath(".quelvar.pendiente.a1B2c3"), "borrar");
+        writeAll(folder.filePath("notas.txt"), "the user's");
+        UnfinishedWork::noteRecovery(request.folder, ".quelvar-recuperacion-XyZ789", "2026-01-02_03.04.06");
         UnfinishedWork::removeLeftovers(request.folder);
-        QCOMPARE(folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
-                 (QStringList{QStringLiteral(".quelvar-recuperacion-XyZ789"), QStringLiteral("respaldos")}));
-        QCOMPARE(QDir(folder.filePath(QStringLiteral("respaldos"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("2026-01-02_03.04.06")});
-        QCOMPARE(namesIn(request.folder).filter(QStringLiteral(".quelvar")),
-                 QStringList{QStringLiteral(".quelvar.pendiente")});
-        QVERIFY(namesIn(request.folder).contains(QStringLiteral("notas.txt")));
+        QCOMPARE(foldersIn(request.folder), (QStringList{".quelvar-recuperacion-XyZ789", "respaldos"}));
+        QCOMPARE(foldersIn(folder.filePath("respaldos")), QStringList{"2026-01-02_03.04.06"});
+        QCOMPARE(filesIn(request.folder).filter(".quelvar"), QStringList{".quelvar.pendiente"});
+        QVERIFY(filesIn(request.folder).contains("notas.txt"));
     }
 };
 

@@ -1,0 +1,550 @@
+// The plain rules of the request: the header's choices as stored, what each
+// combination makes of the window, the figures derived as boxes and cells
+// are committed, the totals over stored records, the tariff-item picker's
+// line, a grid cell's length complaint, the completeness review's order, and
+// the considerations.
+#include "rules/completeness_review.h"
+#include "rules/considerations.h"
+#include "rules/cost_structure.h"
+#include "rules/export_documents.h"
+#include "rules/fraction_line.h"
+#include "rules/grid_cell_rules.h"
+#include "rules/grid_totals.h"
+#include "rules/imported_goods.h"
+#include "rules/request_mode.h"
+#include "rules/window_texts.h"
+#include "store/request_choices.h"
+#include "store/request_schema.h"
+#include "table_files.h"
+#include "test_registry.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Ints = QList<int>;
+using Cells = QMap<int, QString>;
+using ImportCells = QMap<ImportCol, QString>;
+using ImportWrites = QList<ImportedGoods::CellWrite>;
+template <class E> int c(E column) { return columnIndex(column); }
+
+// "FIELD=text FIELD=text", in order.
+QList<std::pair<QString, QString>> pairs(const QString &text)
+{
+    QList<std::pair<QString, QString>> out;
+    for (const QString &pair : text.split(u' ', Qt::SkipEmptyParts))
+        out.append({pair.section(u'=', 0, 0), pair.section(u'=', 1)});
+    return out;
+}
+
+std::unique_ptr<Recordset> scratchTable(const QTemporaryDir &dir, const QString &table)
+{
+    DbfTable::create(dir.filePath(RequestSchema::find(table)->file), RequestSchema::find(table)->fields);
+    return std::make_unique<Recordset>(DbfTable::open(dir.filePath(RequestSchema::find(table)->file)));
+}
+
+// The sum of amounts held as written, by any writer, in a field N(20,5).
+QString sumOf(const QStringList &amounts)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("importes.dbf"));
+    DbfTable::create(path, {numField(QStringLiteral("MONTO"), 20, 5)});
+    QByteArray file = readAll(path).chopped(1); // without its end-of-file mark
+    for (const QString &a : amounts)
+        file += ' ' + a.toLatin1().rightJustified(20);
+    putLe32(file, 4, quint32(amounts.size()));
+    writeAll(path, file + char(0x1A));
+    Recordset table(DbfTable::open(path));
+    return GridTotals::fieldSums(table, {QStringLiteral("MONTO")}).value(0);
+}
+
+struct Combination {
+    bool direct;
+    int refund, exportType;
+    QString masks; // tabs, unit-cost columns, import columns, import locks ("" kept): one digit each
+    int opcDT, mDev;
+};
+struct Committed {
+    QString grid;
+    int column;
+    Cells values;
+    QString refusal;
+    Cells writes; // column, text
+    Ints lock, unlock;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(RequestChoices::Choices)
+Q_DECLARE_METATYPE(Combination)
+Q_DECLARE_METATYPE(Committed)
+Q_DECLARE_METATYPE(ImportCells)
+Q_DECLARE_METATYPE(ImportWrites)
+
+class TestRules : public QObject {
+    Q_OBJECT
+private slots:
+    // The header's choices go into the request record and come back.
+    void choiceCodes_data()
+    {
+        QTest::addColumn<RequestChoices::Choices>("choices");
+        QTest::addColumn<QString>("stored"); // OTipoExpor Tipo_Expor Mer_Ret tsol folio | kept
+        using C = RequestChoices::Choices;
+        QTest::newRow("directa originarios") << C{0, 0, 0, 0, {}, {}} << "0 M O N - | M";
+        QTest::newRow("directa mezcla") << C{0, 0, 1, 0, {}, {}} << "0 M N N - | M";
+        QTest::newRow("directa terceros") << C{0, 0, 2, 0, {}, {}} << "0 M T N - | M";
+        QTest::newRow("directa retorno") << C{0, 1, -1, 0, {}, {}} << "0 R - N - | R";
+        QTest::newRow("directa reparación") << C{0, 2, -1, 0, {}, {}} << "0 P - N - | P";
+        QTest::newRow("transf. constancia") << C{1, 0, 0, 0, {}, {}} << "1 T C N - | M";
+        QTest::newRow("transf. retorno virtual") << C{1, 1, 1, 0, {}, {}} << "1 T P N - | R";
+        QTest::newRow("desahogo") << C{0, 2, -1, 1, "0012", "2024"} << "0 P - R 00122024 | P";
+        QTest::newRow("desahogo sin folio") << C{1, 0, 1, 1, {}, {}} << "1 T P R  | M";
+        QTest::newRow("nothing chosen") << C{-1, -1, -1, 1, {}, {}} << "- - - R  | ";
+    }
+    void choiceCodes()
+    {
+        QFETCH(RequestChoices::Choices, choices);
+        QFETCH(QString, stored);
+        const RequestChoices::Codes codes = RequestChoices::encode(choices);
+        const auto show = [](const QVariant &v) { return v.isNull() ? QStringLiteral("-") : v.toString(); };
+        QCOMPARE(QStringList({show(codes.oTipoExpor), show(codes.tipoExpor), show(codes.merRet), show(codes.tsol),
+                              show(codes.folio), "|", codes.keptRefundType}).join(u' '), stored);
+        QCOMPARE(RequestChoices::decode(codes), choices);
+        // As another program may store them: any case, blanks after; a
+        // transfer from a medium keeps no refund type; a direct request has
+        // an export type for transformed goods only, none without a type.
+        QCOMPARE(RequestChoices::decode({0.0, "m ", "n", "n", {}, ""}), (RequestChoices::Choices{0, 0, 1, 0, {}, {}}));
+        QCOMPARE(RequestChoices::decode({1.0, "T", "C", "N", {}, ""}), (RequestChoices::Choices{1, -1, 0, 0, {}, {}}));
+        QCOMPARE(RequestChoices::decode({0.0, "R", "O", "N", {}, ""}).exportType, -1);
+        QCOMPARE(RequestChoices::decode({{}, "M", "O", "N", {}, ""}).exportType, -1);
+    }
+
+    // The window of each combination of the header's choices, before the
+    // transfer boxes are touched.
+    void requestMode_data()
+    {
+        QTest::addColumn<Combination>("c");
+        const QString t = " 1111 111110100110011 ", r = " 1101 111111111101111 ";
+        const QString lt = "000010000000011", lr = "000010000001111";
+        QTest::newRow("directa originarios") << Combination{true, 0, 0, "111111100" + t + lt, 1, 1};
+        QTest::newRow("directa mezcla") << Combination{true, 0, 1, "111111101" + t + lt, 2, 2};
+        QTest::newRow("directa terceros") << Combination{true, 0, 2, "111111100" + t + lt, 1, 1};
+        QTest::newRow("directa retorno") << Combination{true, 1, -1, "111011100" + r + lr, 3, 1};
+        QTest::newRow("directa reparación") << Combination{true, 2, 0, "111011100" + r + lr, 3, 1};
+        QTest::newRow("transf. constancia") << Combination{false, 0, 0, "111111010" + t, 4, 4};
+        QTest::newRow("transf. virtual") << Combination{false, 0, 1, "111111100" + t, 4, 3};
+        QTest::newRow("transf. otro constancia") << Combination{false, 1, 0, "111011010" + r, 5, 0};
+        QTest::newRow("transf. otro virtual") << Combination{false, 2, 1, "111011100" + r, 5, 0};
+    }
+    void requestMode()
+    {
+        QFETCH(Combination, c);
+        const RequestMode::Mode m = RequestMode::decide({c.direct, c.refund, c.exportType});
+        QCOMPARE(QStringList({m.tabs.value(), m.unitCostColumns.value(), m.importColumns.value(),
+                              m.importLocks.value_or("")}).join(u' '),
+                 c.masks);
+        QCOMPARE(QList<int>({m.opcDT.value(), m.mDev.value()}), QList<int>({c.opcDT, c.mDev}));
+        // The unit-cost items and the cost tab go together.
+        QCOMPARE(m.goods->transformed, c.refund == 0);
+        QCOMPARE(m.goods->unitCostTitle(),
+                 c.refund == 0 ? "COSTOS UNITARIOS DE IMPORTACIÓN." : "FRACCIONES DE IMPORTACIÓN.");
+        // Returned goods take the export type away; a transfer always has one.
+        QCOMPARE(m.exportTypeEnabled.value(), !c.direct || c.refund == 0);
+        QCOMPARE(m.exportTypeCleared, c.direct && c.refund != 0);
+        // The transfer boxes stand under a transfer of transformed goods.
+        QCOMPARE(m.appendixShown, !c.direct && c.refund == 0);
+        QCOMPARE(m.directGridHeight, !c.direct && c.refund == 0 ? 1815 : 2205);
+        QCOMPARE(m.directTitle, c.direct ? "DATOS GENERALES DE EXPORTACIÓN" : "EXPORTACIÓN VIRTUAL");
+    }
+    void requestModeUnchosen()
+    {
+        // A direct request without a refund type leaves the rest as it was.
+        const RequestMode::Mode m = RequestMode::decide({true, -1, 1});
+        QVERIFY(!m.tabs && !m.opcDT && !m.mDev && !m.goods && !m.importLocks && !m.exportTypeEnabled);
+        QVERIFY(!m.appendixShown && !m.annexesShown && m.directTab == "Exp. Directa");
+        // The appendix and annex boxes of a transfer (annex C decides).
+        QCOMPARE(QList<int>({RequestMode::appendixMDev(true), RequestMode::appendixMDev(false),
+                             RequestMode::annexMDev(false, false), RequestMode::annexMDev(true, false),
+                             RequestMode::annexMDev(true, true)}), QList<int>({2, 3, 4, 2, 3}));
+    }
+
+    // The cost structure as the window holds it: each change typed runs its
+    // rule and the totals it writes take their place ("=": never written).
+    void costStructure_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("totals");
+        const QString z = "txtCIN=0 txtCNIN=0 txtEN=0 txtSN=0 txtDN=0 ";
+        QTest::newRow("imported total waits for its second operand")
+            << z << "txtMPN=100 txtMPE=50" << "txtMPT=150 txtTN=100 txtTE= txtTT= txtCNIT=0";
+        QTest::newRow("then every total")
+            << z << "txtMPN=100 txtMPE=50 txtCIE=0" << "txtMPT=150 txtTN=100 txtTE=50 txtTT=150 txtCIT=0";
+        QTest::newRow("separators of a field left")
+            << z + "txtMPN=0" << "txtEN=1234.5 txtEN=1,234.5" << "txtET=1234.5 txtTN=1234.5";
+        QTest::newRow("an empty national field keeps the national total")
+            << z + "txtSN= txtTN=7" << "txtMPN=5 txtDN=9" << "txtTN=7 txtDT=9";
+        QTest::newRow("15 significant digits")
+            << "" << "txtMPE=0.1 txtMPN=0.2 txtCIE=1234.5 txtCIN=0.25" << "txtMPT=0.3 txtCIT=1234.75 txtTE=1234.6";
+        QTest::newRow("a field that is no number keeps its totals")
+            << "txtMPT=3 txtMPN=1" << "txtMPE=1.2.3" << "txtMPT=3";
+        QTest::newRow("the imported total counts leading numbers") << "txtTN=5" << "txtTE=7x" << "txtTT=12";
+        QTest::newRow("national total counts a text only when numeric") << "txtTE=7x" << "txtTN=5" << "txtTT=";
+    }
+    void costStructure()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, typed);
+        QFETCH(QString, totals);
+        QMap<QString, QString> fields;
+        for (const auto &[field, text] : pairs(start))
+            fields[field] = text;
+        const auto textOf = [&fields](const QString &field) { return fields.value(field); };
+        for (const auto &[field, text] : pairs(typed)) {
+            fields[field] = text;
+            for (const CostStructure::Write &w : CostStructure::changed(field, textOf))
+                fields[w.field] = w.text;
+        }
+        for (const auto &[field, text] : pairs(totals))
+            QCOMPARE(fields.value(field), text);
+    }
+    // An imported-goods row after its returned quantity or its incorporated
+    // value is committed (refused: the value is above the total).
+    void importedRow_data()
+    {
+        QTest::addColumn<ImportCells>("cells");
+        QTest::addColumn<bool>("incorporated");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<ImportWrites>("writes");
+        using I = ImportCol;
+        const ImportCells row{{I::PrecioUnitario, "10"}, {I::CantidadRetornada, "3"}, {I::CantidadImportada, "5"},
+                              {I::ValorTotal, "100"}, {I::AdValorem, "15"}};
+        const auto with = [](ImportCells cells, const ImportCells &more) { return cells.insert(more), cells; };
+        QTest::newRow("returned quantity") << row << false << false << ImportWrites{
+            {I::ValorRetornado, "30"}, {I::SaldoCantidad, "2"}, {I::SaldoValor, "70"}, {I::MontSolic, "4.5"}};
+        QTest::newRow("no price: the value returned held counts")
+            << with(row, {{I::PrecioUnitario, ""}, {I::ValorRetornado, "20"}}) << false << false
+            << ImportWrites{{I::SaldoCantidad, "2"}, {I::SaldoValor, "80"}, {I::MontSolic, "3"}};
+        QTest::newRow("grouped price, no total value, no rate")
+            << with(row, {{I::PrecioUnitario, "1,234.5"}, {I::ValorTotal, ""}, {I::AdValorem, "abc"}}) << false
+            << false << ImportWrites{{I::ValorRetornado, "3703.5"}, {I::SaldoCantidad, "2"}};
+        const ImportCells in{{I::ValorTotal, "100"}, {I::AdValorem, "10"}};
+        QTest::newRow("incorporated value") << with(in, {{I::ValorIncorporado, "80"}}) << true << false
+                                            << ImportWrites{{I::SaldoValor, "20"}, {I::MontSolic, "8"}};
+        QTest::newRow("incorporated equal to the total") << with(in, {{I::ValorIncorporado, "100"}}) << true << false
+                                                         << ImportWrites{{I::SaldoValor, "0"}, {I::MontSolic, "10"}};
+        QTest::newRow("incorporated above the total")
+            << with(in, {{I::ValorIncorporado, "120"}}) << true << true << ImportWrites{};
+        QTest::newRow("incorporated before the total")
+            << ImportCells{{I::ValorIncorporado, "5"}} << true << true << ImportWrites{};
+    }
+    void importedRow()
+    {
+        QFETCH(ImportCells, cells);
+        QFETCH(bool, incorporated);
+        QFETCH(bool, refused);
+        QFETCH(ImportWrites, writes);
+        const auto cell = [&cells](ImportCol c) { return cells.value(c); };
+        const ImportedGoods::IncorporatedCheck check = incorporated ? ImportedGoods::afterIncorporatedValue(cell)
+            : ImportedGoods::IncorporatedCheck{false, ImportedGoods::afterReturnedQuantity(cell)};
+        QCOMPARE(check.refused, refused);
+        QCOMPARE(check.writes, writes);
+    }
+    void importedCellKeys()
+    {
+        for (int key : {int('/'), int('.'), int('7'), int('a'), int('Z'), 8, 13})
+            QCOMPARE(ImportedGoods::cellKey(key), key);
+        for (int key : {int(' '), int(','), int('-'), int('$'), 0xF1 /* ñ */, 0xD1 /* Ñ */, 0x131 /* dotless i */})
+            QCOMPARE(ImportedGoods::cellKey(key), 0);
+    }
+
+    // An export document's or TLCAN import's figure committed: the refusal,
+    // the figures derived and the columns locked or freed in every row.
+    void exportDocument_data()
+    {
+        QTest::addColumn<Committed>("x");
+        using D = DirectExportCol;
+        using I = IndirectExportCol;
+        using T = TlcanCol;
+        const QString q = ExportDocuments::kQuantityTooHigh, v = ExportDocuments::kValueTooHigh;
+        const int dt = c(I::ValorTotalDls), du = c(I::ValorUtilizadoDls);
+        const int pt = c(I::ValorTotal), pu = c(I::ValorUtilizado);
+        QTest::newRow("ed balance") << Committed{"dbED", c(D::ValorUtilizado),
+            {{c(D::ValorTotal), "100"}, {c(D::ValorUtilizado), "40"}}, "", {{c(D::SaldoDocumento), "60"}}, {}, {}};
+        QTest::newRow("ed used value above the total") << Committed{"dbED", c(D::ValorUtilizado),
+            {{c(D::ValorTotal), "100"}, {c(D::ValorUtilizado), "120"}}, v, {}, {}, {}};
+        QTest::newRow("ed used value before the total")
+            << Committed{"dbED", c(D::ValorUtilizado), {{c(D::ValorUtilizado), "120"}}, "", {}, {}, {}};
+        QTest::newRow("ed used quantity above the total") << Committed{"dbED", c(D::CantidadExportada),
+            {{c(D::CantidadTotal), "5"}, {c(D::CantidadExportada), "5.5"}}, q, {}, {}, {}};
+        QTest::newRow("ed used quantity equal, by leading numbers") << Committed{"dbED", c(D::CantidadExportada),
+            {{c(D::CantidadTotal), "5x"}, {c(D::CantidadExportada), "5"}}, "", {}, {}, {}};
+        QTest::newRow("ei pesos zero and lock the dollars")
+            << Committed{"dbEI", pt, {{pt, "100"}}, "", {{dt, "0"}, {du, "0"}}, {dt, du}, {}};
+        QTest::newRow("ei pesos emptied free the dollars")
+            << Committed{"dbEI", pu, {{pt, "100"}}, "", {}, {}, {dt, du}};
+        QTest::newRow("ei used dollars above the total, still locking")
+            << Committed{"dbEI", du, {{dt, "10"}, {du, "11"}}, v, {{pt, "0"}, {pu, "0"}}, {pt, pu}, {}};
+        QTest::newRow("ei used quantity above the total") << Committed{"dbEI", c(I::CantidadUtilizada),
+            {{c(I::CantidadTotal), "1"}, {c(I::CantidadUtilizada), "2"}}, q, {}, {}, {}};
+        QTest::newRow("tlc value at the rate") << Committed{"dbITLC", c(T::AdValorem),
+            {{c(T::CantidadImportada), "10"}, {c(T::PrecioUnitario), "2.5"}}, "", {{c(T::ValorTotal), "25"}}, {}, {}};
+        QTest::newRow("tlc value without a price is emptied") << Committed{"dbITLC", c(T::AdValorem),
+            {{c(T::CantidadImportada), "10"}}, "", {{c(T::ValorTotal), ""}}, {}, {}};
+        QTest::newRow("tlc price alone changes nothing") << Committed{"dbITLC", c(T::PrecioUnitario),
+            {{c(T::CantidadImportada), "10"}, {c(T::PrecioUnitario), "3"}}, "", {}, {}, {}};
+    }
+    void exportDocument()
+    {
+        QFETCH(Committed, x);
+        const auto result = ExportDocuments::committed(x.grid, x.column, [&x](int col) { return x.values.value(col); });
+        QList<ExportDocuments::CellWrite> writes;
+        for (auto it = x.writes.begin(); it != x.writes.end(); ++it)
+            writes.append({it.key(), it.value()});
+        QCOMPARE(result.refusal, x.refusal);
+        QCOMPARE(result.writes, writes);
+        QCOMPARE(result.lock, x.lock);
+        QCOMPARE(result.unlock, x.unlock);
+        // The TLCAN duties cap the non-originating total (230 originating).
+        for (const auto &[nonOriginating, duties, capped] :
+             {std::tuple{"1,000", "600", "600 830"}, {"600", "600", ""}, {"400", "600", ""}, {"0.5", "0", "0 230"}}) {
+            const auto cap = GridTotals::capNonOriginating(nonOriginating, QStringLiteral("230"), duties);
+            QCOMPARE(cap ? cap->nonOriginating + u' ' + cap->requested : QString(), capped);
+        }
+    }
+
+    // Totals of the imported goods (1234 in all, 230 of them by the exact
+    // TLCAN names) by refund mode: all, by origin, the appendix 8 share of a
+    // transfer's, TLCAN only, or nothing; none for no record.
+    void importedGoods_data()
+    {
+        QTest::addColumn<QList<int>>("how"); // mode, transfer, appendix 8, records
+        QTest::addColumn<QString>("totals"); // originating, non-originating, requested
+        QTest::newRow("mode 0 or 1: all originating") << QList<int>{1, 0, 0, 5} << "1234 0 1234";
+        QTest::newRow("mode 2: by exact TLCAN name") << QList<int>{2, 0, 0, 5} << "230 1004 1234";
+        QTest::newRow("mode 2: transfer under appendix 8, 40 %") << QList<int>{2, 1, 1, 5} << "230 602.4 832.4";
+        QTest::newRow("mode 2: appendix 8 of a direct request, whole") << QList<int>{2, 0, 1, 5} << "230 1004 1234";
+        QTest::newRow("mode 3: TLCAN only") << QList<int>{3, 1, 0, 5} << "230 0 230";
+        QTest::newRow("mode 4: nothing") << QList<int>{4, 1, 0, 5} << "0 0 0";
+        QTest::newRow("mode of no meaning") << QList<int>{7, 0, 0, 5} << "0 0 0";
+        QTest::newRow("sums of 15 digits") << QList<int>{1, 0, 0, 7} << "1234.3 0 1234.3";
+        QTest::newRow("no record") << QList<int>{1, 0, 0, 0} << "0 0 none";
+    }
+    void importedGoods()
+    {
+        QFETCH(QList<int>, how);
+        QFETCH(QString, totals);
+        QTemporaryDir dir;
+        auto insupedi = scratchTable(dir, QStringLiteral("insupedi"));
+        const QList<std::pair<QVariant, QString>> rows{{1000.0, "JAPON"}, {200.0, "ESTADOS UNIDOS DE AMERICA"},
+            {30.0, "CANADA"}, {4.0, "Canada"}, {QVariant(), "JAPON"}, {0.1, "JAPON"}, {0.2, "JAPON"}};
+        for (const auto &[amount, country] : rows.mid(0, how[3])) {
+            insupedi->AddNew();
+            insupedi->Fields(QStringLiteral("PAIS_IMPOR")).setValue(country);
+            insupedi->Fields(QStringLiteral("MONT_SOLIC")).setValue(amount);
+            insupedi->Update();
+        }
+        const auto t = GridTotals::importedGoods(*insupedi, {how[0], how[1] != 0, how[2] != 0, 40});
+        QCOMPARE(t.originating + u' ' + t.nonOriginating + u' ' + t.requested.value_or("none"), totals);
+        QVERIFY(insupedi->Eof()); // the walk ends past the last record
+    }
+
+    // Each addition is rounded to 15 significant digits, as the window
+    // adds, however the amounts are written.
+    void sums_data()
+    {
+        QTest::addColumn<QString>("amounts"); // split at blanks, or at '|' when one holds blanks
+        QTest::addColumn<QString>("sum");
+        QTest::newRow("tenths") << "0.1 0.2" << "0.3";
+        QTest::newRow("signs, blanks, zeros") << "+5.25|  -1.50000||-0|007" << "10.75";
+        QTest::newRow("past ten thousand million") << "9999999999.99999 0.00001 0.00001 -0.5" << "9999999999.5";
+        QTest::newRow("six places") << "0.123456 0.1" << "0.223456";
+        QTest::newRow("more digits than 15") << "0.1234567890123456 1" << "1.12345678901235";
+        QTest::newRow("fifteen whole digits") << "123456789012345 1 0.4" << "123456789012346";
+        QTest::newRow("not numbers") << "1.2.3|*****|- 5|7" << "7";
+    }
+    void sums()
+    {
+        QFETCH(QString, amounts);
+        QFETCH(QString, sum);
+        QCOMPARE(sumOf(amounts.split(amounts.contains(u'|') ? u'|' : u' ')), sum);
+    }
+
+    // Sums of stored fields, and kept sums that follow every write; the
+    // unit costs' total, none for returned goods, the grid's row kept.
+    void storedSums()
+    {
+        QTemporaryDir dir;
+        auto factura = scratchTable(dir, QStringLiteral("factura"));
+        const QStringList pesos = GridTotals::indirectExportFields(true);
+        const QStringList dollars = GridTotals::indirectExportFields(false);
+        QCOMPARE(GridTotals::fieldSums(*factura, pesos), QStringList({"0", "0", "0", "0"}));
+        for (const auto &[total, inDollars] : {std::pair{QVariant(0.1), QVariant()}, {QVariant(0.2), QVariant(7.5)}}) {
+            factura->AddNew();
+            factura->Fields(QStringLiteral("CANT_TOTAL")).setValue(total);
+            factura->Fields(QStringLiteral("VALTOTDLL")).setValue(inDollars);
+            factura->Update();
+        }
+        QCOMPARE(GridTotals::fieldSums(*factura, dollars), QStringList({"0.3", "0", "7.5", "0"}));
+        GridTotals::StoredSums kept;
+        QCOMPARE(kept.of(*factura, dollars).value(2), "7.5");
+        factura->MoveFirst();
+        factura->Edit();
+        factura->Fields(QStringLiteral("VALTOTDLL")).setValue(1);
+        factura->Update();
+        QCOMPARE(kept.of(*factura, dollars).value(2), "8.5");
+        factura->Delete();
+        QCOMPARE(kept.of(*factura, dollars).value(2), "7.5");
+        QCOMPARE(kept.of(*factura, pesos).value(2), "0");
+        Recordset reopened(DbfTable::open(dir.filePath(RequestSchema::find(QStringLiteral("factura"))->file)));
+        QCOMPARE(kept.of(reopened, dollars).value(0), "0.2");
+
+        auto insunit = scratchTable(dir, QStringLiteral("insunit"));
+        QCOMPARE(GridTotals::unitCosts(*insunit, 1), "0");
+        for (const QVariant &cost : {QVariant(0.1), QVariant(), QVariant(0.2), QVariant(1234.5)}) {
+            insunit->AddNew();
+            insunit->Fields(QStringLiteral("COSTO_UNIT")).setValue(cost);
+            insunit->Update();
+        }
+        insunit->moveToRow(1);
+        QCOMPARE(GridTotals::unitCosts(*insunit, 4), "1234.8");
+        QCOMPARE(insunit->currentRow(), 1);
+        QVERIFY(!GridTotals::unitCosts(*insunit, 3) && !GridTotals::unitCosts(*insunit, 5));
+    }
+
+    // The tariff-item picker's line of a unit-cost record (item, cost and
+    // rate, in columns of 8, 12 and 12), and the figures read back from a
+    // line when it is confirmed: no cost without a cost column, 0 for one
+    // that holds no number.
+    void fractionLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QVariant>("rate");
+        QTest::addColumn<QVariant>("cost");
+        QTest::addColumn<bool>("built"); // the line is the one built of the figures
+        const auto row = [](const char *name, const char *line, const char *item, QVariant rate, QVariant cost,
+                            bool built = true) { QTest::newRow(name) << line << item << rate << cost << built; };
+        const QVariant none;
+        row("cost and rate", "01020304        15.5          10", "01020304", 10.0, 15.5);
+        row("no cost", "01020304          10", "01020304", 10.0, none);
+        row("cost 0 is a cost", "01020304           0          10", "01020304", 10.0, 0.0);
+        row("no rate", "01020304        15.5            ", "01020304", none, 15.5);
+        row("short item", "0102            2.25           5", "0102", 5.0, 2.25);
+        row("no exponent", "01020304  1000000000      0.0001", "01020304", 1e-4, 1e9);
+        row("negative cost", "01020304        -2.5           3", "01020304", 3.0, -2.5);
+        row("cost wider than its column", "0102030498765432109876.5          16", "01020304", 16.0, 98765432109876.5);
+        row("item alone", "01020304", "01020304", none, none, false);
+        row("empty", "", "", none, none, false);
+        row("garbage", "hello world", "hello wo", none, none, false);
+        row("words in the columns", "01020304         abc         xyz", "01020304", none, 0.0, false);
+    }
+    void fractionLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, item);
+        QFETCH(QVariant, rate);
+        QFETCH(QVariant, cost);
+        QFETCH(bool, built);
+        if (built)
+            QCOMPARE(FractionLine::build(item, rate, cost), line);
+        const auto figures = FractionLine::read(line);
+        QCOMPARE(figures.item, item);
+        QCOMPARE(figures.cost.has_value(), cost.isValid());
+        QCOMPARE(figures.cost.value_or(0), cost.toDouble());
+        QCOMPARE(figures.rate, rate.toDouble());
+    }
+
+    // The review's first blank cell of a row: grid order, hidden columns
+    // passed over, the indirect exports' pesos or dollars (-1: complete).
+    void reviewFirstBlank_data()
+    {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<Ints>("filled");
+        QTest::addColumn<Ints>("hidden");
+        QTest::addColumn<int>("blank");
+        using I = IndirectExportCol;
+        const int vt = c(I::ValorTotal), vu = c(I::ValorUtilizado);
+        const int dt = c(I::ValorTotalDls), du = c(I::ValorUtilizadoDls);
+        const Ints ei{0, 1, 2, 3, c(I::ExportadorFinal)};
+        QTest::newRow("ei pesos only") << "dbEI" << ei + Ints{vt, vu} << Ints{} << -1;
+        QTest::newRow("ei dollars only") << "dbEI" << ei + Ints{dt, du} << Ints{} << -1;
+        QTest::newRow("ei dollar total alone") << "dbEI" << ei + Ints{dt} << Ints{} << du;
+        QTest::newRow("ei neither") << "dbEI" << ei << Ints{} << vt;
+        QTest::newRow("ei pesos without the used") << "dbEI" << ei + Ints{vt} << Ints{} << vu;
+        QTest::newRow("ei exporter last") << "dbEI" << Ints{0, 1, 2, 3, vt, vu} << Ints{} << 8;
+        QTest::newRow("mi hidden column passed over") << "dbMI" << Ints{0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14}
+                                                      << Ints{8} << -1;
+        QTest::newRow("mi first blank in grid order") << "dbMI" << Ints{0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}
+                                                      << Ints{} << 2;
+        QTest::newRow("ed balance not reviewed") << "dbED" << Ints{0, 1, 2, 3, 4, 5, 6} << Ints{} << -1;
+        QTest::newRow("tlc duties") << "dbITLC" << Ints{0, 1, 2, 3, 4, 5, 6} << Ints{} << 7;
+    }
+    void reviewFirstBlank()
+    {
+        QFETCH(QString, grid);
+        QFETCH(Ints, filled);
+        QFETCH(Ints, hidden);
+        QFETCH(int, blank);
+        const auto section = [](const QString &name) -> const CompletenessReview::Section & {
+            const auto &all = CompletenessReview::sections();
+            return *std::find_if(all.begin(), all.end(), [&](const auto &s) { return s.grid == name; });
+        };
+        const CompletenessReview::ColumnCheck *found = CompletenessReview::firstBlank(
+            section(grid), [&](int c) { return !filled.contains(c); }, [&](int c) { return !hidden.contains(c); });
+        QCOMPARE(found ? found->column : -1, blank);
+        // The unit costs' messages do not name their tab (the window's tests
+        // see those that do).
+        const CompletenessReview::Section &unitCosts = section("dbCU");
+        QCOMPARE(CompletenessReview::missingIn(unitCosts, unitCosts.columns.first(), "Fracciones"),
+                 "Debes de completar la solicitud. Falta especificar  una fracción en la sección costos unitarios.");
+    }
+
+    // A grid cell's length complaint comes from its own rule, past its limit
+    // only (the first message is a message too); none without a limit.
+    void cellLength()
+    {
+        const QStringList messages = WindowTexts::gridLengthMessages();
+        const auto complaint = [&](const char *grid, auto column, int length) {
+            return GridCellRules::lengthComplaint(grid, columnIndex(column), QString(length, u'1'), messages);
+        };
+        QCOMPARE(complaint("dbEI", IndirectExportCol::ExportadorFinal, 21), messages[9] + " Rectifica por favor");
+        QCOMPARE(complaint("dbITLC", TlcanCol::Fraccion, 9), messages[0] + " Rectifica por favor");
+        QCOMPARE(complaint("dbEI", IndirectExportCol::ExportadorFinal, 20) + complaint("dbMI", ImportCol::Clave, 30)
+                     + complaint("dbCU", UnitCostCol::CostoUnit, 13) + complaint("dbXX", ImportCol::FechaPago, 11),
+                 "");
+    }
+
+    // The considerations: UTF-8 or Windows-1252 bytes, the file of the
+    // refund type (the request folder's own copy wins), and the shipped
+    // texts print without a wrapped line at 8.5 points (100 characters).
+    void considerations()
+    {
+        for (const auto &[bytes, text] : {std::pair{"Informaci\xc3\xb3n\n", "Información\n"},
+                                          {"\xef\xbb\xbf" "A\xc3\xb1o", "Año"},
+                                          {"Informaci\xf3n \x93" "cita\x94 \x80", "Información “cita” €"},
+                                          {"uno\r\ndos\rtres", "uno\ndos\ntres"}, {"a\xc3", "aÃ"}})
+            QCOMPARE(Considerations::decode(bytes), text);
+        QTemporaryDir request, program;
+        const auto path = [&](int refundType) {
+            return Considerations::path(request.path(), program.path(), refundType);
+        };
+        const QString transformed = program.filePath("consider.txt"), other = program.filePath("consideret.txt");
+        QCOMPARE(QStringList({path(0), path(-1), path(2)}), QStringList({transformed, other, other}));
+        writeAll(request.filePath("consider.txt"), "");
+        QCOMPARE(QStringList({path(0), path(1)}), QStringList({request.filePath("consider.txt"), other}));
+        const Considerations::Loaded missing = Considerations::load(transformed);
+        QVERIFY(missing.text.isEmpty() && missing.error.contains(transformed));
+        QVERIFY(!Considerations::load(program.path()).error.isEmpty()); // a folder is no text
+        for (const char *name : {"consider.txt", "consideret.txt"}) {
+            const Considerations::Loaded shipped = Considerations::load(QStringLiteral(QUELVAR_DATA_DIR "/") + name);
+            QVERIFY2(shipped.error.isEmpty() && shipped.text.count(u'\n') > 50, name);
+            for (const QString &line : shipped.text.split(u'\n'))
+                QVERIFY2(line.size() <= 100 && !line.contains(u'\t'), qPrintable(line));
+        }
+    }
+};
+
+QUELVAR_TEST_CLASS(TestRules)
+#include "test_rules.moc"
