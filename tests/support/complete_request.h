@@ -3,7 +3,7 @@
 // A request that the completeness review passes: every box filled, the lists
 // chosen and a complete row in each grid, written by python3-dbf.
 
-#include "request_records.h"
+#include "window_harness.h"
 
 #include "rules/request_fields.h"
 #include "store/request_schema.h"
@@ -33,8 +33,11 @@ inline QVariant filled(const QString &table, const QString &field)
 // to an earlier folio, and a complete row in each grid.
 inline RequestFixture::Records completeRequest(const QVariantMap &choices)
 {
-    QVariantMap empresa = company();
-    QVariantMap solicitud = request({{"TSOL", "R"}, {"FOLIO", "00122024"}});
+    QVariantMap empresa{{"RFC", "ABC010101XY1"}, {"NOMBRE", "EXPORTADORA DEL NORTE"}, {"CODIGO_POS", "01234"},
+                        {"BANCO", "BANORTE, S.A."}, {"SECTOR", 1.0}, {"ESTADO", 9.0}};
+    QVariantMap solicitud{{"OTIPOEXPOR", 0.0}, {"TIPO_EXPOR", "M"}, {"MER_RET", "O"}, {"TSOL", "R"},
+                          {"FOLIO", "00122024"}, {"UNIDAD", "PIEZA"}, {"DESCRIP", "TORNILLOS"},
+                          {"VALOR_FOB", 1234.5}, {"CANTIDAD", 0.0}, {"DEPRE_MAQ", 3.0}, {"APENDICE8", true}};
     for (const RequestFields::Control &c : RequestFields::textFields()) {
         if (c.link == QLatin1String("dtsEmpresas") && !empresa.contains(c.field.toUpper()))
             empresa.insert(c.field.toUpper(), filled(QStringLiteral("empresas"), c.field));
