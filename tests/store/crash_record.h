@@ -1,24 +1,21 @@
 #pragma once
 
-// The records crash_writer writes, so that test_crash_safety can tell what
-// each one must hold.
+// The records crash_writer writes, so that the crash test knows what each holds.
 
 #include "store/dbf_field.h"
 
 #include <QDate>
 #include <QList>
-#include <QString>
 
 namespace CrashRecord {
 
-constexpr int kSeq = 0, kText = 1, kDate = 2, kValue = 3;
+constexpr int kValue = 3;
 
 inline QList<FieldDef> fields()
 {
     return {numField(QStringLiteral("SEQ"), 9, 0), charField(QStringLiteral("TEXTO"), 40),
             dateField(QStringLiteral("FECHA")), numField(QStringLiteral("VALOR"), 12, 0)};
 }
-
 inline QString text(long n) { return QStringLiteral(" Registro %1 «ÁÉÍÓÚ ñ» %2").arg(n).arg(n % 97); }
 inline QDate date(long n) { return QDate(2000, 1, 1).addDays(n % 30000); }
 
