@@ -1,33 +1,12 @@
-// The record set the window works through (walking, adding, editing,
-// deleting, finding, deleted records invisible) and the refresh of a data
-// link, which writes what the bound boxes hold.
+// The record set the window works through: walking, adding, editing,
+// deleting and finding, with deleted records invisible.
 
 #include "table_files.h"
 #include "test_registry.h"
 
-#include "store/data_link.h"
 #include "store/store_error.h"
 
 #include <QTest>
-
-namespace {
-
-// A bound text box as the link sees it: a value typed and not yet written.
-class TypedBox : public BoundEditor {
-public:
-    TypedBox(QString field, QVariant typed) : field_(std::move(field)), typed_(std::move(typed)) {}
-    bool hasPendingEdit() const override { return pending_; }
-    void writePendingEdit(Recordset &rs) override { rs.Fields(field_).setValue(typed_); }
-    void pendingEditSaved() override { pending_ = false; }
-    void type(const QVariant &v) { typed_ = v, pending_ = true; }
-
-private:
-    QString field_;
-    QVariant typed_;
-    bool pending_ = true;
-};
-
-} // namespace
 
 class TestRecordset : public QObject {
     Q_OBJECT
@@ -133,41 +112,5 @@ private slots:
     }
 };
 
-class TestDataLink : public QObject {
-    Q_OBJECT
-
-private slots:
-    // A refresh first writes what the bound boxes hold: all of it or, when a
-    // field refuses its value, nothing, every edit left pending.
-    void refreshWritesPendingEditsFirst()
-    {
-        RequestTables t;
-        DataLink &link = *t.links.dtsEmpresas;
-        TypedBox name(QStringLiteral("NOMBRE"), QStringLiteral("EXPORTADORA DEL NORTE"));
-        TypedBox rfc(QStringLiteral("RFC"), QStringLiteral(" END010101AB1"));
-        link.addBoundEditor(&name);
-        link.addBoundEditor(&rfc);
-        link.Refresh(); // over an empty table: adds the one record
-        QVERIFY(!name.hasPendingEdit() && !rfc.hasPendingEdit());
-        QCOMPARE(link.recordset()->Fields(QStringLiteral("RFC")).Value(), QVariant(" END010101AB1"));
-        name.type(QStringLiteral("EXPORTADORA DEL SUR"));
-        link.Refresh();
-        link.Refresh(); // nothing typed: nothing written
-        QCOMPARE(t.count(QStringLiteral("empresas")), 1L);
-        QCOMPARE(t.stored(QStringLiteral("empresas"), 0, QStringLiteral("NOMBRE")), QVariant("EXPORTADORA DEL SUR"));
-        name.type(QStringLiteral("OTRA"));
-        rfc.type(QStringLiteral("DEMASIADO LARGO PARA EL RFC"));
-        QVERIFY_THROWS_EXCEPTION(StoreError, link.Refresh());
-        QVERIFY(name.hasPendingEdit() && rfc.hasPendingEdit());
-        QCOMPARE(t.stored(QStringLiteral("empresas"), 0, QStringLiteral("NOMBRE")), QVariant("EXPORTADORA DEL SUR"));
-        rfc.type(QStringLiteral(" OTR010101AB1"));
-        link.Refresh();
-        QCOMPARE(t.stored(QStringLiteral("empresas"), 0, QStringLiteral("NOMBRE")), QVariant("OTRA"));
-        link.removeBoundEditor(&name);
-        link.removeBoundEditor(&rfc);
-    }
-};
-
 QUELVAR_TEST_CLASS(TestRecordset)
-QUELVAR_TEST_CLASS(TestDataLink)
 #include "test_recordset.moc"
