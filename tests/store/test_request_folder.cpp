@@ -45,6 +45,14 @@ private slots:
         const QString folder = dir_.filePath(QStringLiteral("solicitud"));
         QCOMPARE(tool({QStringLiteral("crear"), folder}), 0);
         QVERIFY(RequestFolder::holdsRequest(folder));
+        // Each request table as made meets every use the program makes of its fields.
+        for (const TableSchema &t : RequestSchema::requestTables()) {
+            const std::unique_ptr<DbfTable> table = DbfTable::open(QDir(folder).filePath(t.file));
+            QList<FieldDef> fields;
+            for (int f = 0; f < table->fieldCount(); ++f)
+                fields << table->field(f);
+            QCOMPARE(RequestSchema::unmetUse(RequestSchema::fieldUses(t.file), fields), QString());
+        }
         // Each catalogue, shown as CSV, is its UTF-8 source line for line.
         for (const TableSchema &t : RequestSchema::catalogueTables())
             QCOMPARE(RequestFolder::toCsv(QDir(folder).filePath(t.file)),
@@ -66,9 +74,19 @@ private slots:
         DbfTable::create(QDir(other).filePath(QStringLiteral("IMPTLC.DBF")), {charField(QStringLiteral("X"), 1)});
         QVERIFY_THROWS_EXCEPTION(StoreError, RequestFolder::create(other, QStringLiteral(QUELVAR_DATA_DIR)));
         QCOMPARE(entries(other), QStringList{"IMPTLC.DBF"});
-        // Without the catalogue sources no table is left behind.
+        // A catalogue source with a broken record is named with it, and no table is left behind.
+        const QDir data(dir_.filePath(QStringLiteral("datos")));
+        QVERIFY(data.mkpath(QStringLiteral(".")));
+        for (const TableSchema &t : RequestSchema::catalogueTables())
+            writeAll(data.filePath(t.source), readAll(QStringLiteral(QUELVAR_DATA_DIR "/") + t.source)
+                                                  + (t.source == QLatin1String("estados.csv") ? "99,UNO,DOS\n" : ""));
         const QString empty = dir_.filePath(QStringLiteral("sin-datos"));
-        QVERIFY_THROWS_EXCEPTION(StoreError, RequestFolder::create(empty, dir_.filePath(QStringLiteral("nada"))));
+        try {
+            RequestFolder::create(empty, data.path());
+            QFAIL("made");
+        } catch (const StoreError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("3 columnas en su registro 33;")), qPrintable(e.message()));
+        }
         QCOMPARE(entries(empty), QStringList());
     }
 
@@ -119,23 +137,18 @@ private slots:
         QCOMPARE(RequestChoices::splitFolio(stored).year, year);
     }
 
+    // Written whole or not at all (no scratch copy left); a file naming no
+    // refund type names none.
     void refundTypeBesideTheTables()
     {
-        using namespace RequestChoices;
         QTemporaryDir dir;
-        QCOMPARE(readRefundType(dir.path()), QString());
-        writeRefundType(dir.path(), QStringLiteral("M"));
-        QCOMPARE(readRefundType(dir.path()), QStringLiteral("M"));
-        writeRefundType(dir.path(), QString());
-        QCOMPARE(readRefundType(dir.path()), QString());
-        writeRefundType(dir.path(), QStringLiteral("P"));
-        QCOMPARE(entries(dir.path()), QStringList{".quelvar.devolucion"}); // no scratch copy left
-        removeRefundType(dir.path());
-        QCOMPARE(readRefundType(dir.path()), QString());
-        removeRefundType(dir.path()); // nothing to remove is no failure
-        writeAll(refundTypeFile(dir.path()), "T\n"); // names no refund type
-        QCOMPARE(readRefundType(dir.path()), QString());
-        QVERIFY_THROWS_EXCEPTION(StoreError, writeRefundType(dir.filePath("no-such-folder"), QStringLiteral("M")));
+        RequestChoices::writeRefundType(dir.path(), QStringLiteral("M"));
+        RequestChoices::writeRefundType(dir.path(), QStringLiteral("P"));
+        QCOMPARE(entries(dir.path()), QStringList{".quelvar.devolucion"});
+        QCOMPARE(RequestChoices::readRefundType(dir.path()), QStringLiteral("P"));
+        writeAll(RequestChoices::refundTypeFile(dir.path()), "T\n");
+        QCOMPARE(RequestChoices::readRefundType(dir.path()), QString());
+        QVERIFY_THROWS_EXCEPTION(StoreError, RequestChoices::writeRefundType(dir.filePath("no"), QStringLiteral("M")));
     }
 };
 
