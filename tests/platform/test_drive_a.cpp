@@ -64,7 +64,8 @@ private slots:
             const bool readOnly = use == DriveA::Use::Read && c.status == DriveA::Choice::NotWritable;
             QCOMPARE(choice.status, readOnly ? DriveA::Choice::Ready : c.status);
             QCOMPARE(choice.folder, path(c.chosen));
-            QCOMPARE(offered, c.removable.size() > 1 && (c.named + c.floppy).isEmpty() ? places.removable : QStringList());
+            const bool listed = c.removable.size() > 1 && (c.named + c.floppy).isEmpty();
+            QCOMPARE(offered, listed ? places.removable : QStringList());
         }
         DriveA::setPlacesForTests(nullptr);
         DriveA::setPickForTests({});

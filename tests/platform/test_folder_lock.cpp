@@ -48,7 +48,8 @@ private slots:
         QVERIFY(startHolder(holder, folder));
         FolderLock second(folder);
         const QString refusal = second.acquire();
-        QVERIFY2(refusal.contains(folder) && refusal.contains(QString::number(holder.processId())), qPrintable(refusal));
+        QVERIFY2(refusal.contains(folder) && refusal.contains(QString::number(holder.processId())),
+                 qPrintable(refusal));
         QVERIFY(!second.isHeld());
         FolderSnapshot withLock = snapshot(folder);
         QCOMPARE(withLock.remove(FolderLock::fileName()), 1);
@@ -87,7 +88,8 @@ private slots:
             QFile file(QDir(folder).filePath(FolderLock::fileName()));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QByteArray::number(running ? holder.processId() : QCoreApplication::applicationPid()) + '\n'
-                       + (running ? "lock_holder" : "test_platform") + '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
+                       + (running ? "lock_holder" : "test_platform") + '\n' + QSysInfo::machineHostName().toUtf8()
+                       + '\n');
         }
         QVERIFY(QFileInfo::exists(QDir(folder).filePath(FolderLock::fileName())));
         FolderLock lock(folder), second(folder);
@@ -102,7 +104,8 @@ private slots:
     {
         const QString readOnly = dir_.filePath(QStringLiteral("solo-lectura")), gone = dir_.filePath("no-existe");
         QVERIFY(QDir().mkpath(readOnly) && QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
-        for (const QString &folder : geteuid() ? QStringList{readOnly, gone} : QStringList{gone}) { // root writes anyway
+        // Root writes in a read-only folder all the same.
+        for (const QString &folder : geteuid() ? QStringList{readOnly, gone} : QStringList{gone}) {
             FolderLock lock(folder);
             const QString error = lock.acquire();
             QVERIFY2(error.contains(folder) && !lock.isHeld(), qPrintable(error));

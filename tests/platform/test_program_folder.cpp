@@ -42,7 +42,7 @@ private slots:
         QTest::newRow("program folder first") << "" << true << "fuentes" << "exe" << true;
         QTest::newRow("user folder") << "" << false << "fuentes" << "user" << true;
         QTest::newRow("user folder from templates") << "" << false << "plantillas" << "user" << true;
-        QTest::newRow("named before the program's") << "clientes/2026/solicitud" << true << "fuentes" << "named" << true;
+        QTest::newRow("named before the program's") << "clientes/solicitud" << true << "fuentes" << "named" << true;
         QTest::newRow("named, holding other files") << "./vacia/" << false << "fuentes" << "named" << true;
         QTest::newRow("named from templates") << "nueva" << false << "plantillas" << "named" << true;
         QTest::newRow("named with some tables, as it is") << "parcial" << false << "nada" << "named" << true;
@@ -60,8 +60,8 @@ private slots:
         QFETCH(bool, ok);
         QTemporaryDir exe, home, work, installed;
         const QString templates = installed.filePath(QStringLiteral("plantillas"));
-        ProgramFolder::Places places{{QStringLiteral("quelvar")}, exe.path(), home.filePath(QStringLiteral("a/solicitud")),
-                                     made == QLatin1String("fuentes") ? kData : work.filePath("nada"), QString()};
+        const QString sources = made == QLatin1String("fuentes") ? kData : work.filePath("nada");
+        ProgramFolder::Places places{{"quelvar"}, exe.path(), home.filePath("a/solicitud"), sources, QString()};
         if (!named.isEmpty())
             places.arguments << named;
         if (exeTables)
@@ -139,7 +139,7 @@ private slots:
         QFETCH(QString, templates);
         QFETCH(bool, served);
         QTemporaryDir prefix;
-        const QString bin = prefix.filePath(QStringLiteral("bin")), share = prefix.filePath(QStringLiteral("share/quelvar"));
+        const QString bin = prefix.filePath("bin"), share = prefix.filePath("share/quelvar");
         QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
         if (catalogues)
             QVERIFY(QFile::copy(kData + QStringLiteral("/estados.csv"), share + QStringLiteral("/estados.csv")));

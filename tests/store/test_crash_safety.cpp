@@ -46,7 +46,8 @@ private slots:
                 const QList<QByteArray> w = lines[i].split(' ');
                 if (w.size() == 2 && w[0] == "A" && w[1].toLongLong() == values.size())
                     values.append(0);
-                else if (w.size() == 3 && w[0] == "E" && w[1].toLongLong() < values.size() && w[2].toLongLong() == last + 1)
+                else if (w.size() == 3 && w[0] == "E" && w[1].toLongLong() < values.size()
+                         && w[2].toLongLong() == last + 1)
                     values[w[1].toLongLong()] = ++last;
                 else
                     QFAIL(lines[i].constData());

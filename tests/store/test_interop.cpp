@@ -145,7 +145,8 @@ private slots:
         if (writer == QLatin1String("python"))
             return;
         QString error;
-        const QByteArray out = PythonDbf::runProgram(QStringLiteral("dbview"), {"-b", "-D", "-d", "|", path}, {}, &error);
+        const QByteArray out =
+            PythonDbf::runProgram(QStringLiteral("dbview"), {"-b", "-D", "-d", "|", path}, {}, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(QStringDecoder("windows-1252").decode(out).operator QString().split(u'\n', Qt::SkipEmptyParts),
                  (QStringList{" | ABC010101XY1|MÉXICO ÑANDÚ        |   1234.5678|  7|20240229|T|",

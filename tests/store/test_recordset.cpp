@@ -17,8 +17,9 @@ class TestRecordset : public QObject {
     QString countries()
     {
         static int serial = 0;
-        const QString path = makeTable(dir_, QStringLiteral("Paises%1.dbf").arg(++serial),
-                                       {charField(QStringLiteral("DESCRIPCIO"), 40), charField(QStringLiteral("CLAVE"), 3)});
+        const QString path =
+            makeTable(dir_, QStringLiteral("Paises%1.dbf").arg(++serial),
+                      {charField(QStringLiteral("DESCRIPCIO"), 40), charField(QStringLiteral("CLAVE"), 3)});
         appendTexts(path, {"CAMBOYA", "ALEMANIA", "CANADA", "CAMERUN", "ESTADOS UNIDOS DE AMERICA", "O'HIGGINS"});
         Recordset rs(DbfTable::open(path));
         rs.Delete();
@@ -53,7 +54,7 @@ private slots:
         else
             rs.FindFirst(criterion);
         QCOMPARE(rs.NoMatch(), found.isEmpty());
-        QCOMPARE(rs.value(0), QVariant(found.isEmpty() || found == QLatin1String("!") ? "ESTADOS UNIDOS DE AMERICA" : found));
+        QCOMPARE(rs.value(0), QVariant(found.size() > 1 ? found : QStringLiteral("ESTADOS UNIDOS DE AMERICA")));
         QCOMPARE(rs.currentRow(), row);
     }
 
