@@ -1,22 +1,28 @@
-// Which folder stands for drive A: the one named by QUELVAR_UNIDAD_A, the
-// floppy, or the user's removable medium (picked from a list when several);
-// one that cannot be written (/proc, for root too) is no good for an export.
+// Which folder stands for drive A: the one named by QUELVAR_UNIDAD_A, else
+// the floppy, else the user's removable medium (picked from a list when
+// several); one that cannot be written (/proc, for root too) serves for
+// reading only.
 
 #include "test_registry.h"
 
 #include "platform/drive_a.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// "A", "B", "C": folders; "file": a file; "gone": nothing; "": not there;
+// an absolute path: itself. pick: the index the user picks from the list.
+struct Case { QString named, floppy; QStringList removable; int pick; DriveA::Choice::Status status; QString chosen; };
+
+} // namespace
 
 class TestDriveA : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
 
-    // "A", "B", "C": folders; "file": a file; "gone": nothing; "": not there;
-    // an absolute path: itself.
     QString path(const QString &token) const
     {
         return token.isEmpty() || QDir::isAbsolutePath(token) ? token : dir_.filePath(token);
@@ -25,82 +31,47 @@ class TestDriveA : public QObject {
 private slots:
     void initTestCase()
     {
-        for (const char *name : {"A", "B", "C"})
-            QVERIFY(QDir(dir_.path()).mkdir(QString::fromLatin1(name)));
+        QVERIFY(QDir(dir_.path()).mkpath("A") && QDir(dir_.path()).mkpath("B") && QDir(dir_.path()).mkpath("C"));
         QFile file(path(QStringLiteral("file")));
         QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    void cleanup()
-    {
-        DriveA::setPlacesForTests(nullptr);
-        DriveA::setPickForTests({});
     }
 
     void choice_data()
     {
-        QTest::addColumn<QString>("named");
-        QTest::addColumn<QString>("floppy");
-        QTest::addColumn<QStringList>("removable");
-        QTest::addColumn<int>("pick"); // the index the user picks from the list
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<Case>("c");
         using enum DriveA::Choice::Status;
-        struct Row {
-            const char *name, *named, *floppy;
-            QStringList removable;
-            int pick;
-            DriveA::Choice::Status status;
-            const char *chosen;
-        };
-        const QList<Row> rows{
-            {"the named folder first", "A", "B", {"C"}, 0, Ready, "A"},
-            {"the named decides alone: a file", "file", "B", {}, 0, NotReady, ""},
-            {"the named decides alone: gone", "gone", "B", {"C"}, 0, NotReady, ""},
-            {"the named decides alone: cannot be written", "/proc", "B", {}, 0, NotWritable, "/proc"},
-            {"then the floppy", "", "B", {"C"}, 0, Ready, "B"},
-            {"then the one removable medium", "", "", {"C"}, 0, Ready, "C"},
-            {"several: the one picked", "", "", {"A", "C"}, 1, Ready, "C"},
-            {"several: none picked", "", "", {"A", "C"}, -1, Cancelled, ""},
-            {"nothing", "", "", {}, 0, NotReady, ""},
-        };
-        for (const Row &r : rows)
-            QTest::newRow(r.name) << QString::fromLatin1(r.named) << QString::fromLatin1(r.floppy) << r.removable
-                                  << r.pick << int(r.status) << QString::fromLatin1(r.chosen);
+        QTest::newRow("the named folder first") << Case{"A", "B", {"C"}, 0, Ready, "A"};
+        QTest::newRow("the named decides alone: a file") << Case{"file", "B", {}, 0, NotReady, ""};
+        QTest::newRow("the named decides alone: gone") << Case{"gone", "B", {"C"}, 0, NotReady, ""};
+        QTest::newRow("the named decides alone: not writable") << Case{"/proc", "B", {}, 0, NotWritable, "/proc"};
+        QTest::newRow("then the floppy") << Case{"", "B", {"C"}, 0, Ready, "B"};
+        QTest::newRow("then the one removable medium") << Case{"", "", {"C"}, 0, Ready, "C"};
+        QTest::newRow("several: the one picked") << Case{"", "", {"A", "C"}, 1, Ready, "C"};
+        QTest::newRow("several: none picked") << Case{"", "", {"A", "C"}, -1, Cancelled, ""};
+        QTest::newRow("nothing") << Case{"", "", {}, 0, NotReady, ""};
     }
     void choice()
     {
-        QFETCH(QString, named);
-        QFETCH(QString, floppy);
-        QFETCH(QStringList, removable);
-        QFETCH(int, pick);
-        QFETCH(int, status);
-        QFETCH(QString, chosen);
-        DriveA::Places places{path(named), path(floppy), {}};
-        for (const QString &token : removable)
+        QFETCH(Case, c);
+        DriveA::Places places{path(c.named), path(c.floppy), {}};
+        for (const QString &token : c.removable)
             places.removable.append(path(token));
         DriveA::setPlacesForTests(&places);
         QStringList offered;
-        DriveA::setPickForTests([&](const QStringList &folders) {
-            offered = folders;
-            return pick;
-        });
+        DriveA::setPickForTests([&](const QStringList &folders) { return offered = folders, c.pick; });
         for (DriveA::Use use : {DriveA::Use::Read, DriveA::Use::Write}) {
             const DriveA::Choice choice = DriveA::choose(nullptr, use);
-            const bool onlyRead = use == DriveA::Use::Read && status == DriveA::Choice::NotWritable;
-            QCOMPARE(int(choice.status), onlyRead ? DriveA::Choice::Ready : status);
-            QCOMPARE(choice.folder, path(chosen));
-            QCOMPARE(offered,
-                     removable.size() > 1 && named.isEmpty() && floppy.isEmpty() ? places.removable : QStringList{});
+            const bool readOnly = use == DriveA::Use::Read && c.status == DriveA::Choice::NotWritable;
+            QCOMPARE(choice.status, readOnly ? DriveA::Choice::Ready : c.status);
+            QCOMPARE(choice.folder, path(c.chosen));
+            const bool listed = c.removable.size() > 1 && (c.named + c.floppy).isEmpty();
+            QCOMPARE(offered, listed ? places.removable : QStringList());
         }
-    }
-
-    void namedByTheEnvironment()
-    {
-        qputenv("QUELVAR_UNIDAD_A", path(QStringLiteral("A")).toLocal8Bit());
-        const DriveA::Places places = DriveA::systemPlaces();
+        DriveA::setPlacesForTests(nullptr);
+        DriveA::setPickForTests({});
+        qputenv("QUELVAR_UNIDAD_A", path(c.named).toLocal8Bit());
+        QCOMPARE(DriveA::systemPlaces().named, path(c.named));
         qunsetenv("QUELVAR_UNIDAD_A");
-        QCOMPARE(places.named, path(QStringLiteral("A")));
-        QCOMPARE(DriveA::systemPlaces().named, QString());
     }
 };
 

@@ -1,8 +1,8 @@
 // One program per request folder. The other program is lock_holder, a child
-// process that takes the lock and holds it until its input closes.
+// that takes the lock and holds it until its input closes.
 
-#include "test_registry.h"
 #include "folder_snapshot.h"
+#include "test_registry.h"
 
 #include "platform/folder_lock.h"
 #include "store/request_folder.h"
@@ -13,77 +13,62 @@
 #include <QTest>
 #include <unistd.h>
 
+namespace {
+
+// Starts a holder on the folder; true once it says it holds the lock.
+bool startHolder(QProcess &holder, const QString &folder)
+{
+    holder.start(QStringLiteral(LOCK_HOLDER), {folder});
+    return holder.waitForReadyRead(10000) && holder.readLine().trimmed() == "bloqueada";
+}
+
+qint64 pidInLock(const QString &folder)
+{
+    QFile f(QDir(folder).filePath(FolderLock::fileName()));
+    return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed().toLongLong() : 0;
+}
+
+} // namespace
+
 class TestFolderLock : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    QString folder_;
-
-    QString lockPath() const { return QDir(folder_).filePath(FolderLock::fileName()); }
-
-    // Starts a holder on the folder; true once it says it holds the lock.
-    static bool startHolder(QProcess &holder, const QString &folder)
-    {
-        holder.start(QStringLiteral(LOCK_HOLDER), {folder});
-        if (!holder.waitForStarted() || !holder.waitForReadyRead(10000))
-            return false;
-        return holder.readLine().trimmed() == "bloqueada";
-    }
-
-    static qint64 pidInLock(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed().toLongLong() : 0;
-    }
 
 private slots:
-    void init()
-    {
-        QString name = QString::fromLatin1(QTest::currentTestFunction());
-        if (QTest::currentDataTag())
-            name += u'-' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
-        folder_ = dir_.filePath(name);
-        RequestFolder::create(folder_, QStringLiteral(QUELVAR_DATA_DIR));
-        ageFiles(folder_);
-    }
-
+    // Refused, naming the folder and the holder, until the holder ends; the
+    // lock is the one file a holder adds, and it goes with the holder.
     void secondProgramIsRefusedUntilTheFirstEnds()
     {
-        const FolderSnapshot tables = snapshot(folder_);
+        const QString folder = dir_.filePath(QStringLiteral("solicitud"));
+        RequestFolder::create(folder, QStringLiteral(QUELVAR_DATA_DIR));
+        ageFiles(folder);
+        const FolderSnapshot tables = snapshot(folder);
         QProcess holder;
-        QVERIFY(startHolder(holder, folder_));
-
-        FolderLock second(folder_);
+        QVERIFY(startHolder(holder, folder));
+        FolderLock second(folder);
         const QString refusal = second.acquire();
-        QVERIFY2(refusal.contains(folder_), qPrintable(refusal));
-        QVERIFY2(refusal.contains(QString::number(holder.processId())), qPrintable(refusal));
+        QVERIFY2(refusal.contains(folder) && refusal.contains(QString::number(holder.processId())),
+                 qPrintable(refusal));
         QVERIFY(!second.isHeld());
-
-        // The lock is the only file the holder added.
-        FolderSnapshot withLock = snapshot(folder_);
-        QVERIFY(withLock.remove(FolderLock::fileName()) == 1);
-        QVERIFY(withLock == tables);
-
+        FolderSnapshot withLock = snapshot(folder);
+        QCOMPARE(withLock.remove(FolderLock::fileName()), 1);
+        QCOMPARE(withLock, tables);
         holder.closeWriteChannel();
-        QVERIFY(holder.waitForFinished(10000));
-        QCOMPARE(holder.exitCode(), 0);
-        QVERIFY(!QFileInfo::exists(lockPath()));
-
+        QVERIFY(holder.waitForFinished(10000) && holder.exitCode() == 0);
+        QCOMPARE(snapshot(folder), tables);
         QCOMPARE(second.acquire(), QString());
-        QVERIFY(second.isHeld());
-        QCOMPARE(pidInLock(lockPath()), QCoreApplication::applicationPid());
-
+        QCOMPARE(pidInLock(folder), QCoreApplication::applicationPid());
         second.release();
-        QVERIFY(!QFileInfo::exists(lockPath()));
-        QVERIFY(snapshot(folder_) == tables);
+        QCOMPARE(snapshot(folder), tables);
     }
 
     // A lock left by a program that died is taken over at once, whatever
-    // process the file names: numbers come round, to a running program or
-    // to this one. A lock this process holds is still refused to it.
+    // process the file names now (numbers come round); the one this process
+    // holds is still refused to it.
     void lockOfAProgramThatDiedIsTakenOver_data()
     {
-        QTest::addColumn<QString>("number"); // what the number left in the lock now is
+        QTest::addColumn<QString>("number");
         QTest::newRow("killed outright") << "gone";
         QTest::newRow("a running program's number") << "running";
         QTest::newRow("this process's number") << "this process";
@@ -91,58 +76,40 @@ private slots:
     void lockOfAProgramThatDiedIsTakenOver()
     {
         QFETCH(QString, number);
+        const QString folder = dir_.filePath(number);
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(folder + QStringLiteral("-otra")));
         QProcess holder;
+        QVERIFY(startHolder(holder, number == QLatin1String("gone") ? folder : folder + QStringLiteral("-otra")));
         if (number == QLatin1String("gone")) {
-            QVERIFY(startHolder(holder, folder_));
             holder.kill();
             QVERIFY(holder.waitForFinished(10000));
-        } else {
-            // The file as a program that died leaves it, naming a process
-            // that runs under the name it gives.
-            qint64 pid = QCoreApplication::applicationPid();
-            QByteArray name = "test_platform";
-            if (number == QLatin1String("running")) {
-                const QString elsewhere = folder_ + QStringLiteral("-otra");
-                QVERIFY(QDir().mkpath(elsewhere));
-                QVERIFY(startHolder(holder, elsewhere));
-                pid = holder.processId();
-                name = "lock_holder";
-            }
-            QFile file(lockPath());
+        } else { // the file a program that died leaves, naming a running process by its name
+            const bool running = number == QLatin1String("running");
+            QFile file(QDir(folder).filePath(FolderLock::fileName()));
             QVERIFY(file.open(QIODevice::WriteOnly));
-            const QByteArray text =
-                QByteArray::number(pid) + '\n' + name + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
-            QCOMPARE(file.write(text), text.size());
+            file.write(QByteArray::number(running ? holder.processId() : QCoreApplication::applicationPid()) + '\n'
+                       + (running ? "lock_holder" : "test_platform") + '\n' + QSysInfo::machineHostName().toUtf8()
+                       + '\n');
         }
-        QVERIFY(QFileInfo::exists(lockPath()));
-
-        FolderLock lock(folder_);
+        QVERIFY(QFileInfo::exists(QDir(folder).filePath(FolderLock::fileName())));
+        FolderLock lock(folder), second(folder);
         QCOMPARE(lock.acquire(), QString());
-        QVERIFY(lock.isHeld());
-        QCOMPARE(pidInLock(lockPath()), QCoreApplication::applicationPid());
-        FolderLock second(folder_);
-        QVERIFY(!second.acquire().isEmpty());
-        QVERIFY(!second.isHeld());
-        QVERIFY(lock.isHeld());
-        holder.closeWriteChannel(); // the running program ends
+        QCOMPARE(pidInLock(folder), QCoreApplication::applicationPid());
+        QVERIFY(!second.acquire().isEmpty() && !second.isHeld() && lock.isHeld());
+        holder.closeWriteChannel();
         holder.waitForFinished(10000);
     }
 
     void folderWhereNoLockCanBeWrittenIsReported()
     {
-        if (geteuid() != 0) {
-            QVERIFY(QFile::setPermissions(folder_, QFile::ReadOwner | QFile::ExeOwner));
-            FolderLock readOnly(folder_);
-            const QString refusal = readOnly.acquire();
-            QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            QVERIFY2(refusal.contains(folder_), qPrintable(refusal));
-            QVERIFY(!readOnly.isHeld());
+        const QString readOnly = dir_.filePath(QStringLiteral("solo-lectura")), gone = dir_.filePath("no-existe");
+        QVERIFY(QDir().mkpath(readOnly) && QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
+        // Root writes in a read-only folder all the same.
+        for (const QString &folder : geteuid() ? QStringList{readOnly, gone} : QStringList{gone}) {
+            FolderLock lock(folder);
+            const QString error = lock.acquire();
+            QVERIFY2(error.contains(folder) && !lock.isHeld(), qPrintable(error));
         }
-        const QString gone = dir_.filePath(QStringLiteral("no-existe"));
-        FolderLock lock(gone);
-        const QString error = lock.acquire();
-        QVERIFY2(error.contains(gone), qPrintable(error));
-        QVERIFY(!lock.isHeld());
         QVERIFY(!QFileInfo::exists(gone));
     }
 };

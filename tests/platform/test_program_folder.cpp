@@ -1,176 +1,206 @@
-// Which request folder the program works on: the folder named on the command
-// line, the program's own folder, or the user's own folder.
+// The request folder the program starts on (ProgramFolder), where an
+// installed program finds its data (ProgramData), and the check that every
+// table of the chosen folder opens before the window does (TableCheck).
 
-#include "test_registry.h"
 #include "folder_snapshot.h"
-
-#include "platform/program_folder.h"
 #include "table_files.h"
+#include "test_registry.h"
 
+#include "platform/program_data.h"
+#include "platform/program_folder.h"
+#include "platform/table_check.h"
 #include "store/request_folder.h"
 
 #include <QTest>
 
+namespace {
+
+const QString kData = QStringLiteral(QUELVAR_DATA_DIR);
+
+// A change to a table of a request folder: bytes overwritten at a place,
+// the file removed (at -1) or renamed to upper case (at -2).
+struct Damage { QString file; int at; QByteArray bytes; };
+
+} // namespace
+
 class TestProgramFolder : public QObject {
     Q_OBJECT
 
-    static QString dataDir() { return QStringLiteral(QUELVAR_DATA_DIR); }
-
-    // A program started with the given arguments (after its own name) from
-    // exeDir, whose user folder is userFolder, without templates (as from
-    // the build folder).
-    static ProgramFolder::Places places(const QString &exeDir, const QString &userFolder,
-                                        const QStringList &arguments = {})
-    {
-        return {QStringList{QStringLiteral("quelvar")} + arguments, exeDir, userFolder, dataDir(), QString()};
-    }
-
-    // The folder chosen, or the error when there is none.
-    static QString chosen(const ProgramFolder::Places &places)
-    {
-        const auto choice = ProgramFolder::choose(places);
-        return choice.ok() ? choice.folder : QStringLiteral("error: ") + choice.error;
-    }
-
 private slots:
-    void programFolderFirstThenTheUserFolderMadeOnce()
+    // The folder named (relative to the working folder), else the program's
+    // own folder when it holds tables, else the user's; a new one is copied
+    // from the templates when there are any, else built from the catalogue
+    // sources. Nothing present is changed; a failure names the folder and
+    // leaves nothing behind.
+    void choice_data()
     {
-        QTemporaryDir exe, home, withTables;
-        const QString user = home.filePath(QStringLiteral("quelvar/solicitud"));
-        // A program folder with tables comes before the user folder.
-        RequestFolder::create(withTables.path(), dataDir());
-        QCOMPARE(chosen(places(withTables.path(), user)), withTables.path());
-        QVERIFY(!QFileInfo::exists(user));
-
-        QCOMPARE(chosen(places(exe.path(), user)), user);
-        QVERIFY(RequestFolder::holdsRequest(user));
-        QVERIFY(QDir(exe.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-
-        ageFiles(user);
-        const FolderSnapshot before = snapshot(user);
-        QCOMPARE(chosen(places(exe.path(), user)), user);
-        QVERIFY(snapshot(user) == before);
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<bool>("exeTables");
+        QTest::addColumn<QString>("made"); // from "fuentes", "plantillas", "incompletas" or "nada"
+        QTest::addColumn<QString>("chosen"); // "exe", "user", "named", or whose path the error names
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("program folder first") << "" << true << "fuentes" << "exe" << true;
+        QTest::newRow("user folder") << "" << false << "fuentes" << "user" << true;
+        QTest::newRow("user folder from templates") << "" << false << "plantillas" << "user" << true;
+        QTest::newRow("named before the program's") << "clientes/solicitud" << true << "fuentes" << "named" << true;
+        QTest::newRow("named, holding other files") << "./vacia/" << false << "fuentes" << "named" << true;
+        QTest::newRow("named from templates") << "nueva" << false << "plantillas" << "named" << true;
+        QTest::newRow("named with some tables, as it is") << "parcial" << false << "nada" << "named" << true;
+        QTest::newRow("under a file") << "archivo/solicitud" << false << "fuentes" << "named" << false;
+        QTest::newRow("a file") << "archivo" << false << "fuentes" << "named" << false;
+        QTest::newRow("no catalogue sources") << "" << false << "nada" << "user" << false;
+        QTest::newRow("templates lost a table") << "" << false << "incompletas" << "user" << false;
     }
-
-    void namedFolderIsMadeWhenItHoldsNoTable()
+    void choice()
     {
-        QTemporaryDir exe, home, work;
-        RequestFolder::create(exe.path(), dataDir()); // the named folder wins over it
-        const QString user = home.filePath(QStringLiteral("solicitud"));
-        const QString fresh = work.filePath(QStringLiteral("clientes/2026/solicitud"));
-        QCOMPARE(chosen(places(exe.path(), user, {fresh})), fresh);
-        QVERIFY(RequestFolder::holdsRequest(fresh));
-
-        // An existing folder without tables, holding something else, named
-        // relative to the working folder.
-        const QString empty = work.filePath(QStringLiteral("vacia"));
-        QVERIFY(QDir().mkpath(empty));
-        const QString note = QDir(empty).filePath(QStringLiteral("notas.txt"));
-        writeAll(note, "pendiente\n");
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(work.path()));
-        const QString relative = chosen(places(exe.path(), user, {QStringLiteral("./vacia/")}));
-        QDir::setCurrent(previous);
-        QCOMPARE(relative, empty);
-        QVERIFY(RequestFolder::holdsRequest(empty));
-        QCOMPARE(readAll(note), QByteArray("pendiente\n"));
-        QVERIFY(!QFileInfo::exists(user));
-    }
-
-    void namedFolderWithSomeTablesIsUsedAsItIs()
-    {
-        QTemporaryDir exe, home, work;
-        const QString folder = work.filePath(QStringLiteral("solicitud"));
-        RequestFolder::create(folder, dataDir());
-        ageFiles(folder);
-        QVERIFY(QFile::remove(QDir(folder).filePath(QStringLiteral("factura.dbf"))));
-        const FolderSnapshot before = snapshot(folder);
-        QCOMPARE(chosen(places(exe.path(), home.filePath(QStringLiteral("u")), {folder})), folder);
-        QVERIFY(snapshot(folder) == before); // the missing table is the table check's to report
-    }
-
-    void folderThatCannotServeGivesAnErrorAndWritesNothing()
-    {
-        QTemporaryDir exe, home, work;
-        const QString file = work.filePath(QStringLiteral("archivo"));
-        writeAll(file, {});
-        const FolderSnapshot before = snapshot(work.path());
-
-        // Under a file, no folder can be made.
-        const QString underFile = work.filePath(QStringLiteral("archivo/solicitud"));
-        auto choice = ProgramFolder::choose(places(exe.path(), home.filePath(QStringLiteral("u")), {underFile}));
-        QVERIFY(!choice.ok());
-        QVERIFY(choice.folder.isEmpty());
-        QVERIFY2(choice.error.contains(underFile), qPrintable(choice.error));
-
-        // A file is not a folder.
-        choice = ProgramFolder::choose(places(exe.path(), home.filePath(QStringLiteral("u")), {file}));
-        QVERIFY(!choice.ok());
-        QVERIFY2(choice.error.contains(file), qPrintable(choice.error));
-
-        // Without the catalogue sources nothing is made, and the folders made
-        // on the way are taken back.
-        ProgramFolder::Places noTemplates = places(exe.path(), work.filePath(QStringLiteral("a/b/solicitud")));
-        noTemplates.dataDir = work.filePath(QStringLiteral("no-existe"));
-        choice = ProgramFolder::choose(noTemplates);
-        QVERIFY(!choice.ok());
-        QVERIFY2(choice.error.contains(noTemplates.userFolder), qPrintable(choice.error));
-
-        QVERIFY(snapshot(work.path()) == before);
-        QVERIFY(QDir(exe.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-    }
-
-    // A new folder, named or the user's, is a copy of the templates when
-    // there are any: no catalogue is read, and the copies are the user's to
-    // write even when the templates are read-only.
-    void newFolderIsACopyOfTheTemplates_data()
-    {
-        QTest::addColumn<bool>("named");
-        QTest::newRow("carpeta del usuario") << false;
-        QTest::newRow("carpeta nombrada") << true;
-    }
-    void newFolderIsACopyOfTheTemplates()
-    {
-        QFETCH(bool, named);
+        QFETCH(QString, named);
+        QFETCH(bool, exeTables);
+        QFETCH(QString, made);
+        QFETCH(QString, chosen);
+        QFETCH(bool, ok);
         QTemporaryDir exe, home, work, installed;
         const QString templates = installed.filePath(QStringLiteral("plantillas"));
-        RequestFolder::create(templates, dataDir());
-        const QStringList tables = QDir(templates).entryList(QDir::Files);
-        const auto readOnly =
-            QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-        for (const QString &t : tables)
-            QVERIFY(QFile::setPermissions(QDir(templates).filePath(t), readOnly));
-        const QString user = home.filePath(QStringLiteral("quelvar/solicitud"));
-        const QString fresh = work.filePath(QStringLiteral("clientes/solicitud"));
-        ProgramFolder::Places from = places(exe.path(), user, named ? QStringList{fresh} : QStringList{});
-        from.dataDir = work.filePath(QStringLiteral("sin-catalogos"));
-        from.templates = templates;
-
-        const QString folder = named ? fresh : user;
-        QCOMPARE(chosen(from), folder);
-        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), tables);
-        for (const QString &t : tables) {
-            const QString copy = QDir(folder).filePath(t);
-            QCOMPARE(readAll(copy), readAll(QDir(templates).filePath(t)));
-            QVERIFY2(QFileInfo(copy).permissions().testFlag(QFileDevice::WriteOwner), qPrintable(t));
+        const QString sources = made == QLatin1String("fuentes") ? kData : work.filePath("nada");
+        ProgramFolder::Places places{{"quelvar"}, exe.path(), home.filePath("a/solicitud"), sources, QString()};
+        if (!named.isEmpty())
+            places.arguments << named;
+        if (exeTables)
+            RequestFolder::create(exe.path(), kData);
+        if (made != QLatin1String("fuentes") && made != QLatin1String("nada")) {
+            RequestFolder::create(templates, kData);
+            for (const QString &t : QDir(templates).entryList(QDir::Files))
+                QVERIFY(QFile::setPermissions(QDir(templates).filePath(t), QFile::ReadOwner | QFile::ReadOther));
+            places.templates = templates;
         }
+        if (made == QLatin1String("incompletas")) // lost after they were found: the last one copied
+            QVERIFY(QFile::remove(QDir(templates).filePath(QStringLiteral("Pedimentos.dbf"))));
+        writeAll(work.filePath(QStringLiteral("archivo")), {});
+        QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("vacia"))));
+        writeAll(work.filePath(QStringLiteral("vacia/notas.txt")), "pendiente\n");
+        RequestFolder::create(work.filePath(QStringLiteral("parcial")), kData);
+        QVERIFY(QFile::remove(work.filePath(QStringLiteral("parcial/factura.dbf"))));
+        ageFiles(work.path());
+        ageFiles(exe.path());
+        const FolderSnapshot workBefore = snapshot(work.path()), exeBefore = snapshot(exe.path());
+
+        const auto choose = [&] {
+            const QString previous = QDir::currentPath();
+            QDir::setCurrent(work.path());
+            const ProgramFolder::Choice choice = ProgramFolder::choose(places);
+            QDir::setCurrent(previous);
+            return choice;
+        };
+        const ProgramFolder::Choice choice = choose();
+        const QString folder = chosen == QLatin1String("exe")    ? exe.path()
+                               : chosen == QLatin1String("user") ? places.userFolder
+                                                                 : QDir::cleanPath(work.filePath(named));
+        QVERIFY2(choice.ok() == ok, qPrintable(choice.error));
+        QCOMPARE(snapshot(exe.path()), exeBefore);
+        const FolderSnapshot workAfter = snapshot(work.path());
+        for (auto it = workBefore.begin(); it != workBefore.end(); ++it)
+            QVERIFY2(workAfter.value(it.key()) == it.value(), qPrintable(it.key()));
+        QCOMPARE(QFileInfo::exists(places.userFolder), ok && chosen == QLatin1String("user"));
+        if (!ok) {
+            QVERIFY(choice.folder.isEmpty() && choice.error.contains(folder));
+            QVERIFY(made != QLatin1String("incompletas") || choice.error.contains(QStringLiteral("Pedimentos.dbf")));
+            QCOMPARE(workAfter, workBefore);
+            QVERIFY(QDir(home.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+            return;
+        }
+        QCOMPARE(choice.folder, folder);
+        QVERIFY(RequestFolder::holdsRequest(folder) || named == QLatin1String("parcial"));
+        for (const QString &t : places.templates.isEmpty() ? QStringList() : QDir(templates).entryList(QDir::Files)) {
+            QCOMPARE(readAll(QDir(folder).filePath(t)), readAll(QDir(templates).filePath(t)));
+            QVERIFY2(QFileInfo(QDir(folder).filePath(t)).permissions() & QFile::WriteOwner, qPrintable(t));
+        }
+        // Chosen again, it is used as it is.
+        ageFiles(folder);
+        const FolderSnapshot now = snapshot(folder);
+        QCOMPARE(choose().folder, folder);
+        QCOMPARE(snapshot(folder), now);
     }
 
-    // Templates that lose a table after they were found: nothing is made, the
-    // tables already copied and the folders made on the way included.
-    void incompleteTemplatesMakeNothing()
+    // An installed program's data and templates, beside its bin folder, serve
+    // only when there: the templates only when they hold every table, in any case.
+    void installedData_data()
     {
-        QTemporaryDir exe, work, installed;
-        RequestFolder::create(installed.path(), dataDir());
-        QVERIFY(QFile::remove(QDir(installed.path()).filePath(QStringLiteral("Pedimentos.dbf")))); // copied last
-        const FolderSnapshot before = snapshot(work.path());
-        ProgramFolder::Places from = places(exe.path(), work.filePath(QStringLiteral("a/b/solicitud")));
-        from.templates = installed.path();
-        const auto choice = ProgramFolder::choose(from);
-        QVERIFY(!choice.ok());
-        QVERIFY2(choice.error.contains(from.userFolder) && choice.error.contains(QStringLiteral("Pedimentos.dbf")),
-                 qPrintable(choice.error));
-        QVERIFY(snapshot(work.path()) == before);
+        QTest::addColumn<bool>("catalogues");
+        QTest::addColumn<QString>("templates"); // a table taken out (-) or renamed
+        QTest::addColumn<bool>("served");
+        QTest::newRow("build folder") << false << "" << false;
+        QTest::newRow("installed") << true << "todas" << true;
+        QTest::newRow("upper case") << true << "IMPTLC.DBF" << true;
+        QTest::newRow("request table missing") << true << "-factura.dbf" << false;
+        QTest::newRow("catalogue missing") << true << "-Paises.dbf" << false;
+    }
+    void installedData()
+    {
+        QFETCH(bool, catalogues);
+        QFETCH(QString, templates);
+        QFETCH(bool, served);
+        QTemporaryDir prefix;
+        const QString bin = prefix.filePath("bin"), share = prefix.filePath("share/quelvar");
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
+        if (catalogues)
+            QVERIFY(QFile::copy(kData + QStringLiteral("/estados.csv"), share + QStringLiteral("/estados.csv")));
+        const QDir made(share + QStringLiteral("/plantillas"));
+        if (!templates.isEmpty())
+            RequestFolder::create(made.path(), kData);
+        if (templates.startsWith(u'-'))
+            QVERIFY(QFile::remove(made.filePath(templates.mid(1))));
+        if (templates.contains(u'.') && !templates.startsWith(u'-'))
+            QVERIFY(QFile::rename(made.filePath(QStringLiteral("impTLC.dbf")), made.filePath(templates)));
+        QCOMPARE(ProgramData::dataDir(bin), catalogues ? share : kData);
+        QCOMPARE(ProgramData::templates(bin), served ? made.path() : QString());
+    }
+
+    // Every table opens, or the first that does not (request tables first)
+    // is named with its fault and the folder; headers counting records the
+    // file lacks pass, named together in one notice. Nothing is written.
+    void tableCheck_data()
+    {
+        QTest::addColumn<QList<Damage>>("damages");
+        QTest::addColumn<QStringList>("problem");
+        QTest::addColumn<QStringList>("notice");
+        QTest::newRow("other case") << QList<Damage>{{"impTLC.dbf", -2, ""}, {"Paises.dbf", -2, ""}} << QStringList()
+                                    << QStringList();
+        QTest::newRow("missing") << QList<Damage>{{"Pedimentos.dbf", -1, ""}, {"factura.dbf", -1, ""}}
+                                 << QStringList{"«factura.dbf»"} << QStringList();
+        QTest::newRow("header longer than the file") << QList<Damage>{{"insupedi.dbf", 8, "\xff\x7f"}}
+                                                     << QStringList{"«insupedi.dbf»", "encabezado"} << QStringList();
+        QTest::newRow("not dBASE") << QList<Damage>{{"Sectores.dbf", 0, "\x30"}}
+                                   << QStringList{"«Sectores.dbf»", "versión"} << QStringList();
+        QTest::newRow("counts ahead") << QList<Damage>{{"insupedi.dbf", 4, "\x02"}, {"Paises.dbf", 4, "\xff\xff"}}
+                                      << QStringList() << QStringList{"«insupedi.dbf» declara 2 registros y el archivo "
+                                                                      "sólo contiene 0.", "«Paises.dbf» declara 65535"};
+    }
+    void tableCheck()
+    {
+        QFETCH(QList<Damage>, damages);
+        QFETCH(QStringList, problem);
+        QFETCH(QStringList, notice);
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        RequestFolder::create(folder.path(), kData);
+        for (const Damage &d : damages) {
+            const QString path = folder.filePath(d.file);
+            if (d.at == -1)
+                QVERIFY(QFile::remove(path));
+            else if (d.at == -2)
+                QVERIFY(QFile::rename(path, folder.filePath(d.file.toUpper())));
+            else
+                writeAll(path, readAll(path).replace(d.at, d.bytes.size(), d.bytes));
+        }
+        ageFiles(folder.path());
+        const FolderSnapshot before = snapshot(folder.path());
+        QString noticed;
+        const QString found = TableCheck::problem(folder.path(), &noticed);
+        QCOMPARE(snapshot(folder.path()), before);
+        for (const auto &[texts, said] : {std::pair(problem, found), std::pair(notice, noticed)}) {
+            QCOMPARE(said.isEmpty(), texts.isEmpty());
+            for (const QString &t : texts.isEmpty() ? texts : texts + QStringList{folder.path()})
+                QVERIFY2(said.contains(t), qPrintable(said));
+        }
     }
 };
 

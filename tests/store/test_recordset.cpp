@@ -1,162 +1,115 @@
-// The record-set operations the window relies on: walking, counting,
-// adding, editing, deleting and finding, with deleted records invisible.
+// The record set the window works through: walking, adding, editing,
+// deleting and finding, with deleted records invisible.
 
-#include "test_registry.h"
 #include "table_files.h"
+#include "test_registry.h"
 
 #include "store/store_error.h"
 
 #include <QTest>
 
-namespace {
-
-QStringList walk(Recordset &rs)
-{
-    QStringList seen;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-        seen.append(rs.value(0).toString());
-    return seen;
-}
-
-} // namespace
-
 class TestRecordset : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    int serial_ = 0;
 
-    // DESCRIPCIO C(40), CLAVE C(3), five countries; CLAVE left null.
+    // DESCRIPCIO C(40), CLAVE C(3): five countries after a deleted record.
     QString countries()
     {
+        static int serial = 0;
         const QString path =
-            makeTable(dir_, QStringLiteral("Paises%1.dbf").arg(++serial_),
+            makeTable(dir_, QStringLiteral("Paises%1.dbf").arg(++serial),
                       {charField(QStringLiteral("DESCRIPCIO"), 40), charField(QStringLiteral("CLAVE"), 3)});
-        appendTexts(path, {QStringLiteral("ALEMANIA"), QStringLiteral("CANADA"), QStringLiteral("CAMERUN"),
-                           QStringLiteral("ESTADOS UNIDOS DE AMERICA"), QStringLiteral("O'HIGGINS")});
+        appendTexts(path, {"CAMBOYA", "ALEMANIA", "CANADA", "CAMERUN", "ESTADOS UNIDOS DE AMERICA", "O'HIGGINS"});
+        Recordset rs(DbfTable::open(path));
+        rs.Delete();
         return path;
     }
 
 private slots:
-    void emptyOrClosedSetIsAtTheEnd()
+    // A find by prefix from ESTADOS UNIDOS: the first live record in table
+    // order, in any case; no match leaves the record where it was.
+    void findFirst_data()
     {
-        Recordset rs(DbfTable::open(makeTable(dir_, QStringLiteral("empty.dbf"))));
-        QVERIFY(rs.Eof());
-        QCOMPARE(rs.RecordCount(), 0L);
-        rs.MoveFirst();
-        rs.MoveLast();
-        rs.MoveNext();
-        QVERIFY(rs.Eof());
-        QVERIFY_THROWS_EXCEPTION(StoreError, rs.value(0));
-        QVERIFY_THROWS_EXCEPTION(StoreError, rs.Edit());
-        EliminaRegistros(rs); // nothing to do
-        QVERIFY(rs.Eof());
-
-        Recordset closed(DbfTable::open(countries()));
-        closed.Close();
-        QVERIFY(!closed.isOpen());
-        QVERIFY(closed.Eof());
-        QVERIFY_THROWS_EXCEPTION(StoreError, closed.MoveFirst());
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<QString>("found"); // "!" refused
+        QTest::addColumn<int>("row");
+        QTest::newRow("any case, first") << "descripcio Like 'ca*'" << "CANADA" << 1;
+        QTest::newRow("longer prefix") << "DESCRIPCIO Like 'Cam*'" << "CAMERUN" << 2;
+        QTest::newRow("empty prefix") << "descripcio Like '*'" << "ALEMANIA" << 0;
+        QTest::newRow("quote typed") << "descripcio Like 'O'HI*'" << "O'HIGGINS" << 4;
+        QTest::newRow("only the deleted") << "descripcio Like 'camb*'" << "" << 3;
+        QTest::newRow("null field") << "clave Like 'zz*'" << "" << 3;
+        QTest::newRow("no such field") << "nada = 1" << "!" << 3;
+    }
+    void findFirst()
+    {
+        QFETCH(QString, criterion);
+        QFETCH(QString, found);
+        QFETCH(int, row);
+        Recordset rs(DbfTable::open(countries()));
+        rs.moveToRow(3);
+        if (found == QLatin1String("!"))
+            QVERIFY_THROWS_EXCEPTION(StoreError, rs.FindFirst(criterion));
+        else
+            rs.FindFirst(criterion);
+        QCOMPARE(rs.NoMatch(), found.isEmpty());
+        QCOMPARE(rs.value(0), QVariant(found.size() > 1 ? found : QStringLiteral("ESTADOS UNIDOS DE AMERICA")));
+        QCOMPARE(rs.currentRow(), row);
     }
 
-    void walkCountAndPositions()
+    void editing()
     {
-        Recordset rs(DbfTable::open(countries()));
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("ALEMANIA"))); // opens on the first record
-        QCOMPARE(walk(rs).size(), 5);
-        rs.MoveNext(); // past the end stays at the end
-        QVERIFY(rs.Eof());
-        rs.MoveLast();
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("O'HIGGINS")));
+        const QString path = countries();
+        Recordset rs(DbfTable::open(path));
+        QCOMPARE(rs.value(0), QVariant("ALEMANIA")); // opens on the first live record
         QCOMPARE(rs.RecordCount(), 5L);
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.Fields(QStringLiteral("NOEXISTE")));
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.Fields(9));
-    }
-
-    void addNewBecomesCurrentAndEditRewrites()
-    {
-        const QString path = makeTable(dir_, QStringLiteral("edit.dbf"));
-        Recordset rs(DbfTable::open(path));
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.setValue(1, "X")); // not editing
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.Update());
         rs.AddNew();
-        rs.Fields(QStringLiteral("rfc")).setValue(QStringLiteral(" ABC010101XY1"));
-        rs.Fields(QStringLiteral("Monto")).setValue(10.5);
-        QCOMPARE(rs.Fields(QStringLiteral("RFC")).Value(), QVariant(QStringLiteral(" ABC010101XY1")));
+        rs.Fields(QStringLiteral("clave")).setValue("NUE");
+        QCOMPARE(rs.Fields(QStringLiteral("CLAVE")).Value(), QVariant("NUE"));
         rs.Update();
-        QVERIFY(!rs.Eof());
-        QCOMPARE(rs.RecordCount(), 1L);
-
+        QCOMPARE(rs.currentRow(), 5); // the new record is the current one
         rs.Edit();
-        rs.Fields(1).setValue(20.25);
+        rs.setValue(1, "CAN");
         rs.CancelUpdate();
-        QCOMPARE(rs.value(1), QVariant(10.5));
-
+        QCOMPARE(rs.value(1), QVariant("NUE"));
         rs.Edit();
-        rs.Fields(1).setValue(20.25);
-        rs.Update();
-        Recordset again(DbfTable::open(path));
-        QCOMPARE(again.RecordCount(), 1L);
-        QCOMPARE(again.value(1), QVariant(20.25));
-
-        // Moving away drops an edit that was not updated; setting a field
-        // outside an edit is refused.
-        again.Edit();
-        again.setValue(1, 99);
-        again.MoveFirst();
-        QCOMPARE(again.value(1), QVariant(20.25));
-        QVERIFY_THROWS_EXCEPTION(StoreError, again.setValue(1, 1));
-        QVERIFY_THROWS_EXCEPTION(StoreError, again.Update());
-    }
-
-    void deletedRecordsAreInvisible()
-    {
-        const QString path = countries();
-        Recordset rs(DbfTable::open(path));
-        rs.MoveNext();
+        rs.setValue(1, "OTR");
+        rs.MoveFirst(); // moving away drops the edit
+        rs.MoveLast();
+        QCOMPARE(rs.value(1), QVariant("NUE"));
+        rs.moveToRow(1);
         rs.Delete(); // CANADA
-        QCOMPARE(rs.RecordCount(), 4L);
         rs.MoveNext();
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("CAMERUN")));
+        QCOMPARE(rs.value(0), QVariant("CAMERUN"));
+        rs.Edit();
+        rs.setValue(1, "CMR");
+        rs.Update();
 
         Recordset other(DbfTable::open(path));
-        QCOMPARE(other.RecordCount(), 4L);
-        QCOMPARE(walk(other), (QStringList{"ALEMANIA", "CAMERUN", "ESTADOS UNIDOS DE AMERICA", "O'HIGGINS"}));
-        other.FindFirst(QStringLiteral("descripcio Like 'CAN*'"));
-        QVERIFY(other.NoMatch());
+        QCOMPARE(other.RecordCount(), 5L);
+        QStringList seen;
+        for (other.MoveFirst(); !other.Eof(); other.MoveNext())
+            seen.append(other.value(0).toString());
+        QCOMPARE(seen, (QStringList{"ALEMANIA", "CAMERUN", "ESTADOS UNIDOS DE AMERICA", "O'HIGGINS", QString()}));
         other.moveToRow(1);
-        QCOMPARE(other.value(0), QVariant(QStringLiteral("CAMERUN")));
-        QCOMPARE(other.currentRow(), 1);
-    }
-
-    void findFirstByPrefix()
-    {
-        Recordset rs(DbfTable::open(countries()));
-        rs.FindFirst(QStringLiteral("descripcio Like 'ca*'"));
-        QVERIFY(!rs.NoMatch());
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("CANADA"))); // first in table order, any case
-        rs.FindFirst(QStringLiteral("DESCRIPCIO Like 'Cam*'"));
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("CAMERUN")));
-        rs.FindFirst(QStringLiteral("descripcio Like '*'"));
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("ALEMANIA"))); // empty text: the first record
-        rs.FindFirst(QStringLiteral("descripcio Like 'O'HI*'")); // a quote typed by the user
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("O'HIGGINS")));
-        rs.FindFirst(QStringLiteral("clave Like 'zz*'"));
-        QVERIFY(rs.NoMatch());
-        QCOMPARE(rs.value(0), QVariant(QStringLiteral("O'HIGGINS"))); // no match leaves the record
-        QVERIFY_THROWS_EXCEPTION(StoreError, rs.FindFirst(QStringLiteral("nada = 1")));
-    }
-
-    void eliminaRegistrosDeletesEveryRecordFromAnywhere()
-    {
-        const QString path = countries();
-        Recordset rs(DbfTable::open(path));
-        rs.MoveLast();
-        rs.MoveNext(); // at the end already
-        EliminaRegistros(rs);
+        QCOMPARE(other.value(1), QVariant("CMR"));
+        other.MoveLast();
+        other.MoveNext(); // deleting all works from the end as well
+        EliminaRegistros(other);
+        QVERIFY(other.Eof());
+        QCOMPARE(other.RecordCount(), 0L);
+        QVERIFY_THROWS_EXCEPTION(StoreError, other.value(0));
+        QVERIFY_THROWS_EXCEPTION(StoreError, other.Edit());
+        EliminaRegistros(other); // nothing left to delete
+        QCOMPARE(headerCount(readAll(path)), 7u); // marked deleted, still in the file
+        rs.Close();
         QVERIFY(rs.Eof());
-        QCOMPARE(rs.RecordCount(), 0L);
-        QVERIFY(Recordset(DbfTable::open(path)).Eof());
-        // The records stay in the file, marked deleted.
-        QCOMPARE(headerCount(readAll(path)), 5u);
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.MoveFirst());
     }
 };
 
