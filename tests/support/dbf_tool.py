@@ -1,25 +1,23 @@
-"""Reads and writes test tables with python-dbf, for the interoperability tests.
-
-  dbf_tool.py dump PATH [TAIL]   prints the table as JSON (only the last TAIL
-                                 records when given)
-  dbf_tool.py create PATH        creates a table from the JSON on stdin:
-                                 {"codepage": "cp1252", "fields": "NAME C(20); ...",
-                                  "records": [{"values": [...], "deleted": false}]}
-  dbf_tool.py append PATH        appends the JSON records on stdin to a table
-  dbf_tool.py folder DIR         creates several tables in DIR from the JSON on
-                                 stdin: {"tables": [{"file": ..., "codepage": ...,
-                                 "fields": ..., "records": [...]}, ...]}
-  dbf_tool.py dumpall DIR F...   prints {"F": table, ...} for the named files
-  dbf_tool.py serve              reads requests, one JSON line each:
-                                 {"dir": DIR, "files": [F, ...]}, and answers
-                                 each with one line {"F": table, ...}; a table
-                                 that cannot be read gives {"error": why}
-
-Values travel as JSON: text as is, numbers as numbers, dates as "YYYY-MM-DD",
-logicals as true/false, and null for a blank field. Character fields are
-reported exactly as python-dbf decodes them, padding included, so that the
-caller can see whether a leading blank survived.
-"""
+# Reads and writes test tables with python-dbf, for the interoperability tests.
+#
+#   dbf_tool.py dump PATH [TAIL]   prints the table as JSON (only the last TAIL
+#                                  records when given)
+#   dbf_tool.py create PATH        creates a table from the JSON on stdin:
+#                                  {"codepage": "cp1252", "fields": "NAME C(20); ...",
+#                                   "records": [{"values": [...], "deleted": false}]}
+#   dbf_tool.py append PATH        appends the JSON records on stdin to a table
+#   dbf_tool.py folder DIR         creates several tables in DIR from the JSON on
+#                                  stdin: {"tables": [{"file": ..., "codepage": ...,
+#                                  "fields": ..., "records": [...]}, ...]}
+#   dbf_tool.py serve              reads requests, one JSON line each:
+#                                  {"dir": DIR, "files": [F, ...]}, and answers
+#                                  each with one line {"F": table, ...}; a table
+#                                  that cannot be read gives {"error": why}
+#
+# Values travel as JSON: text as is, numbers as numbers, dates as "YYYY-MM-DD",
+# logicals as true/false, and null for a blank field. Character fields are
+# reported exactly as python-dbf decodes them, padding included, so that the
+# caller can see whether a leading blank survived.
 import datetime
 import json
 import os
@@ -119,8 +117,6 @@ def main():
     elif command == "folder":
         for spec in json.load(sys.stdin)["tables"]:
             create(os.path.join(path, spec["file"]), spec)
-    elif command == "dumpall":
-        json.dump({f: read(os.path.join(path, f)) for f in sys.argv[3:]}, sys.stdout, ensure_ascii=True)
     elif command == "append":
         spec = json.load(sys.stdin)
         table = dbf.Table(path)

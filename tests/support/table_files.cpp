@@ -97,11 +97,4 @@ void RequestTables::add(const QString &table, DataLink *link, const QList<QVaria
     link->Refresh();
 }
 
-QVariant RequestTables::stored(const QString &table, int row, const QString &field) const
-{
-    Recordset rs(DbfTable::open(file(table)));
-    rs.moveToRow(row);
-    return rs.Fields(field).Value();
-}
-
 long RequestTables::count(const QString &table) const { return Recordset(DbfTable::open(file(table))).RecordCount(); }

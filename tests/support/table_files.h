@@ -28,32 +28,6 @@ void appendTexts(const QString &path, const QStringList &texts);
 // field numbered 1, 2, 3…, written straight into the file.
 void repeatFirstRecord(const QString &path, int count, const QString &numbered);
 
-// Columns of the window's grids, in grid order (rules/grid_columns.cpp).
-enum UnitCostColumn { kFraccion, kDescrip, kCosto, kTasa }; // dbCU
-enum ImportColumn {
-    kMiTipo,
-    kMiDocumento,
-    kMiFechaPago,
-    kMiFraccion,
-    kMiTasa,
-    kMiPrecio,
-    kMiPais,
-    kMiCantidad,
-    kMiRetornada,
-    kMiValor,
-    kMiMontoSolicitado = 14
-}; // dbMI
-enum InvoiceColumn {
-    kEiDocumento,
-    kEiFecha,
-    kEiCantidad,
-    kEiUtilizada,
-    kEiValorNp,
-    kEiRepNp,
-    kEiValorDll,
-    kEiRepDll
-}; // dbEI
-
 // A request folder made from the data folder, with the window's links on it.
 struct RequestTables {
     QTemporaryDir dir;
@@ -65,7 +39,5 @@ struct RequestTables {
     QByteArray bytes(const QString &table) const { return readAll(file(table)); }
     // Appends records (field name → value), then refreshes the link.
     void add(const QString &table, DataLink *link, const QList<QVariantMap> &records);
-    // A field of a record as the table file holds it now.
-    QVariant stored(const QString &table, int row, const QString &field) const;
     long count(const QString &table) const;
 };
