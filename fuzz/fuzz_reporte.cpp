@@ -31,32 +31,23 @@
 
 namespace {
 
-constexpr std::array<const char *, 5> kTables = {"insunit", "insupedi", "exporped", "factura", "impTLC"};
-
-struct Template {
-    QString path;
-    QByteArray header; // the header of the empty table, terminator included
-    int recordLength = 0;
-};
-
-// The request folder, made once; each table's empty header.
-const std::array<Template, 5> &templates()
+// The request folder, made once, and the empty header of each table the
+// report walks.
+const QList<std::pair<QString, QByteArray>> &templates()
 {
-    static const std::array<Template, 5> made = [] {
+    static const QList<std::pair<QString, QByteArray>> made = [] {
         const QString folder = FuzzSupport::scratchFolder() + QStringLiteral("/solicitud");
-        std::array<Template, 5> out;
+        QList<std::pair<QString, QByteArray>> out;
         try {
             QDir().mkpath(folder);
             RequestFolder::create(folder, QStringLiteral(QUELVAR_DATA_DIR));
         } catch (const StoreError &e) {
             FuzzSupport::broken("no se pudo crear la carpeta de la solicitud", e.message());
         }
-        for (size_t i = 0; i < kTables.size(); ++i) {
-            QFile file(out[i].path = folder + u'/' + RequestSchema::find(QString::fromLatin1(kTables[i]))->file);
-            const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(12, '\0');
-            const auto *h = reinterpret_cast<const uchar *>(bytes.constData());
-            out[i].header = bytes.left(h[8] | h[9] << 8);
-            out[i].recordLength = std::max(1, h[10] | h[11] << 8);
+        for (const char *table : {"insunit", "insupedi", "exporped", "factura", "impTLC"}) {
+            QFile file(folder + u'/' + RequestSchema::find(QString::fromLatin1(table))->file);
+            const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(32, '\0');
+            out.append({file.fileName(), bytes.left(qFromLittleEndian<quint16>(bytes.constData() + 8))});
         }
         return out;
     }();
@@ -86,14 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Each table: its own header over the input's record bytes, the count
     // of whole records in it, a partial last one left past them.
     std::array<std::unique_ptr<Recordset>, 5> sets;
-    for (size_t i = 0; i < kTables.size(); ++i) {
-        const Template &t = templates()[i];
-        const QByteArray records = parts.value(qsizetype(i) + 1);
-        QByteArray file = t.header + records + char(0x1A);
-        qToLittleEndian(quint32(records.size() / t.recordLength), file.data() + 4);
-        FuzzSupport::writeFile(t.path, file.constData(), size_t(file.size()));
+    for (qsizetype i = 0; i < 5; ++i) {
+        const auto &[path, header] = templates()[i];
+        const QByteArray records = parts.value(i + 1);
+        QByteArray file = header + records + char(0x1A);
+        qToLittleEndian(quint32(records.size() / std::max(1, int(qFromLittleEndian<quint16>(header.constData() + 10)))), file.data() + 4);
+        FuzzSupport::writeFile(path, file.constData(), size_t(file.size()));
         try {
-            sets[i] = std::make_unique<Recordset>(DbfTable::open(t.path));
+            sets[i] = std::make_unique<Recordset>(DbfTable::open(path));
         } catch (const StoreError &e) {
             FuzzSupport::broken("la tabla escrita bajo su propio encabezado no abre", e.message());
         }

@@ -45,13 +45,12 @@ void fill(Recordset &rs, int round)
 {
     for (int f = 0; f < std::min(4, rs.fieldCount()); ++f) {
         const FieldDef &field = rs.table()->field(f);
-        const QVariant value = field.type == 'C' ? QVariant(QStringLiteral("ÑANDÚ %1").arg(round).left(field.length))
-                               : field.type == 'D' ? QVariant(QDate(2024, 2, 29).addDays(round))
-                               : field.type == 'L' ? QVariant(round % 2 == 0)
-                                                   : QVariant(round % 2 ? QStringLiteral("7") : QStringLiteral("-2"));
         try {
             if (!field.isMemo())
-                rs.setValue(f, value);
+                rs.setValue(f, field.type == 'C'   ? QVariant(QStringLiteral("ÑANDÚ %1").arg(round).left(field.length))
+                               : field.type == 'D' ? QVariant(QDate(2024, 2, 29).addDays(round))
+                               : field.type == 'L' ? QVariant(round % 2 == 0)
+                                                   : QVariant(round % 2 ? "7" : "-2"));
         } catch (const StoreError &) {
         }
     }

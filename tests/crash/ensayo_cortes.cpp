@@ -214,9 +214,9 @@ int runChild(const QString &folder, quint32 seed)
 
 // Runs the child traced and kills it before its killAt-th call that can
 // change a file, or before the offset-th after an operation of the kind
-// aimed at starts. Answers whether it was killed (or had to be, after two
-// minutes without getting there).
-std::pair<bool, bool> runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
+// aimed at starts (or after two minutes). Answers whether it was killed:
+// the child never ends by itself.
+bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
 {
     static const int kCalls[] = {SYS_pwrite64, SYS_pwritev, SYS_pwritev2, SYS_rename,   SYS_renameat, SYS_renameat2,
                                  SYS_link,     SYS_linkat,  SYS_unlink,   SYS_unlinkat, SYS_rmdir,    SYS_mkdir,
@@ -243,7 +243,7 @@ std::pair<bool, bool> runTraced(const QByteArrayList &args, int killAt, int aim,
         ::_exit(127);
     }
     int status = 0, stops = 0;
-    bool killed = false, late = false, armed = false;
+    bool killed = false, armed = false;
     ::waitpid(pid, &status, 0);
     ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESECCOMP | PTRACE_O_TRACECLONE | PTRACE_O_EXITKILL);
     ::ptrace(PTRACE_CONT, pid, nullptr, nullptr);
@@ -252,10 +252,8 @@ std::pair<bool, bool> runTraced(const QByteArrayList &args, int killAt, int aim,
         const pid_t who = ::waitpid(-1, &status, __WALL);
         if ((who == pid && !WIFSTOPPED(status)) || (who < 0 && errno != EINTR))
             break;
-        if (who < 0) { // the alarm
-            late = !killed;
+        if (who < 0) // the alarm
             killed = ::kill(pid, SIGKILL) == 0 || killed;
-        }
         if (who < 0 || !WIFSTOPPED(status))
             continue;
         __ptrace_syscall_info call{};
@@ -271,20 +269,15 @@ std::pair<bool, bool> runTraced(const QByteArrayList &args, int killAt, int aim,
         ::ptrace(PTRACE_CONT, who, nullptr, signal); // the tracing's own stops deliver nothing
     }
     ::alarm(0);
-    return {killed, late};
+    return killed;
 }
-
-struct Disk {
-    Tables rows;
-    QMap<QString, QStringList> fields;
-};
 
 // The folder's tables as our engine reads them, with what is wrong with
 // them: a table that is missing, that our engine or python3-dbf cannot read
 // or where they count different records, a count over bytes the file lacks.
-Disk readFolder(const QString &folder, QStringList &faults, bool missingOk = false)
+Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = false)
 {
-    Disk disk;
+    Tables disk;
     QStringList files;
     for (const QString &t : tables()) {
         const QString path = RequestExchange::findFile(folder, RequestExchange::fileOf(t));
@@ -295,16 +288,14 @@ Disk readFolder(const QString &folder, QStringList &faults, bool missingOk = fal
         files << QFileInfo(path).fileName();
         try {
             const std::unique_ptr<DbfTable> table = DbfTable::open(path);
-            disk.rows[t];
-            for (int f = 0; f < table->fieldCount(); ++f)
-                disk.fields[t] << table->field(f).name;
             for (quint32 n = 0; n < table->recordCount(); ++n) {
                 QStringList row;
                 for (int f = 0; f < table->fieldCount(); ++f)
                     row << valueText(table->value(table->record(n), f));
                 if (table->record(n)[0] != '*')
-                    disk.rows[t] << row;
+                    disk[t] << row;
             }
+            disk[t];
         } catch (const StoreError &e) {
             faults << QStringLiteral("%1 no abre con el motor: %2").arg(t, e.message());
         }
@@ -319,25 +310,13 @@ Disk readFolder(const QString &folder, QStringList &faults, bool missingOk = fal
     const QJsonObject python = QJsonDocument::fromJson(PythonDbf::runTool(QStringList{"dumpall", folder} + files, {}, &error)).object();
     if (!error.isEmpty())
         faults << "python3-dbf no lee la carpeta: " + error.right(200);
-    for (qsizetype i = 0; error.isEmpty() && i < files.size(); ++i) {
-        int live = 0;
+    for (qsizetype i = 0, live = 0; error.isEmpty() && i < files.size(); ++i, live = 0) {
         for (const QJsonValue r : python[files[i]][QLatin1String("records")].toArray())
             live += !r[QLatin1String("deleted")].toBool();
-        if (const QString t = files[i].chopped(4); disk.rows.contains(t) && live != disk.rows[t].size())
-            faults << QStringLiteral("%1: python3-dbf lee %2 registros y el motor %3").arg(t).arg(live).arg(disk.rows[t].size());
+        if (const QString t = files[i].chopped(4); disk.contains(t) && live != disk[t].size())
+            faults << QStringLiteral("%1: python3-dbf lee %2 registros y el motor %3").arg(t).arg(live).arg(disk[t].size());
     }
     return disk;
-}
-
-// What a note of unfinished work leaves once the next start has finished it.
-Tables finishedOf(Note::Kind kind, const Tables &now, const Tables &medium)
-{
-    Tables out;
-    for (const QString &t : tables())
-        out[t] = kind == Note::Recovery                                               ? medium.value(t)
-                 : kind == Note::EraseAll || (kind == Note::EraseRequest && t != "empresas") ? Rows()
-                                                                                     : now.value(t);
-    return out;
 }
 
 // Writes the request's tables (and the catalogues, unless onlyTables) into the folder.
@@ -387,12 +366,11 @@ int main(int argc, char **argv)
                           "  --detalle      una línea por ensayo\n",
                           stderr),
                2;
-    const int trials = int(option["--ensayos"]), limit = int(option["--pasos"]);
     QTemporaryDir scratch(QDir::temp().filePath("quelvar-ensayo-cortes-XXXXXX"));
     work = QDir(work.isEmpty() ? scratch.path() : work).absolutePath();
     const QString folder = work + "/solicitud", drive = work + "/unidad-a", log = work + "/registro.txt";
     QTextStream out(stdout);
-    out << "Ensayos de cortes: " << trials << " ensayos, semilla " << option["--semilla"] << ", carpeta " << work << Qt::endl;
+    out << "Ensayos de cortes: " << option["--ensayos"] << " ensayos, semilla " << option["--semilla"] << ", carpeta " << work << Qt::endl;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QUELVAR_UNIDAD_A", QFile::encodeName(drive));
     qputenv("QUELVAR_ENSAYO_REGISTRO", QFile::encodeName(log));
@@ -406,64 +384,66 @@ int main(int argc, char **argv)
     Tables want, disk, medium;
     const auto rebuild = [&] {
         writeRequest(folder, completeRequest({}));
-        want = disk = readFolder(folder, faults).rows;
+        want = disk = readFolder(folder, faults);
     };
     try {
         RequestFixture::Records other = completeRequest({{"MER_RET", "N"}});
         other["empresas"][0].insert("NOMBRE", "IMPORTADORA DEL SUR, ÑANDÚ");
         other["insupedi"] << other["insupedi"][0] << other["insupedi"][0];
         writeRequest(drive, other, true);
-        medium = readFolder(drive, faults).rows;
+        medium = readFolder(drive, faults);
         rebuild();
     } catch (const StoreError &e) {
         faults << e.message();
     }
     if (!faults.isEmpty())
         return out << "No se pudo preparar el ensayo: " << faults.join("; ") << Qt::endl, 2;
+    // What a note of unfinished work leaves once the next start has finished it.
+    const auto finishedOf = [&medium](Note::Kind kind, Tables now) {
+        for (const QString &t : tables())
+            if (kind == Note::Recovery || kind == Note::EraseAll || (kind == Note::EraseRequest && t != "empresas"))
+                now[t] = kind == Note::Recovery ? medium.value(t) : Rows();
+        return now;
+    };
 
     QRandomGenerator rng(option["--semilla"]);
     QMap<QString, int> cuts;
     QStringList failures;
-    qint64 operations = 0, records = 0, reached = 0, late = 0, rebuilt = 0;
-    for (int trial = 1; trial <= trials; ++trial) {
+    qint64 operations = 0, reached = 0, rebuilt = 0;
+    for (uint trial = 1; trial <= option["--ensayos"]; ++trial) {
         // The kill: within the first writes of an operation of a kind, or
         // (aim < 0) anywhere among the first writes of the run.
         const int aim = int(rng.bounded(10)) - 2, offset = 1 + int(rng.bounded(1 + rng.bounded(12)));
-        const int anywhere = 1 + int(rng.bounded(limit));
+        const int anywhere = 1 + int(rng.bounded(option["--pasos"]));
         const QByteArray childSeed = QByteArray::number(rng.generate());
         const Note::Kind before = UnfinishedWork::pending(folder).kind;
         QFile::remove(log);
-        const auto [killed, tooLate] = runTraced({QFile::encodeName(app.applicationFilePath()), "--hijo", QFile::encodeName(folder), childSeed},
-                                                 aim < 0 ? anywhere : 4 * limit, aim, offset);
-        late += tooLate;
+        const bool killed = runTraced({QFile::encodeName(app.applicationFilePath()), "--hijo", QFile::encodeName(folder), childSeed},
+                                      aim < 0 ? anywhere : 4 * int(option["--pasos"]), aim, offset);
 
         // The log: what the window opened with, what each finished
         // operation left, the operation cut.
         QFile file(log);
         QByteArrayList lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList{""};
         lines.removeLast(); // what follows the last line break
-        faults.clear();
+        faults = killed ? QStringList() : QStringList{"el programa terminó solo"};
         bool opened = false;
         Tables old = disk;
         QStringList cut;
         for (const QByteArray &line : std::as_const(lines)) {
             const QStringList w = QString::fromUtf8(line).split(u'\t');
             for (const QString &t : tables())
-                if (w[0] == "abierto" && (opened = true) && rowsOf(QJsonDocument::fromJson(w[1].toUtf8())[t]) != want[t])
-                    faults << "al abrir, la ventana no mostró lo que la carpeta tenía en " + t;
-            if (w[0] == "abierto" || w[0] == "hecho") {
-                for (const QString &t : tables())
+                if (w[0] == "abierto" || w[0] == "hecho")
                     old[t] = rowsOf(QJsonDocument::fromJson(w[1].toUtf8())[t]);
-                cut.clear();
-                operations += w[0] == "hecho";
-            } else if (w[0] == "inicio") {
-                cut = w;
-            } else if (w[0] == "fallo") {
+            for (const QString &t : tables())
+                if (w[0] == "abierto" && old[t] != want[t])
+                    faults << "al abrir, la ventana no mostró lo que la carpeta tenía en " + t;
+            opened = opened || w[0] == "abierto";
+            operations += w[0] == "hecho";
+            cut = w[0] == "inicio" ? w : w[0] == "hecho" ? QStringList() : cut;
+            if (w[0] == "fallo")
                 faults << "el programa mostró: " + w.value(1);
-            }
         }
-        if (!killed)
-            faults << "el programa terminó solo";
         const QString op = !opened ? "arranque" : cut.isEmpty() ? "entre operaciones" : cut[1];
         ++cuts[op];
 
@@ -471,60 +451,56 @@ int main(int argc, char **argv)
         // operation may leave it; an erase or a recovery whole, or its note
         // left for the next start; the lock free.
         const Note::Kind after = UnfinishedWork::pending(folder).kind;
-        const Disk now = readFolder(folder, faults, after == Note::Recovery);
+        const Tables now = readFolder(folder, faults, after == Note::Recovery);
         const Note::Kind kind = op == kOps[5] ? Note::EraseAll : op == kOps[6] ? Note::EraseRequest : op == kOps[7] ? Note::Recovery
                                 : op == "arranque"                                                   ? before : Note::None;
-        const Tables finished = finishedOf(kind, now.rows, medium);
+        const Tables finished = finishedOf(kind, now);
         int done = 0, undone = 0;
-        for (const QString &t : now.rows.keys()) {
-            const Rows &o = old[t], &g = now.rows[t];
-            const qsizetype key = now.fields[t].indexOf(t == "insunit" || t == "impTLC" ? "FRACCION" : t == "insupedi" ? "NUM_DOCUME"
-                                                                      : t == "exporped" ? "NO_PEDIMEN" : "NODOC");
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            const QString &t = it.key();
+            const Rows &o = old[t], &g = it.value();
             const qsizetype row = cut.value(3).toInt();
+            const bool thinned = std::all_of(g.begin(), g.end(), [&o](const QStringList &r) { return o.contains(r); });
             Rows edited = o, deleted = o;
             if (row < o.size() && row < g.size())
                 edited[row] = g[row], deleted.removeAt(row);
-            qsizetype kept = 0; // rows of g found in order in o: an erase deletes record by record
-            for (const QStringList &r : o)
-                kept += kept < g.size() && g[kept] == r;
             // Saves and erases first write the window's boxes to the first record.
             const bool flushed = (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
-            const bool target = t == cut.value(2);
+            const bool mine = t == cut.value(2);
             const bool fits = g == o || ((op == kOps[0] || op == kOps[1]) && flushed)
-                              || (kind != Note::None && (flushed || g == finished[t] || (kind != Note::Recovery && after != Note::None && kept == g.size())))
-                              || (target && op == "nueva" && g.size() == o.size() + 1 && g.mid(0, o.size()) == o && g.last().value(key) == cut[3])
-                              || (target && op == "editada" && row < o.size() && g == edited && g[row].value(key) == o[row].value(key))
-                              || (target && op == "borrada" && row < o.size() && g == deleted);
+                              || (kind != Note::None && (flushed || g == finished[t]))
+                              || (kind != Note::None && kind != Note::Recovery && after != Note::None && thinned) // record by record
+                              || (mine && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
+                              || (mine && op == "editada" && row < o.size() && g == edited)
+                              || (mine && op == "borrada" && row < o.size() && g == deleted);
             if (!fits)
                 faults << QStringLiteral("«%1» cortado dejó %2 con %3 renglones que no son los de antes ni los de después (antes %4)").arg(op, t).arg(g.size()).arg(o.size());
             if (kind != Note::None && o != finished[t])
                 (g == finished[t] ? done : undone)++;
             reached += g != o;
-            records += g.size();
         }
         if (done > 0 && undone > 0 && after == Note::None)
             faults << "«" + op + "» cortado quedó a medias sin su nota para el siguiente inicio";
         if (!FolderLock(folder).acquire().isEmpty())
             faults << "el bloqueo de la carpeta quedó tomado";
-        disk = now.rows;
-        want = after == Note::None ? disk : finishedOf(after, disk, medium);
+        disk = now;
+        want = after == Note::None ? disk : finishedOf(after, disk);
 
         if (verbose || !faults.isEmpty())
-            out << "ensayo " << trial << ": corte en «" << cut.mid(1).join(u' ') << op.left(cut.isEmpty() ? 99 : 0) << "», "
-                << lines.size() << " líneas de registro" << (faults.isEmpty() ? "" : ": " + faults.join("; ")) << Qt::endl;
+            out << "ensayo " << trial << ": corte en «" << (cut.isEmpty() ? op : cut.mid(1).join(u' ')) << "», " << lines.size()
+                << " líneas de registro" << (faults.isEmpty() ? "" : ": " + faults.join("; ")) << Qt::endl;
         for (const QString &f : std::as_const(faults))
             failures << QStringLiteral("ensayo %1 [%2]: %3").arg(trial).arg(op, f);
         if (!faults.isEmpty()) // the folder is made again so that the trials go on
             ++rebuilt, rebuild();
     }
-    if (readFolder(drive, faults).rows != medium)
+    if (readFolder(drive, faults) != medium)
         failures << "la unidad A cambió: una recuperación escribió en ella";
-
-    out << "\nEnsayos: " << trials << " (semilla " << option["--semilla"] << ")\nOperaciones terminadas: " << operations << "\nCortes por operación:";
+    out << "\nEnsayos: " << option["--ensayos"] << " (semilla " << option["--semilla"] << ")\nOperaciones terminadas: " << operations
+        << "\nCortes por operación:";
     for (auto it = cuts.cbegin(); it != cuts.cend(); ++it)
         out << " " << it.key() << "=" << it.value() << ";";
-    out << "\nTablas revisadas (motor y python3-dbf): " << trials * tables().size() << "; registros: " << records
-        << "\nTablas que el corte alcanzó: " << reached << "\nSin corte en dos minutos: " << late << "\nCarpetas rehechas: " << rebuilt
-        << "\nFallas: " << failures.size() << "\n  " << failures.mid(0, 60).join("\n  ") << Qt::endl;
+    out << "\nTablas revisadas (motor y python3-dbf): " << option["--ensayos"] * tables().size() << "; tablas que el corte alcanzó: "
+        << reached << "\nCarpetas rehechas: " << rebuilt << "\nFallas: " << failures.size() << "\n  " << failures.mid(0, 60).join("\n  ") << Qt::endl;
     return failures.isEmpty() ? 0 : 1;
 }
