@@ -213,8 +213,8 @@ int runChild(const QString &folder, quint32 seed)
 // --------------------------------------------------------------- the parent
 
 // Runs the child traced and kills it before its killAt-th call that can
-// change a file, or before the offset-th after an operation of the kind
-// aimed at starts (or after two minutes). Answers whether it was killed:
+// change a file, or before the offset-th call of an operation of the kind
+// aimed at (or after two minutes). Answers whether it was killed:
 // the child never ends by itself.
 bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
 {
@@ -242,7 +242,7 @@ bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
             ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    int status = 0, stops = 0;
+    int status = 0, stops = 0, inOp = 0;
     bool killed = false, armed = false;
     ::waitpid(pid, &status, 0);
     ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESECCOMP | PTRACE_O_TRACECLONE | PTRACE_O_EXITKILL);
@@ -261,8 +261,8 @@ bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
             && ::ptrace(PTRACE_GET_SYSCALL_INFO, who, sizeof call, &call) > 0) {
             const int first = int(call.seccomp.args[0]); // an int in a 64-bit register
             if (call.seccomp.nr == SYS_fsync && first <= -2)
-                armed = armed || first == -2 - aim;
-            else if (++stops == killAt || (armed && --offset == 0))
+                armed = first == -2 - aim, inOp = 0;
+            else if (++stops == killAt || (armed && ++inOp == offset))
                 killed = ::kill(pid, SIGKILL) == 0;
         }
         const int signal = WSTOPSIG(status) == SIGTRAP || WSTOPSIG(status) == SIGSTOP || status >> 16 ? 0 : WSTOPSIG(status);
@@ -419,7 +419,7 @@ int main(int argc, char **argv)
         const Note::Kind before = UnfinishedWork::pending(folder).kind;
         QFile::remove(log);
         const bool killed = runTraced({QFile::encodeName(app.applicationFilePath()), "--hijo", QFile::encodeName(folder), childSeed},
-                                      aim < 0 ? anywhere : 4 * int(option["--pasos"]), aim, offset);
+                                      aim < 0 ? anywhere : 2 * int(option["--pasos"]), aim, offset);
 
         // The log: what the window opened with, what each finished
         // operation left, the operation cut.
