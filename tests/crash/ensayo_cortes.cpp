@@ -413,7 +413,8 @@ int main(int argc, char **argv)
     for (uint trial = 1; trial <= option["--ensayos"]; ++trial) {
         // The kill: within the first writes of an operation of a kind, or
         // (aim < 0) anywhere among the first writes of the run.
-        const int aim = int(rng.bounded(10)) - 2, offset = 1 + int(rng.bounded(1 + rng.bounded(12)));
+        const int aim = int(rng.bounded(10)) - 2; // a row's write is two or three calls
+        const int offset = 1 + int(rng.bounded(1 + rng.bounded(aim >= 2 && aim <= 4 ? 3 : 12)));
         const int anywhere = 1 + int(rng.bounded(option["--pasos"]));
         const QByteArray childSeed = QByteArray::number(rng.generate());
         const Note::Kind before = UnfinishedWork::pending(folder).kind;
@@ -462,8 +463,8 @@ int main(int argc, char **argv)
             const qsizetype row = cut.value(3).toInt();
             const bool thinned = std::all_of(g.begin(), g.end(), [&o](const QStringList &r) { return o.contains(r); });
             Rows edited = o, deleted = o;
-            if (row < o.size() && row < g.size())
-                edited[row] = g[row], deleted.removeAt(row);
+            if (row < o.size())
+                edited[row] = g.value(row), deleted.removeAt(row);
             // Saves and erases first write the window's boxes to the first record.
             const bool flushed = (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
             const bool mine = t == cut.value(2);
