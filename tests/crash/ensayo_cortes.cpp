@@ -476,7 +476,7 @@ int main(int argc, char **argv)
                               || (mine && op == "borrada" && row < o.size() && g == deleted);
             if (!fits)
                 faults << QStringLiteral("«%1» cortado dejó %2 con %3 renglones que no son los de antes ni los de después (antes %4)").arg(op, t).arg(g.size()).arg(o.size());
-            if (kind != Note::None && o != finished[t])
+            if (kind != Note::None && o != finished[t] && !(kind == Note::EraseRequest && t == "empresas")) // what it changes
                 (g == finished[t] ? done : undone)++;
             reached += g != o;
         }
