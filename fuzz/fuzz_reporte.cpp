@@ -25,69 +25,42 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QtEndian>
 
 #include <array>
 
 namespace {
 
-constexpr std::array<const char *, 5> kTables = {"insunit", "insupedi", "exporped", "factura", "impTLC"};
-constexpr char kSeparator = 0x1E;
-
-struct Template {
-    QString path;
-    QByteArray header; // the header of the empty table, terminator included
-    int recordLength = 0;
-};
-
-const std::array<Template, 5> &templates()
+// The request folder, made once, and the empty header of each table the
+// report walks.
+const QList<std::pair<QString, QByteArray>> &templates()
 {
-    static const std::array<Template, 5> made = [] {
+    static const QList<std::pair<QString, QByteArray>> made = [] {
         const QString folder = FuzzSupport::scratchFolder() + QStringLiteral("/solicitud");
-        QDir().mkpath(folder);
+        QList<std::pair<QString, QByteArray>> out;
         try {
+            QDir().mkpath(folder);
             RequestFolder::create(folder, QStringLiteral(QUELVAR_DATA_DIR));
         } catch (const StoreError &e) {
             FuzzSupport::broken("no se pudo crear la carpeta de la solicitud", e.message());
         }
-        std::array<Template, 5> out;
-        for (size_t i = 0; i < kTables.size(); ++i) {
-            const TableSchema *schema = RequestSchema::find(QString::fromLatin1(kTables[i]));
-            out[i].path = folder + u'/' + schema->file;
-            QFile file(out[i].path);
-            if (!file.open(QIODevice::ReadOnly))
-                FuzzSupport::broken("no se puede leer la tabla vacía", out[i].path);
-            const QByteArray bytes = file.readAll();
-            const auto *h = reinterpret_cast<const unsigned char *>(bytes.constData());
-            out[i].header = bytes.left(h[8] | h[9] << 8);
-            out[i].recordLength = h[10] | h[11] << 8;
+        for (const char *table : {"insunit", "insupedi", "exporped", "factura", "impTLC"}) {
+            QFile file(folder + u'/' + RequestSchema::find(QString::fromLatin1(table))->file);
+            const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(32, '\0');
+            out.append({file.fileName(), bytes.left(qFromLittleEndian<quint16>(bytes.constData() + 8))});
         }
         return out;
     }();
     return made;
 }
 
-// The table's header over the given record bytes.
-void writeTable(const Template &t, const QByteArray &records)
-{
-    QByteArray file = t.header;
-    const quint32 count = quint32(records.size() / t.recordLength);
-    for (int i = 0; i < 4; ++i)
-        file[4 + i] = char(count >> (8 * i));
-    file += records;
-    file += char(0x1A);
-    FuzzSupport::writeFile(t.path, file.constData(), size_t(file.size()));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const auto &tables = templates();
-    const QList<QByteArray> parts = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size))
-                                        .split(kSeparator);
+    const QList<QByteArray> parts = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)).split(0x1E);
     const QByteArray head = parts.value(0);
     const auto choice = [&head](int at) { return at < head.size() ? quint8(head[at]) : 0; };
-
     RequestReport::Choices choices;
     choices.opcDT = choice(0) % 7;
     choices.direct = (choice(1) & 1) == 0;
@@ -96,31 +69,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     choices.tExportacion = choice(4) % 5 - 1;
     choices.appendix8 = choice(5) & 1;
     choices.annexB = choice(6) & 1;
-    const int leftOut = choice(7);
-
     QHash<QString, QString> window;
-    for (const QByteArray &line : head.mid(8).split('\n')) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq > 0)
+    for (const QByteArray &line : head.mid(8).split('\n'))
+        if (const qsizetype eq = line.indexOf('='); eq > 0)
             window.insert(QString::fromUtf8(line.left(eq)), QString::fromUtf8(line.mid(eq + 1)));
-    }
 
+    // Each table: its own header over the input's record bytes, the count
+    // of whole records in it, a partial last one left past them.
     std::array<std::unique_ptr<Recordset>, 5> sets;
-    for (size_t i = 0; i < tables.size(); ++i) {
-        writeTable(tables[i], parts.value(qsizetype(i) + 1));
+    for (qsizetype i = 0; i < 5; ++i) {
+        const auto &[path, header] = templates()[i];
+        const QByteArray records = parts.value(i + 1);
+        QByteArray file = header + records + char(0x1A);
+        qToLittleEndian(quint32(records.size() / std::max(1, int(qFromLittleEndian<quint16>(header.constData() + 10)))), file.data() + 4);
+        FuzzSupport::writeFile(path, file.constData(), size_t(file.size()));
         try {
-            sets[i] = std::make_unique<Recordset>(DbfTable::open(tables[i].path));
+            sets[i] = std::make_unique<Recordset>(DbfTable::open(path));
         } catch (const StoreError &e) {
-            // The header is the engine's own and the count fits the file.
             FuzzSupport::broken("la tabla escrita bajo su propio encabezado no abre", e.message());
         }
-        if (leftOut & (1 << i))
+        if (choice(7) & (1 << i))
             sets[i]->Close();
     }
-
-    const auto shown = [&window](const QString &name) { return window.value(name); };
-    const RequestReport::Report report = RequestReport::build(
-        shown, choices, {sets[0].get(), sets[1].get(), sets[2].get(), sets[3].get(), sets[4].get()});
+    const RequestReport::Report report = RequestReport::build([&window](const QString &name) { return window.value(name); },
+                                                              choices, {sets[0].get(), sets[1].get(), sets[2].get(), sets[3].get(), sets[4].get()});
     if (report.outcome != RequestReport::Report::Outcome::Built && !report.text.isEmpty())
         FuzzSupport::broken("un reporte que no se imprime trae texto");
     for (const RequestReport::Range &r : report.centred)

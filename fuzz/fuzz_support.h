@@ -1,25 +1,41 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+// What the fuzz targets share: the entry point, a scratch folder, and how a
+// broken invariant stops the run.
 
-#include <cstddef>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 namespace FuzzSupport {
 
-// A folder of this process's own for scratch files, in $TMPDIR (or /dev/shm
-// when TMPDIR is not set), made on first use and removed when the process
-// ends.
-const QString &scratchFolder();
+[[noreturn]] inline void broken(const char *what, const QString &detail = {})
+{
+    std::fprintf(stderr, "fuzz: %s%s%s\n", what, detail.isEmpty() ? "" : ": ", qPrintable(detail));
+    std::fflush(stderr);
+    std::abort();
+}
 
-// Writes the bytes as the whole file, replacing what it held. A failure is
-// no outcome of the code under test: it aborts.
-void writeFile(const QString &path, const char *data, size_t size);
+// A folder of this process's own, in $TMPDIR or else /dev/shm, removed at exit.
+inline QString scratchFolder()
+{
+    static const QTemporaryDir dir(qEnvironmentVariable("TMPDIR", QStringLiteral("/dev/shm")) + "/quelvar-fuzz-XXXXXX");
+    if (!dir.isValid())
+        broken("no se pudo crear la carpeta de trabajo", dir.path());
+    return dir.path();
+}
 
-// Stops the run with a message: an invariant of the code under test broke.
-[[noreturn]] void broken(const char *what, const QString &detail = {});
+// The bytes as the whole file: a failure here is no outcome of the code under test.
+inline void writeFile(const QString &path, const char *data, size_t size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data, qint64(size)) != qint64(size))
+        broken("no se pudo escribir el archivo de trabajo", path);
+}
 
 } // namespace FuzzSupport

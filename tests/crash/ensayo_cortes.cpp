@@ -1,0 +1,507 @@
+// quelvar-ensayo-cortes: QUELVAR killed at random moments while it saves,
+// writes and deletes rows, erases and recovers the request, and the request
+// folder checked after each kill (README, "Ensayos de cortes").
+//
+// The child is the real program started on the folder, working through
+// scenario lines. It runs traced, with a seccomp filter that stops it before
+// every call that can change a file (writes, renames, links, unlinks,
+// truncations, syncs), and the parent kills it before one of them: so every
+// state the folder passes through can be the one a kill leaves. The child
+// logs to a file, one write(2) a line, what the window holds after each
+// operation and which operation it starts.
+#include "complete_request.h"
+#include "scenario_runner.h"
+
+#include "app/program_start.h"
+#include "exchange/request_exchange.h"
+#include "exchange/unfinished_work.h"
+#include "grids/record_table_model.h"
+#include "platform/folder_lock.h"
+#include "platform/spanish_translation.h"
+#include "python_dbf.h"
+#include "store/data_link.h"
+#include "store/dbf_table.h"
+#include "store/field_codec.h"
+#include "store/recordset.h"
+#include "store/request_links.h"
+#include "store/store_error.h"
+
+#include <QJsonDocument>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using Rows = QList<QStringList>; // live rows, each field as text
+using Tables = QMap<QString, Rows>;
+using Note = UnfinishedWork::Note;
+const QStringList &tables() { return RequestExchange::tables(); }
+const QStringList kOps{"pestaña", "grabar", "nueva", "editada", "borrada", "borrar todo", "borrar solicitud", "recuperar"};
+
+QString valueText(const QVariant &v)
+{
+    return v.typeId() == QMetaType::Double ? FieldCodec::plainNumber(v.toDouble())
+           : v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+           : v.typeId() == QMetaType::Bool  ? QString(v.toBool() ? "T" : "F")
+                                            : v.toString();
+}
+
+Rows rowsOf(const QJsonValue &table)
+{
+    Rows rows;
+    for (const QJsonValue row : table.toArray())
+        rows << row.toVariant().toStringList();
+    return rows;
+}
+
+// ---------------------------------------------------------------- the child
+
+// A line of the child's log: one write, whole or absent after a kill. An
+// operation's start is also shown to the tracer by a call that does nothing.
+void say(const QString &line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    const int fd = ::open(qgetenv("QUELVAR_ENSAYO_REGISTRO").constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+        ::_exit(3);
+    ::close(fd);
+    if (line.startsWith(QLatin1String("inicio")))
+        ::fsync(-2 - int(kOps.indexOf(line.section(u'\t', 1, 1))));
+}
+
+// Each grid's new row: k its key, d a date, t a name, c an amount with
+// cents, A-B a figure (the used ones below the totals). A stored row gets
+// its last cell typed over.
+const QStringList kGrids{
+    "dbCU insunit 4 FRACCION=k DESCRIP=t COSTO_UNIT=c TASA_ADVAL=1-20",
+    "dbMI insupedi 5 NUM_DOCUME=k FEC_PAGO=d CAN_MIMP=500-999 CAN_MRETSO=1-400 VAL_TOT_IN=5000-9999 VALINCREAL=1-4000",
+    "dbED exporped 6 NO_PEDIMEN=k FECHA_PEDI=d CANT_TOTAL=5000-9999 CANT_UTIL=1-4000 VAL_TOTPED=50000-99999 VALOR_UTI=1-4000",
+    "dbEI factura 7 NODOC=k FECHADOC=d CANT_TOTAL=5000-9999 CANT_UTIL=1-4000 VALTOTNP=50000-99999 VALREPNP=1-4000 NOM_EXPIDE=t",
+    "dbITLC impTLC 8 FRACCION=k FECHA=d CAN_MIMP=1-999 PU_MIMP=c TASA_ADVAL=1-20 MONT_SOLIC=1-999"};
+const QStringList kBoxes{"txtRSocial", "txtDireccion", "txtColonia", "txtNRLegal", "txtProducto", "txtTelefono", "txtCuenta", "txtCantidadExp"};
+
+struct Child {
+    QRandomGenerator rng;
+    ScenarioRunner runner;
+    FrmQuelvar *window = nullptr;
+
+    bool run(const QString &line) { return runner.runLine(line); }
+    QString figure(const QString &range) { return QString::number(rng.bounded(range.section(u'-', 0, 0).toInt(), range.section(u'-', 1).toInt() + 1)); }
+    QString text(const QString &kind, const QString &key)
+    {
+        return kind == "k" ? key
+               : kind == "d" ? QDate::currentDate().addDays(-rng.bounded(40)).toString("dd/MM/yyyy")
+               : kind == "t" ? "NOMBRE " + figure("1-999")
+               : kind == "c" ? figure("1-99") + "." + figure("10-99")
+                             : figure(kind);
+    }
+    // What the window holds in each table.
+    QString state()
+    {
+        QJsonObject out;
+        for (qsizetype t = 0; t < tables().size(); ++t) {
+            QJsonArray rows;
+            Recordset *rs = window->links()->requestLinks().value(t)->recordset();
+            for (int r = 0; rs && r < rs->rowCount(); ++r) {
+                QStringList row;
+                for (int f = 0; f < rs->fieldCount(); ++f)
+                    row << valueText(rs->valueAt(r, f));
+                rows << QJsonArray::fromStringList(row);
+            }
+            out.insert(tables()[t], rows);
+        }
+        return QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Compact));
+    }
+    void done()
+    {
+        for (const QString &text : MessageBox::shownTexts())
+            if (text.startsWith(QLatin1String("No se pudo")))
+                say("fallo\t" + text);
+        MessageBox::clearShown();
+        say("hecho\t" + state());
+    }
+    bool typable(BoundGrid *grid, const QString &field)
+    {
+        for (int c = 0; c < grid->ColumnsCount(); ++c)
+            if (grid->Columns(c).DataField().compare(field, Qt::CaseInsensitive) == 0)
+                return !grid->isColumnHidden(c) && !grid->recordModel()->isLocked(c);
+        return false;
+    }
+
+    void step()
+    {
+        run("answer Yes Yes Yes"); // an operation's questions: erase, recovery, deletion, unit costs
+        const QStringList g = kGrids[rng.bounded(int(kGrids.size()))].split(u' ');
+        QTabWidget *tabs = runner.harness().tabs();
+        const int roll = int(rng.bounded(72));
+        if (roll < 30 && tabs->currentIndex() != g[2].toInt()) { // a change of tab saves
+            say("inicio\tpestaña");
+            run("tab " + g[2]);
+            done();
+        }
+        if (roll < 30) {
+            auto *grid = runner.harness().get<BoundGrid>(g[0]);
+            const int count = grid->recordModel()->recordCount(), row = count ? int(rng.bounded(count)) : 0;
+            const QString last = g.last().section(u'=', 0, 0);
+            if (tabs->currentIndex() != g[2].toInt() || (roll >= 14 && count == 0) || (roll < 22 && !typable(grid, last)))
+                return;
+            if (roll < 14) { // a new row typed cell by cell, left with Down
+                const QString key = QString::number(rng.bounded(100000000)).rightJustified(8, u'0');
+                say(QStringLiteral("inicio\tnueva\t%1\t%2").arg(g[1], key));
+                for (const QString &cell : g.mid(3))
+                    if (typable(grid, cell.section(u'=', 0, 0)))
+                        run(QStringLiteral("cell %1 %2 %3").arg(g[0]).arg(count).arg(cell.section(u'=', 0, 0))),
+                            run("type " + text(cell.section(u'=', 1), key)), run("key Tab");
+            } else if (roll < 22) { // a stored row typed over, left with Up or Down
+                say(QStringLiteral("inicio\teditada\t%1\t%2").arg(g[1]).arg(row));
+                run(QStringLiteral("cell %1 %2 %3").arg(g[0]).arg(row).arg(last));
+                run("type " + text(g.last().section(u'=', 1), {}));
+                run("key Tab");
+            } else { // no verb selects a whole row: the grid is driven directly
+                say(QStringLiteral("inicio\tborrada\t%1\t%2").arg(g[1]).arg(row));
+                grid->clearSelection();
+                grid->setCurrentIndex(grid->model()->index(row, 0));
+                grid->setFocus();
+                run("key Delete");
+            }
+            if (roll < 22 && run(roll >= 14 && row > 0 ? "key Up" : "key Down") && grid->hasPendingRow())
+                run("key Escape"), run("key Escape"); // a row refused is dropped
+        } else if (roll < 60) { // boxes typed into, then a save or a change of tab
+            say(roll < 48 ? "inicio\tgrabar" : "inicio\tpestaña");
+            for (int i = int(rng.bounded(1, 4)); i > 0; --i) {
+                const QString box = kBoxes[rng.bounded(int(kBoxes.size()))];
+                for (int t = 0; t < tabs->count(); ++t)
+                    if (tabs->widget(t)->isAncestorOf(runner.harness().get(box)) && tabs->currentIndex() != t)
+                        run("tab " + QString::number(t));
+                if (run("click " + box))
+                    run("type " + figure("1-99"));
+            }
+            run(roll < 48 ? "click cmdAccion(6)" : "tab " + QString::number(rng.bounded(4)));
+        } else {
+            say("inicio\t" + kOps[roll < 63 ? 5 : roll < 66 ? 6 : 7]);
+            run(roll < 63 ? "click cmdAccion(2)" : roll < 66 ? "click cmdAccion(3)" : "click cmdAccion(7)");
+        }
+        done();
+    }
+};
+
+int runChild(const QString &folder, quint32 seed)
+{
+    MessageBox::setScripted(true);
+    Child child;
+    child.rng.seed(seed);
+    const std::unique_ptr<RunningProgram> program = startProgram({QCoreApplication::applicationFilePath(), folder});
+    if (!program->window)
+        return say("fallo\t" + MessageBox::shownTexts().join(" / ")), 1;
+    child.window = (child.runner.harness().window = std::move(program->window)).get();
+    child.window->show();
+    child.window->activateWindow();
+    if (!QTest::qWaitForWindowActive(child.window))
+        return say("fallo\tla ventana no se activó"), 1;
+    say("abierto\t" + child.state());
+    for (;;)
+        child.step();
+}
+
+// --------------------------------------------------------------- the parent
+
+// Runs the child traced and kills it before its killAt-th call that can
+// change a file, or before the offset-th call of an operation of the kind
+// aimed at (or after two minutes). Answers whether it was killed:
+// the child never ends by itself.
+bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
+{
+    static const int kCalls[] = {SYS_pwrite64, SYS_pwritev, SYS_pwritev2, SYS_rename,   SYS_renameat, SYS_renameat2,
+                                 SYS_link,     SYS_linkat,  SYS_unlink,   SYS_unlinkat, SYS_rmdir,    SYS_mkdir,
+                                 SYS_mkdirat,  SYS_truncate, SYS_ftruncate, SYS_fsync,  SYS_fdatasync};
+    const int n = int(std::size(kCalls));
+    std::vector<sock_filter> filter{BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+    for (int i = 0; i < n; ++i)
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, quint32(kCalls[i]), quint8(n - i), 0));
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRACE));
+    const sock_fprog program{quint16(filter.size()), filter.data()};
+    std::vector<char *> argv;
+    for (const QByteArray &a : args)
+        argv.push_back(const_cast<char *>(a.constData()));
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(::open(qgetenv("QUELVAR_ENSAYO_ERRORES").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        ::raise(SIGSTOP);
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0)
+            ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0, stops = 0, inOp = 0;
+    bool killed = false, armed = false;
+    ::waitpid(pid, &status, 0);
+    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESECCOMP | PTRACE_O_TRACECLONE | PTRACE_O_EXITKILL);
+    ::ptrace(PTRACE_CONT, pid, nullptr, nullptr);
+    ::alarm(120);
+    for (;;) {
+        const pid_t who = ::waitpid(-1, &status, __WALL);
+        if ((who == pid && !WIFSTOPPED(status)) || (who < 0 && errno != EINTR))
+            break;
+        if (who < 0) // the alarm
+            killed = ::kill(pid, SIGKILL) == 0 || killed;
+        if (who < 0 || !WIFSTOPPED(status))
+            continue;
+        __ptrace_syscall_info call{};
+        if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_SECCOMP << 8)) && !killed
+            && ::ptrace(PTRACE_GET_SYSCALL_INFO, who, sizeof call, &call) > 0) {
+            const int first = int(call.seccomp.args[0]); // an int in a 64-bit register
+            if (call.seccomp.nr == SYS_fsync && first <= -2)
+                armed = first == -2 - aim, inOp = 0;
+            else if (++stops == killAt || (armed && ++inOp == offset))
+                killed = ::kill(pid, SIGKILL) == 0;
+        }
+        const int signal = WSTOPSIG(status) == SIGTRAP || WSTOPSIG(status) == SIGSTOP || status >> 16 ? 0 : WSTOPSIG(status);
+        ::ptrace(PTRACE_CONT, who, nullptr, signal); // the tracing's own stops deliver nothing
+    }
+    ::alarm(0);
+    return killed;
+}
+
+// The folder's tables as our engine reads them, with what is wrong with
+// them: a table that is missing, that our engine or python3-dbf cannot read
+// or where they count different records, a count over bytes the file lacks.
+Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = false)
+{
+    Tables disk;
+    QStringList files;
+    for (const QString &t : tables()) {
+        const QString path = RequestExchange::findFile(folder, RequestExchange::fileOf(t));
+        if (path.isEmpty() && !missingOk)
+            faults << "falta la tabla " + t;
+        if (path.isEmpty())
+            continue;
+        files << QFileInfo(path).fileName();
+        try {
+            const std::unique_ptr<DbfTable> table = DbfTable::open(path);
+            for (quint32 n = 0; n < table->recordCount(); ++n) {
+                QStringList row;
+                for (int f = 0; f < table->fieldCount(); ++f)
+                    row << valueText(table->value(table->record(n), f));
+                if (table->record(n)[0] != '*')
+                    disk[t] << row;
+            }
+            disk[t];
+        } catch (const StoreError &e) {
+            faults << QStringLiteral("%1 no abre con el motor: %2").arg(t, e.message());
+        }
+        QFile file(path);
+        const QByteArray h = file.open(QIODevice::ReadOnly) ? file.read(12).leftJustified(12, '\0') : QByteArray(12, '\0');
+        const auto *u = reinterpret_cast<const uchar *>(h.constData());
+        const qint64 counted = qFromLittleEndian<quint32>(u + 4);
+        if (file.size() < qFromLittleEndian<quint16>(u + 8) + counted * qFromLittleEndian<quint16>(u + 10))
+            faults << QStringLiteral("%1: la cabecera cuenta %2 registros y el archivo no los tiene").arg(t).arg(counted);
+    }
+    QString error;
+    const QJsonObject python = QJsonDocument::fromJson(PythonDbf::runTool(QStringList{"dumpall", folder} + files, {}, &error)).object();
+    if (!error.isEmpty())
+        faults << "python3-dbf no lee la carpeta: " + error.right(200);
+    for (qsizetype i = 0, live = 0; error.isEmpty() && i < files.size(); ++i, live = 0) {
+        for (const QJsonValue r : python[files[i]][QLatin1String("records")].toArray())
+            live += !r[QLatin1String("deleted")].toBool();
+        if (const QString t = files[i].chopped(4); disk.contains(t) && live != disk[t].size())
+            faults << QStringLiteral("%1: python3-dbf lee %2 registros y el motor %3").arg(t).arg(live).arg(disk[t].size());
+    }
+    return disk;
+}
+
+// Writes the request's tables (and the catalogues, unless onlyTables) into the folder.
+void writeRequest(const QString &folder, const RequestFixture::Records &records, bool onlyTables = false)
+{
+    RequestFixture fixture;
+    if (const QString error = fixture.create(records); !error.isEmpty())
+        throw StoreError("python3-dbf no escribió la solicitud: " + error);
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    for (const QString &file : QDir(fixture.folder()).entryList(QDir::Files))
+        if (!onlyTables || tables().contains(file.chopped(4)))
+            RequestExchange::copyTable(fixture.folder(), folder, file);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 4 && QByteArray(argv[1]) == "--hijo") {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("quelvar"));
+        SpanishTranslation::install();
+        try {
+            return runChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toUInt());
+        } catch (const StoreError &e) {
+            return say("fallo\t" + e.message()), 1;
+        }
+    }
+    QCoreApplication app(argc, argv);
+    QMap<QByteArray, uint> option{{"--ensayos", 1000}, {"--semilla", QRandomGenerator::global()->generate()}, {"--pasos", 300}};
+    QString work;
+    bool verbose = false, number = true;
+    for (int i = 1; i < argc && number; ++i) {
+        const QByteArray arg = argv[i], value = i + 1 < argc ? argv[i + 1] : "";
+        if (arg == "--detalle")
+            verbose = true;
+        else if (arg == "--carpeta" && ++i < argc)
+            work = QString::fromLocal8Bit(value);
+        else if ((number = option.contains(arg) && ++i < argc))
+            option[arg] = value.toUInt(&number), number = number && (option[arg] > 0 || arg == "--semilla");
+    }
+    if (!number)
+        return std::fputs("uso: quelvar-ensayo-cortes [--ensayos N] [--semilla S] [--pasos N] [--carpeta DIR] [--detalle]\n"
+                          "  --ensayos N    cuántas veces se inicia y se corta el programa (1000)\n"
+                          "  --semilla S    repite una corrida anterior\n"
+                          "  --pasos N      los cortes «en cualquier momento» caen antes de una de las primeras N escrituras (300)\n"
+                          "  --carpeta DIR  trabaja en DIR y la deja (si no, una carpeta temporal que se borra)\n"
+                          "  --detalle      una línea por ensayo\n",
+                          stderr),
+               2;
+    QTemporaryDir scratch(QDir::temp().filePath("quelvar-ensayo-cortes-XXXXXX"));
+    work = QDir(work.isEmpty() ? scratch.path() : work).absolutePath();
+    const QString folder = work + "/solicitud", drive = work + "/unidad-a", log = work + "/registro.txt";
+    QTextStream out(stdout);
+    out << "Ensayos de cortes: " << option["--ensayos"] << " ensayos, semilla " << option["--semilla"] << ", carpeta " << work << Qt::endl;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QUELVAR_UNIDAD_A", QFile::encodeName(drive));
+    qputenv("QUELVAR_ENSAYO_REGISTRO", QFile::encodeName(log));
+    qputenv("QUELVAR_ENSAYO_ERRORES", QFile::encodeName(work + "/hijo-errores.txt"));
+    struct sigaction alarm {};
+    alarm.sa_handler = [](int) {}; // only to interrupt waitpid
+    ::sigaction(SIGALRM, &alarm, nullptr);
+
+    // The request the trials start from, and drive A with another one.
+    QStringList faults;
+    Tables want, disk, medium;
+    const auto rebuild = [&] {
+        writeRequest(folder, completeRequest({}));
+        want = disk = readFolder(folder, faults);
+    };
+    try {
+        RequestFixture::Records other = completeRequest({{"MER_RET", "N"}});
+        other["empresas"][0].insert("NOMBRE", "IMPORTADORA DEL SUR, ÑANDÚ");
+        other["insupedi"] << other["insupedi"][0] << other["insupedi"][0];
+        writeRequest(drive, other, true);
+        medium = readFolder(drive, faults);
+        rebuild();
+    } catch (const StoreError &e) {
+        faults << e.message();
+    }
+    if (!faults.isEmpty())
+        return out << "No se pudo preparar el ensayo: " << faults.join("; ") << Qt::endl, 2;
+    // What a note of unfinished work leaves once the next start has finished it.
+    const auto finishedOf = [&medium](Note::Kind kind, Tables now) {
+        for (const QString &t : tables())
+            if (kind == Note::Recovery || kind == Note::EraseAll || (kind == Note::EraseRequest && t != "empresas"))
+                now[t] = kind == Note::Recovery ? medium.value(t) : Rows();
+        return now;
+    };
+
+    QRandomGenerator rng(option["--semilla"]);
+    QMap<QString, int> cuts;
+    QStringList failures;
+    qint64 operations = 0, reached = 0, rebuilt = 0;
+    for (uint trial = 1; trial <= option["--ensayos"]; ++trial) {
+        // The kill: within the first writes of an operation of a kind, or
+        // (aim < 0) anywhere among the first writes of the run.
+        const int aim = int(rng.bounded(10)) - 2; // a row's write is two or three calls
+        const int offset = 1 + int(rng.bounded(1 + rng.bounded(aim >= 2 && aim <= 4 ? 3 : 12)));
+        const int anywhere = 1 + int(rng.bounded(option["--pasos"]));
+        const QByteArray childSeed = QByteArray::number(rng.generate());
+        const Note::Kind before = UnfinishedWork::pending(folder).kind;
+        QFile::remove(log);
+        const bool killed = runTraced({QFile::encodeName(app.applicationFilePath()), "--hijo", QFile::encodeName(folder), childSeed},
+                                      aim < 0 ? anywhere : 2 * int(option["--pasos"]), aim, offset);
+
+        // The log: what the window opened with, what each finished
+        // operation left, the operation cut.
+        QFile file(log);
+        QByteArrayList lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList{""};
+        lines.removeLast(); // what follows the last line break
+        faults = killed ? QStringList() : QStringList{"el programa terminó solo"};
+        bool opened = false;
+        Tables old = disk;
+        QStringList cut;
+        for (const QByteArray &line : std::as_const(lines)) {
+            const QStringList w = QString::fromUtf8(line).split(u'\t');
+            for (const QString &t : tables())
+                if (w[0] == "abierto" || w[0] == "hecho")
+                    old[t] = rowsOf(QJsonDocument::fromJson(w[1].toUtf8())[t]);
+            for (const QString &t : tables())
+                if (w[0] == "abierto" && old[t] != want[t])
+                    faults << "al abrir, la ventana no mostró lo que la carpeta tenía en " + t;
+            opened = opened || w[0] == "abierto";
+            operations += w[0] == "hecho";
+            cut = w[0] == "inicio" ? w : w[0] == "hecho" ? QStringList() : cut;
+            if (w[0] == "fallo")
+                faults << "el programa mostró: " + w.value(1);
+        }
+        const QString op = !opened ? "arranque" : cut.isEmpty() ? "entre operaciones" : cut[1];
+        ++cuts[op];
+
+        // The folder: each table as before the operation cut or as that
+        // operation may leave it; an erase or a recovery whole, or its note
+        // left for the next start; the lock free.
+        const Note::Kind after = UnfinishedWork::pending(folder).kind;
+        const Tables now = readFolder(folder, faults, after == Note::Recovery);
+        const Note::Kind kind = op == kOps[5] ? Note::EraseAll : op == kOps[6] ? Note::EraseRequest : op == kOps[7] ? Note::Recovery
+                                : op == "arranque"                                                   ? before : Note::None;
+        const Tables finished = finishedOf(kind, now);
+        int done = 0, undone = 0;
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            const QString &t = it.key();
+            const Rows &o = old[t], &g = it.value();
+            const qsizetype row = cut.value(3).toInt();
+            const bool thinned = std::all_of(g.begin(), g.end(), [&o](const QStringList &r) { return o.contains(r); });
+            Rows edited = o, deleted = o;
+            if (row < o.size())
+                edited[row] = g.value(row), deleted.removeAt(row);
+            // Saves and erases first write the window's boxes to the first record.
+            const bool flushed = (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
+            const bool mine = t == cut.value(2);
+            const bool fits = g == o || ((op == kOps[0] || op == kOps[1]) && flushed)
+                              || (kind != Note::None && (flushed || g == finished[t]))
+                              || (kind != Note::None && kind != Note::Recovery && after != Note::None && thinned) // record by record
+                              || (mine && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
+                              || (mine && op == "editada" && row < o.size() && g == edited)
+                              || (mine && op == "borrada" && row < o.size() && g == deleted);
+            if (!fits)
+                faults << QStringLiteral("«%1» cortado dejó %2 con %3 renglones que no son los de antes ni los de después (antes %4)").arg(op, t).arg(g.size()).arg(o.size());
+            if (kind != Note::None && o != finished[t] && !(kind == Note::EraseRequest && t == "empresas")) // what it changes
+                (g == finished[t] ? done : undone)++;
+            reached += g != o;
+        }
+        if (done > 0 && undone > 0 && after == Note::None)
+            faults << "«" + op + "» cortado quedó a medias sin su nota para el siguiente inicio";
+        if (!FolderLock(folder).acquire().isEmpty())
+            faults << "el bloqueo de la carpeta quedó tomado";
+        disk = now;
+        want = after == Note::None ? disk : finishedOf(after, disk);
+
+        if (verbose || !faults.isEmpty())
+            out << "ensayo " << trial << ": corte en «" << (cut.isEmpty() ? op : cut.mid(1).join(u' ')) << "», " << lines.size()
+                << " líneas de registro" << (faults.isEmpty() ? "" : ": " + faults.join("; ")) << Qt::endl;
+        for (const QString &f : std::as_const(faults))
+            failures << QStringLiteral("ensayo %1 [%2]: %3").arg(trial).arg(op, f);
+        if (!faults.isEmpty()) // the folder is made again so that the trials go on
+            ++rebuilt, rebuild();
+    }
+    if (readFolder(drive, faults) != medium)
+        failures << "la unidad A cambió: una recuperación escribió en ella";
+    out << "\nEnsayos: " << option["--ensayos"] << " (semilla " << option["--semilla"] << ")\nOperaciones terminadas: " << operations
+        << "\nCortes por operación:";
+    for (auto it = cuts.cbegin(); it != cuts.cend(); ++it)
+        out << " " << it.key() << "=" << it.value() << ";";
+    out << "\nTablas revisadas (motor y python3-dbf): " << option["--ensayos"] * tables().size() << "; tablas que el corte alcanzó: "
+        << reached << "\nCarpetas rehechas: " << rebuilt << "\nFallas: " << failures.size() << "\n  " << failures.mid(0, 60).join("\n  ") << Qt::endl;
+    return failures.isEmpty() ? 0 : 1;
+}
