@@ -9,6 +9,7 @@
 #   dbf_tool.py folder DIR         creates several tables in DIR from the JSON on
 #                                  stdin: {"tables": [{"file": ..., "codepage": ...,
 #                                  "fields": ..., "records": [...]}, ...]}
+#   dbf_tool.py dumpall DIR F...   prints {"F": table, ...} for the named files
 #   dbf_tool.py serve              reads requests, one JSON line each:
 #                                  {"dir": DIR, "files": [F, ...]}, and answers
 #                                  each with one line {"F": table, ...}; a table
@@ -117,6 +118,8 @@ def main():
     elif command == "folder":
         for spec in json.load(sys.stdin)["tables"]:
             create(os.path.join(path, spec["file"]), spec)
+    elif command == "dumpall":
+        json.dump({f: read(os.path.join(path, f)) for f in sys.argv[3:]}, sys.stdout, ensure_ascii=True)
     elif command == "append":
         spec = json.load(sys.stdin)
         table = dbf.Table(path)
