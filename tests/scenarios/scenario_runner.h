@@ -89,8 +89,10 @@
 #include "store/dbf_table.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
 #include <QStatusBar>

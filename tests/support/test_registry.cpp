@@ -2,10 +2,8 @@
 
 #include <QByteArrayList>
 #include <QMap>
-#include <QMetaMethod>
 #include <QTest>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -15,20 +13,6 @@ QMap<QByteArray, TestRegistry::Factory> &classes()
 {
     static QMap<QByteArray, TestRegistry::Factory> registered;
     return registered;
-}
-
-// What QtTest's -functions prints for one class, which it cannot do for
-// more than one: it ends the program after the first.
-void printFunctions(const QObject &test)
-{
-    static const QByteArrayList special{"initTestCase", "cleanupTestCase", "init", "cleanup"};
-    const QMetaObject *meta = test.metaObject();
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-        const QMetaMethod m = meta->method(i);
-        if (m.methodType() == QMetaMethod::Slot && m.access() == QMetaMethod::Private && m.parameterCount() == 0
-            && !special.contains(m.name()) && !m.name().endsWith("_data"))
-            std::printf("%s()\n", m.name().constData());
-    }
 }
 
 } // namespace
@@ -56,17 +40,11 @@ int TestRegistry::run(int argc, char **argv)
             return 1;
         }
     }
-    const bool listOnly =
-        std::any_of(args.cbegin(), args.cend(), [](const char *a) { return qstrcmp(a, "-functions") == 0; });
     int failed = 0;
     for (auto it = classes().cbegin(); it != classes().cend(); ++it) {
         if (!chosen.isEmpty() && !chosen.contains(it.key()))
             continue;
         const std::unique_ptr<QObject> test(it.value()());
-        if (listOnly) {
-            printFunctions(*test);
-            continue;
-        }
         if (QTest::qExec(test.get(), int(args.size()), args.data()) != 0)
             ++failed;
     }

@@ -7,7 +7,6 @@
 //
 //   test_store                        every class
 //   test_store -class TestRecordset   one class (the option may be repeated)
-//   test_store -functions             the test functions of every class
 //
 // Other arguments go to each class as QtTest reads them.
 
