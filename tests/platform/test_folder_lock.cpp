@@ -11,7 +11,6 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <unistd.h>
 
 namespace {
 
@@ -100,18 +99,6 @@ private slots:
         holder.waitForFinished(10000);
     }
 
-    void folderWhereNoLockCanBeWrittenIsReported()
-    {
-        const QString readOnly = dir_.filePath(QStringLiteral("solo-lectura")), gone = dir_.filePath("no-existe");
-        QVERIFY(QDir().mkpath(readOnly) && QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
-        // Root writes in a read-only folder all the same.
-        for (const QString &folder : geteuid() ? QStringList{readOnly, gone} : QStringList{gone}) {
-            FolderLock lock(folder);
-            const QString error = lock.acquire();
-            QVERIFY2(error.contains(folder) && !lock.isHeld(), qPrintable(error));
-        }
-        QVERIFY(!QFileInfo::exists(gone));
-    }
 };
 
 QUELVAR_TEST_CLASS(TestFolderLock)
