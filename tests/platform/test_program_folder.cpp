@@ -41,7 +41,6 @@ private slots:
         QTest::newRow("program folder first") << "" << true << "fuentes" << "exe" << true;
         QTest::newRow("user folder from templates") << "" << false << "plantillas" << "user" << true;
         QTest::newRow("named before the program's") << "clientes/solicitud" << true << "fuentes" << "named" << true;
-        QTest::newRow("named, holding other files") << "./vacia/" << false << "fuentes" << "named" << true;
         QTest::newRow("named with some tables, as it is") << "parcial" << false << "nada" << "named" << true;
         QTest::newRow("under a file") << "archivo/solicitud" << false << "fuentes" << "named" << false;
         QTest::newRow("templates lost a table") << "" << false << "incompletas" << "user" << false;
@@ -70,8 +69,6 @@ private slots:
         if (made == QLatin1String("incompletas")) // lost after they were found: the last one copied
             QVERIFY(QFile::remove(QDir(templates).filePath(QStringLiteral("Pedimentos.dbf"))));
         writeAll(work.filePath(QStringLiteral("archivo")), {});
-        QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("vacia"))));
-        writeAll(work.filePath(QStringLiteral("vacia/notas.txt")), "pendiente\n");
         RequestFolder::create(work.filePath(QStringLiteral("parcial")), kData);
         QVERIFY(QFile::remove(work.filePath(QStringLiteral("parcial/factura.dbf"))));
         ageFiles(work.path());
