@@ -98,14 +98,12 @@ private slots:
         const QString insupedi = QDir(folder).filePath(QStringLiteral("insupedi.dbf"));
         appendTexts(insupedi, {QStringLiteral("A1")});
         repeatFirstRecord(insupedi, 40000, QStringLiteral("NUM_DOCUME"));
-        QString out;
-        QCOMPARE(tool({QStringLiteral("mostrar"), insupedi}, &out), 0);
-        QCOMPARE(out.count(u'\n'), 40001);
-        QCOMPARE(out, RequestFolder::toCsv(insupedi));
         QByteArray ahead = readAll(insupedi);
         putLe32(ahead, 4, 40002);
         writeAll(insupedi, ahead);
+        QString out;
         QCOMPARE(tool({QStringLiteral("mostrar"), insupedi}, &out), 3);
+        QCOMPARE(out.count(u'\n'), 40002);
         QCOMPARE(out, RequestFolder::toCsv(insupedi)
                           + QStringLiteral("La tabla «%1» declara 40002 registros y el archivo sólo contiene 40000; se "
                                            "mostraron los registros que contiene.\n").arg(insupedi));
