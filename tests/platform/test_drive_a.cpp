@@ -12,7 +12,7 @@
 
 namespace {
 
-// "A", "B", "C": folders; "file": a file; "gone": nothing; "": not there;
+// "A", "B", "C": folders; "file": a file; "": not there;
 // an absolute path: itself. pick: the index the user picks from the list.
 struct Case { QString named, floppy; QStringList removable; int pick; DriveA::Choice::Status status; QString chosen; };
 
@@ -42,10 +42,8 @@ private slots:
         using enum DriveA::Choice::Status;
         QTest::newRow("the named folder first") << Case{"A", "B", {"C"}, 0, Ready, "A"};
         QTest::newRow("the named decides alone: a file") << Case{"file", "B", {}, 0, NotReady, ""};
-        QTest::newRow("the named decides alone: gone") << Case{"gone", "B", {"C"}, 0, NotReady, ""};
         QTest::newRow("the named decides alone: not writable") << Case{"/proc", "B", {}, 0, NotWritable, "/proc"};
         QTest::newRow("then the floppy") << Case{"", "B", {"C"}, 0, Ready, "B"};
-        QTest::newRow("then the one removable medium") << Case{"", "", {"C"}, 0, Ready, "C"};
         QTest::newRow("several: the one picked") << Case{"", "", {"A", "C"}, 1, Ready, "C"};
         QTest::newRow("several: none picked") << Case{"", "", {"A", "C"}, -1, Cancelled, ""};
         QTest::newRow("nothing") << Case{"", "", {}, 0, NotReady, ""};

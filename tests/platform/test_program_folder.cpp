@@ -1,12 +1,11 @@
-// The request folder the program starts on (ProgramFolder), where an
-// installed program finds its data (ProgramData), and the check that every
-// table of the chosen folder opens before the window does (TableCheck).
+// The request folder the program starts on (ProgramFolder) and the check
+// that every table of the chosen folder opens before the window does
+// (TableCheck).
 
 #include "folder_snapshot.h"
 #include "table_files.h"
 #include "test_registry.h"
 
-#include "platform/program_data.h"
 #include "platform/program_folder.h"
 #include "platform/table_check.h"
 #include "store/request_folder.h"
@@ -40,15 +39,10 @@ private slots:
         QTest::addColumn<QString>("chosen"); // "exe", "user", "named", or whose path the error names
         QTest::addColumn<bool>("ok");
         QTest::newRow("program folder first") << "" << true << "fuentes" << "exe" << true;
-        QTest::newRow("user folder") << "" << false << "fuentes" << "user" << true;
         QTest::newRow("user folder from templates") << "" << false << "plantillas" << "user" << true;
         QTest::newRow("named before the program's") << "clientes/solicitud" << true << "fuentes" << "named" << true;
-        QTest::newRow("named, holding other files") << "./vacia/" << false << "fuentes" << "named" << true;
-        QTest::newRow("named from templates") << "nueva" << false << "plantillas" << "named" << true;
         QTest::newRow("named with some tables, as it is") << "parcial" << false << "nada" << "named" << true;
         QTest::newRow("under a file") << "archivo/solicitud" << false << "fuentes" << "named" << false;
-        QTest::newRow("a file") << "archivo" << false << "fuentes" << "named" << false;
-        QTest::newRow("no catalogue sources") << "" << false << "nada" << "user" << false;
         QTest::newRow("templates lost a table") << "" << false << "incompletas" << "user" << false;
     }
     void choice()
@@ -75,8 +69,6 @@ private slots:
         if (made == QLatin1String("incompletas")) // lost after they were found: the last one copied
             QVERIFY(QFile::remove(QDir(templates).filePath(QStringLiteral("Pedimentos.dbf"))));
         writeAll(work.filePath(QStringLiteral("archivo")), {});
-        QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("vacia"))));
-        writeAll(work.filePath(QStringLiteral("vacia/notas.txt")), "pendiente\n");
         RequestFolder::create(work.filePath(QStringLiteral("parcial")), kData);
         QVERIFY(QFile::remove(work.filePath(QStringLiteral("parcial/factura.dbf"))));
         ageFiles(work.path());
@@ -120,40 +112,6 @@ private slots:
         QCOMPARE(snapshot(folder), now);
     }
 
-    // An installed program's data and templates, beside its bin folder, serve
-    // only when there: the templates only when they hold every table, in any case.
-    void installedData_data()
-    {
-        QTest::addColumn<bool>("catalogues");
-        QTest::addColumn<QString>("templates"); // a table taken out (-) or renamed
-        QTest::addColumn<bool>("served");
-        QTest::newRow("build folder") << false << "" << false;
-        QTest::newRow("installed") << true << "todas" << true;
-        QTest::newRow("upper case") << true << "IMPTLC.DBF" << true;
-        QTest::newRow("request table missing") << true << "-factura.dbf" << false;
-        QTest::newRow("catalogue missing") << true << "-Paises.dbf" << false;
-    }
-    void installedData()
-    {
-        QFETCH(bool, catalogues);
-        QFETCH(QString, templates);
-        QFETCH(bool, served);
-        QTemporaryDir prefix;
-        const QString bin = prefix.filePath("bin"), share = prefix.filePath("share/quelvar");
-        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
-        if (catalogues)
-            QVERIFY(QFile::copy(kData + QStringLiteral("/estados.csv"), share + QStringLiteral("/estados.csv")));
-        const QDir made(share + QStringLiteral("/plantillas"));
-        if (!templates.isEmpty())
-            RequestFolder::create(made.path(), kData);
-        if (templates.startsWith(u'-'))
-            QVERIFY(QFile::remove(made.filePath(templates.mid(1))));
-        if (templates.contains(u'.') && !templates.startsWith(u'-'))
-            QVERIFY(QFile::rename(made.filePath(QStringLiteral("impTLC.dbf")), made.filePath(templates)));
-        QCOMPARE(ProgramData::dataDir(bin), catalogues ? share : kData);
-        QCOMPARE(ProgramData::templates(bin), served ? made.path() : QString());
-    }
-
     // Every table opens, or the first that does not (request tables first)
     // is named with its fault and the folder; headers counting records the
     // file lacks pass, named together in one notice. Nothing is written.
@@ -166,10 +124,6 @@ private slots:
                                     << QStringList();
         QTest::newRow("missing") << QList<Damage>{{"Pedimentos.dbf", -1, ""}, {"factura.dbf", -1, ""}}
                                  << QStringList{"«factura.dbf»"} << QStringList();
-        QTest::newRow("header longer than the file") << QList<Damage>{{"insupedi.dbf", 8, "\xff\x7f"}}
-                                                     << QStringList{"«insupedi.dbf»", "encabezado"} << QStringList();
-        QTest::newRow("not dBASE") << QList<Damage>{{"Sectores.dbf", 0, "\x30"}}
-                                   << QStringList{"«Sectores.dbf»", "versión"} << QStringList();
         QTest::newRow("counts ahead") << QList<Damage>{{"insupedi.dbf", 4, "\x02"}, {"Paises.dbf", 4, "\xff\xff"}}
                                       << QStringList() << QStringList{"«insupedi.dbf» declara 2 registros y el archivo "
                                                                       "sólo contiene 0.", "«Paises.dbf» declara 65535"};

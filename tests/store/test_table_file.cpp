@@ -77,26 +77,19 @@ private slots:
         QTest::newRow("nul bytes") << Stored{"C6", 3, QByteArray("A\0B\0\0\0", 6), nul, nul};
         QTest::newRow("1252") << Stored{"C6", 3, "\xD1" "AND\xDA\x80", "ÑANDÚ€", "ÑANDÚ€"};
         QTest::newRow("850") << Stored{"C6", 2, "\xA5" "AND\xE9", "ÑANDÚ", "ÑANDÚ"};
-        QTest::newRow("437") << Stored{"C6", 1, "\xA4\x81\x9C", "ñü£", "ñü£"};
         QTest::newRow("decimals") << Stored{"N20.5", 3, "1234.50000", 1234.5, "1234.5"};
         QTest::newRow("minus") << Stored{"N20.5", 3, "-12.50000", -12.5, "-12.5"};
         QTest::newRow("plus") << Stored{"N20.5", 3, "+5.25", 5.25, "5.25"};
         QTest::newRow("minus zero") << Stored{"N20.5", 3, "-0.00000", 0.0, "0"};
         QTest::newRow("point first") << Stored{"N20.5", 3, "-.5", -0.5, "-0.5"};
-        QTest::newRow("point last") << Stored{"N3", 3, "5.", 5.0, "5"};
         QTest::newRow("zeros") << Stored{"N20.5", 3, "00100.01000", 100.01, "100.01"};
-        QTest::newRow("small") << Stored{"N20.5", 3, "0.00001", 0.00001, "0.00001"};
-        QTest::newRow("15 digits") << Stored{"N20.5", 3, "-1234567890.12345", -1234567890.12345, "-1234567890.12345"};
         QTest::newRow("19 digits") << Stored{"N20.5", 3, "12345678901234.56789", 12345678901234.56789,
                                              "12345678901234.568"};
         QTest::newRow("past 2^53") << Stored{"N20.5", 3, "9007199254740993", 9007199254740992.0, "9007199254740992"};
-        QTest::newRow("round") << Stored{"N20.5", 3, "1000000000000000000", 1e18, "1000000000000000000"};
         for (const char *bad : {".", "-", "1.2.3", "***", "1.5e3", "nan", "-inf", "1E2", "- 5", "+-1", "0x1F", "1 2"})
             QTest::newRow(bad) << Stored{"N20.5", 3, bad, null, ""};
-        QTest::newRow("float") << Stored{"F8.2", 3, "2.50", 2.5, "2.5"};
         QTest::newRow("memo") << Stored{"M10", 3, "7", null, ""};
         QTest::newRow("date") << Stored{"D8", 3, "20260301", QDate(2026, 3, 1), "2026-03-01"};
-        QTest::newRow("old date") << Stored{"D8", 3, "09990101", QDate(999, 1, 1), "0999-01-01"};
         for (const char *bad : {"2026030", "20230230", "00000000", "2026 301", "20261301"})
             QTest::newRow(bad) << Stored{"D8", 3, bad, null, ""};
         for (const char *yes : {"T", "t", "Y", "y"})
@@ -121,18 +114,13 @@ private slots:
     {
         QTest::addColumn<Written>("w");
         QTest::newRow("trailing pad") << Written{"C8", 3, "ÑANDÚ  ", "\xD1" "AND\xDA   "};
-        QTest::newRow("blanks") << Written{"C6", 3, "   ", "      "};
         QTest::newRow("850") << Written{"C6", 2, "ÉL", "\x90L    "};
-        QTest::newRow("437") << Written{"C6", 1, "ÉL", "\x90L    "};
         QTest::newRow("no euro in 850") << Written{"C6", 2, "€", ""};
-        QTest::newRow("not in 1252") << Written{"C6", 3, "中文", ""};
         QTest::newRow("too long") << Written{"C6", 3, "ABCDEFG", ""};
         QTest::newRow("rounds, no -0") << Written{"N12.5", 3, -0.000001, "     0.00000"};
         QTest::newRow("number text") << Written{"N12.5", 3, "1,234.56789", "  1234.56789"};
         QTest::newRow("empty text") << Written{"N12.5", 3, QString(), "            "};
-        QTest::newRow("integer") << Written{"N3", 3, 7, "  7"};
         QTest::newRow("too wide") << Written{"N12.5", 3, 12345678.5, ""};
-        QTest::newRow("4 digits in 3") << Written{"N3", 3, 1000, ""};
         QTest::newRow("not a number") << Written{"N12.5", 3, "12a", ""};
         QTest::newRow("comma after point") << Written{"N12.5", 3, "1.5,25", ""};
         QTest::newRow("infinity") << Written{"N12.5", 3, qInf(), ""};
@@ -142,7 +130,6 @@ private slots:
         QTest::newRow("no such date") << Written{"D8", 3, "31/02/2026", ""};
         QTest::newRow("Sí") << Written{"L1", 3, "Sí", "T"};
         QTest::newRow("NO") << Written{"L1", 3, "NO", "F"};
-        QTest::newRow("n") << Written{"L1", 3, "n", "F"};
         QTest::newRow("not a logical") << Written{"L1", 3, "quizá", ""};
         QTest::newRow("memo") << Written{"M10", 3, "texto", ""};
     }
@@ -221,7 +208,6 @@ private slots:
         QTest::addColumn<QByteArray>("tail"); // after the header and three records
         QTest::addColumn<QString>("write");
         QTest::newRow("count behind") << 2u << QByteArray("\x1A") << "append";
-        QTest::newRow("no end mark") << 3u << QByteArray() << "append";
         QTest::newRow("append never arrived") << 4u << QByteArray() << "append";
         QTest::newRow("half arrived") << 4u << good_.mid(kHeader, kRecord / 2) << "edit";
         QTest::newRow("absurd count") << 0xFFFFFFFFu << QByteArray("\x1A") << "delete";
