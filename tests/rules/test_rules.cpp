@@ -1,10 +1,7 @@
 // The plain rules of the request: the header's choices as stored, what each
 // combination makes of the window, the figures derived as boxes and cells
 // are committed, the totals over stored records, the tariff-item picker's
-// line, a grid cell's length complaint, the completeness review's order, and
-// the considerations.
-#include "rules/completeness_review.h"
-#include "rules/considerations.h"
+// line and a grid cell's length complaint.
 #include "rules/cost_structure.h"
 #include "rules/export_documents.h"
 #include "rules/fraction_line.h"
@@ -371,134 +368,11 @@ private slots:
         QCOMPARE(sumOf(amounts.split(amounts.contains(u'|') ? u'|' : u' ')), sum);
     }
 
-    // Sums of stored fields, and kept sums that follow every write; the
-    // unit costs' total, none for returned goods, the grid's row kept.
-    void storedSums()
-    {
-        QTemporaryDir dir;
-        auto factura = scratchTable(dir, QStringLiteral("factura"));
-        const QStringList pesos = GridTotals::indirectExportFields(true);
-        const QStringList dollars = GridTotals::indirectExportFields(false);
-        QCOMPARE(GridTotals::fieldSums(*factura, pesos), QStringList({"0", "0", "0", "0"}));
-        for (const auto &[total, inDollars] : {std::pair{QVariant(0.1), QVariant()}, {QVariant(0.2), QVariant(7.5)}}) {
-            factura->AddNew();
-            factura->Fields(QStringLiteral("CANT_TOTAL")).setValue(total);
-            factura->Fields(QStringLiteral("VALTOTDLL")).setValue(inDollars);
-            factura->Update();
-        }
-        QCOMPARE(GridTotals::fieldSums(*factura, dollars), QStringList({"0.3", "0", "7.5", "0"}));
-        GridTotals::StoredSums kept;
-        QCOMPARE(kept.of(*factura, dollars).value(2), "7.5");
-        factura->MoveFirst();
-        factura->Edit();
-        factura->Fields(QStringLiteral("VALTOTDLL")).setValue(1);
-        factura->Update();
-        QCOMPARE(kept.of(*factura, dollars).value(2), "8.5");
-        factura->Delete();
-        QCOMPARE(kept.of(*factura, dollars).value(2), "7.5");
-        QCOMPARE(kept.of(*factura, pesos).value(2), "0");
-        Recordset reopened(DbfTable::open(dir.filePath(RequestSchema::find(QStringLiteral("factura"))->file)));
-        QCOMPARE(kept.of(reopened, dollars).value(0), "0.2");
-
-        auto insunit = scratchTable(dir, QStringLiteral("insunit"));
-        QCOMPARE(GridTotals::unitCosts(*insunit, 1), "0");
-        for (const QVariant &cost : {QVariant(0.1), QVariant(), QVariant(0.2), QVariant(1234.5)}) {
-            insunit->AddNew();
-            insunit->Fields(QStringLiteral("COSTO_UNIT")).setValue(cost);
-            insunit->Update();
-        }
-        insunit->moveToRow(1);
-        QCOMPARE(GridTotals::unitCosts(*insunit, 4), "1234.8");
-        QCOMPARE(insunit->currentRow(), 1);
-        QVERIFY(!GridTotals::unitCosts(*insunit, 3) && !GridTotals::unitCosts(*insunit, 5));
-    }
-
-    // The tariff-item picker's line of a unit-cost record (item, cost and
-    // rate, in columns of 8, 12 and 12), and the figures read back from a
-    // line when it is confirmed: no cost without a cost column, 0 for one
-    // that holds no number.
-    void fractionLine_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QVariant>("rate");
-        QTest::addColumn<QVariant>("cost");
-        QTest::addColumn<bool>("built"); // the line is the one built of the figures
-        const auto row = [](const char *name, const char *line, const char *item, QVariant rate, QVariant cost,
-                            bool built = true) { QTest::newRow(name) << line << item << rate << cost << built; };
-        const QVariant none;
-        row("cost and rate", "01020304        15.5          10", "01020304", 10.0, 15.5);
-        row("no cost", "01020304          10", "01020304", 10.0, none);
-        row("cost 0 is a cost", "01020304           0          10", "01020304", 10.0, 0.0);
-        row("no rate", "01020304        15.5            ", "01020304", none, 15.5);
-        row("short item", "0102            2.25           5", "0102", 5.0, 2.25);
-        row("no exponent", "01020304  1000000000      0.0001", "01020304", 1e-4, 1e9);
-        row("negative cost", "01020304        -2.5           3", "01020304", 3.0, -2.5);
-        row("cost wider than its column", "0102030498765432109876.5          16", "01020304", 16.0, 98765432109876.5);
-        row("item alone", "01020304", "01020304", none, none, false);
-        row("empty", "", "", none, none, false);
-        row("garbage", "hello world", "hello wo", none, none, false);
-        row("words in the columns", "01020304         abc         xyz", "01020304", none, 0.0, false);
-    }
+    // The tariff-item picker's line read back: the cost stands before the rate.
     void fractionLine()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, item);
-        QFETCH(QVariant, rate);
-        QFETCH(QVariant, cost);
-        QFETCH(bool, built);
-        if (built)
-            QCOMPARE(FractionLine::build(item, rate, cost), line);
-        const auto figures = FractionLine::read(line);
-        QCOMPARE(figures.item, item);
-        QCOMPARE(figures.cost.has_value(), cost.isValid());
-        QCOMPARE(figures.cost.value_or(0), cost.toDouble());
-        QCOMPARE(figures.rate, rate.toDouble());
-    }
-
-    // The review's first blank cell of a row: grid order, hidden columns
-    // passed over, the indirect exports' pesos or dollars (-1: complete).
-    void reviewFirstBlank_data()
-    {
-        QTest::addColumn<QString>("grid");
-        QTest::addColumn<Ints>("filled");
-        QTest::addColumn<Ints>("hidden");
-        QTest::addColumn<int>("blank");
-        using I = IndirectExportCol;
-        const int vt = c(I::ValorTotal), vu = c(I::ValorUtilizado);
-        const int dt = c(I::ValorTotalDls), du = c(I::ValorUtilizadoDls);
-        const Ints ei{0, 1, 2, 3, c(I::ExportadorFinal)};
-        QTest::newRow("ei pesos only") << "dbEI" << ei + Ints{vt, vu} << Ints{} << -1;
-        QTest::newRow("ei dollars only") << "dbEI" << ei + Ints{dt, du} << Ints{} << -1;
-        QTest::newRow("ei dollar total alone") << "dbEI" << ei + Ints{dt} << Ints{} << du;
-        QTest::newRow("ei neither") << "dbEI" << ei << Ints{} << vt;
-        QTest::newRow("ei pesos without the used") << "dbEI" << ei + Ints{vt} << Ints{} << vu;
-        QTest::newRow("ei exporter last") << "dbEI" << Ints{0, 1, 2, 3, vt, vu} << Ints{} << 8;
-        QTest::newRow("mi hidden column passed over") << "dbMI" << Ints{0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14}
-                                                      << Ints{8} << -1;
-        QTest::newRow("mi first blank in grid order") << "dbMI" << Ints{0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}
-                                                      << Ints{} << 2;
-        QTest::newRow("ed balance not reviewed") << "dbED" << Ints{0, 1, 2, 3, 4, 5, 6} << Ints{} << -1;
-        QTest::newRow("tlc duties") << "dbITLC" << Ints{0, 1, 2, 3, 4, 5, 6} << Ints{} << 7;
-    }
-    void reviewFirstBlank()
-    {
-        QFETCH(QString, grid);
-        QFETCH(Ints, filled);
-        QFETCH(Ints, hidden);
-        QFETCH(int, blank);
-        const auto section = [](const QString &name) -> const CompletenessReview::Section & {
-            const auto &all = CompletenessReview::sections();
-            return *std::find_if(all.begin(), all.end(), [&](const auto &s) { return s.grid == name; });
-        };
-        const CompletenessReview::ColumnCheck *found = CompletenessReview::firstBlank(
-            section(grid), [&](int c) { return !filled.contains(c); }, [&](int c) { return !hidden.contains(c); });
-        QCOMPARE(found ? found->column : -1, blank);
-        // The unit costs' messages do not name their tab (the window's tests
-        // see those that do).
-        const CompletenessReview::Section &unitCosts = section("dbCU");
-        QCOMPARE(CompletenessReview::missingIn(unitCosts, unitCosts.columns.first(), "Fracciones"),
-                 "Debes de completar la solicitud. Falta especificar  una fracción en la sección costos unitarios.");
+        const auto figures = FractionLine::read(QStringLiteral("01020304        15.5          10"));
+        QCOMPARE(QList<double>({figures.cost.value_or(-1), figures.rate}), QList<double>({15.5, 10}));
     }
 
     // A grid cell's length complaint comes from its own rule, past its limit
@@ -514,35 +388,6 @@ private slots:
         QCOMPARE(complaint("dbEI", IndirectExportCol::ExportadorFinal, 20) + complaint("dbMI", ImportCol::Clave, 30)
                      + complaint("dbCU", UnitCostCol::CostoUnit, 13) + complaint("dbXX", ImportCol::FechaPago, 11),
                  "");
-    }
-
-    // The considerations: UTF-8 or Windows-1252 bytes, the file of the
-    // refund type (the request folder's own copy wins), and the shipped
-    // texts print without a wrapped line at 8.5 points (100 characters).
-    void considerations()
-    {
-        for (const auto &[bytes, text] : {std::pair{"Informaci\xc3\xb3n\n", "Información\n"},
-                                          {"\xef\xbb\xbf" "A\xc3\xb1o", "Año"},
-                                          {"Informaci\xf3n \x93" "cita\x94 \x80", "Información “cita” €"},
-                                          {"uno\r\ndos\rtres", "uno\ndos\ntres"}, {"a\xc3", "aÃ"}})
-            QCOMPARE(Considerations::decode(bytes), text);
-        QTemporaryDir request, program;
-        const auto path = [&](int refundType) {
-            return Considerations::path(request.path(), program.path(), refundType);
-        };
-        const QString transformed = program.filePath("consider.txt"), other = program.filePath("consideret.txt");
-        QCOMPARE(QStringList({path(0), path(-1), path(2)}), QStringList({transformed, other, other}));
-        writeAll(request.filePath("consider.txt"), "");
-        QCOMPARE(QStringList({path(0), path(1)}), QStringList({request.filePath("consider.txt"), other}));
-        const Considerations::Loaded missing = Considerations::load(transformed);
-        QVERIFY(missing.text.isEmpty() && missing.error.contains(transformed));
-        QVERIFY(!Considerations::load(program.path()).error.isEmpty()); // a folder is no text
-        for (const char *name : {"consider.txt", "consideret.txt"}) {
-            const Considerations::Loaded shipped = Considerations::load(QStringLiteral(QUELVAR_DATA_DIR "/") + name);
-            QVERIFY2(shipped.error.isEmpty() && shipped.text.count(u'\n') > 50, name);
-            for (const QString &line : shipped.text.split(u'\n'))
-                QVERIFY2(line.size() <= 100 && !line.contains(u'\t'), qPrintable(line));
-        }
     }
 };
 
