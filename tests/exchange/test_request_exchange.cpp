@@ -77,8 +77,7 @@ private slots:
 
     // An export: each table under its exact name, older copies in any case
     // replaced (on a folder that tells cases apart), found in any case; the
-    // read-back finds a copy the medium keeps otherwise than written, and a
-    // copy that is missing.
+    // read-back finds a copy the medium keeps otherwise than written.
     void exportAndReadBack()
     {
         RequestTables request;
@@ -99,8 +98,6 @@ private slots:
         QCOMPARE(messageOf([&] { verifyCopies(request.folder, medium.path()); }),
                  QStringLiteral("La copia de «factura.dbf» en «%1» no es igual a la tabla de la solicitud "
                                 "(difiere desde el byte 41).").arg(medium.path()));
-        QVERIFY(QFile::remove(medium.filePath("factura.dbf")));
-        QVERIFY(messageOf([&] { verifyCopies(request.folder, medium.path()); }).contains("factura.dbf"));
     }
 
     // A medium that fails a write, fills up or writes in small pieces: the
@@ -155,9 +152,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("fault"); // empty: sound
         const auto fields = [](const char *table) { return RequestSchema::find(QString::fromLatin1(table))->fields; };
-        QList<FieldDef> tlc = fields("impTLC"), dateAsText = tlc, shortItem = tlc, swapped = fields("insupedi");
+        QList<FieldDef> tlc = fields("impTLC"), dateAsText = tlc, swapped = fields("insupedi");
         dateAsText[2] = charField(QStringLiteral("FECHA"), 8);
-        shortItem[1].length = 6;
         swapped.swapItemsAt(1, 2);
         const QByteArray none;
         QTest::newRow("ours") << "impTLC.dbf" << tlc << none << "";
@@ -166,8 +162,6 @@ private slots:
                                                   << "el campo NUM_DOCUME es el 3.º de la tabla y debe ser el 2.º.";
         QTest::newRow("a date as text") << "impTLC.dbf" << dateAsText << none
                                         << "el campo FECHA es C(8) y debe ser de fecha.";
-        QTest::newRow("a text narrower than the window takes")
-            << "impTLC.dbf" << shortItem << none << "el campo FRACCION es C(6) y debe admitir 8 caracteres.";
         QTest::newRow("cut short") << "impTLC.dbf" << tlc << QByteArray(1, '\x02')
                                    << "está incompleta: declara 2 registros y el archivo sólo contiene 0 (su "
                                       "copia no terminó o el medio está dañado).";
