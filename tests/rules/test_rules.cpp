@@ -1,7 +1,7 @@
 // The plain rules of the request: the header's choices as stored, what each
 // combination makes of the window, the figures derived as boxes and cells
-// are committed, the totals over stored records, the tariff-item picker's
-// line.
+// are committed, the totals over stored records and the tariff-item
+// picker's line read back.
 #include "rules/cost_structure.h"
 #include "rules/export_documents.h"
 #include "rules/fraction_line.h"
