@@ -258,6 +258,14 @@ private:
                 *column = c;
         return g;
     }
+    // The grid's cell named by the words GRID ROW FIELD from w[1].
+    QModelIndex cellOf(const QStringList &w, BoundGrid **g)
+    {
+        int column = -1;
+        *g = w.size() > 3 ? grid(plain(w[1]), &column, plain(w[3])) : nullptr;
+        return *g ? (*g)->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
+    }
+    bool same(const QString &found, const QString &wanted) { return expect(found == wanted, wanted, found); }
     QString mediumFile(const QString &table) const
     {
         const QStringList files =
@@ -348,10 +356,8 @@ private:
             }
             return true;
         }
-        if (verb == QLatin1String("empty")) {
-            records_[arg].clear();
-            return true;
-        }
+        if (verb == QLatin1String("empty"))
+            return records_[arg].clear(), true;
         if (verb == QLatin1String("width")) {
             widths_.insert(arg + u'.' + plain(w.value(2)).toUpper(), plain(w.value(3)));
             return needs(w, 4);
@@ -408,16 +414,12 @@ private:
             return expectation(w, verb, arg);
         if (!h_->window)
             return fail(QStringLiteral("the window is not open"));
-        if (verb == QLatin1String("today")) {
-            h_->window->setToday(QDate::fromString(arg, Qt::ISODate));
-            return true;
-        }
+        if (verb == QLatin1String("today"))
+            return h_->window->setToday(QDate::fromString(arg, Qt::ISODate)), true;
         if (verb == QLatin1String("tab")) {
             QTabBar *bar = h_->tabs()->tabBar();
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(arg.toInt()).center());
-            const int expected = plain(w.value(2, arg)).toInt();
-            return expect(h_->tabs()->currentIndex() == expected, QString::number(expected),
-                          QString::number(h_->tabs()->currentIndex()));
+            return same(QString::number(h_->tabs()->currentIndex()), plain(w.value(2, arg)));
         }
         if (verb == QLatin1String("click")) {
             QWidget *c = control(arg);
@@ -427,9 +429,8 @@ private:
             return true;
         }
         if (verb == QLatin1String("cell")) {
-            int column = -1;
-            BoundGrid *g = needs(w, 4) ? grid(arg, &column, plain(w[3])) : nullptr;
-            const QModelIndex cell = g ? g->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
+            BoundGrid *g = nullptr;
+            const QModelIndex cell = cellOf(w, &g);
             if (!cell.isValid())
                 return fail(QStringLiteral("no such cell"));
             g->scrollTo(cell);
@@ -452,10 +453,8 @@ private:
             QTest::keyClick(QApplication::focusWidget(), keyNamed(arg));
             return true;
         }
-        if (verb == QLatin1String("close")) {
-            h_->window->close();
-            return true;
-        }
+        if (verb == QLatin1String("close"))
+            return h_->window->close(), true;
         if (verb == QLatin1String("pick")) {
             if (!needs(w, 3) || !qobject_cast<QComboBox *>(control(arg)))
                 return fail(QStringLiteral("no list ") + arg);
@@ -486,7 +485,7 @@ private:
             return expect(open == (arg == QLatin1String("open")), arg, open ? "open" : "closed");
         }
         if (verb == QLatin1String("exit"))
-            return expect(exit_ == arg.toInt(), arg, QString::number(exit_));
+            return same(QString::number(exit_), arg);
         if (verb == QLatin1String("output"))
             return expect(output_.contains(arg), arg, output_);
         if (verb == QLatin1String("pdf")) {
@@ -499,26 +498,19 @@ private:
             const QString found = QString::fromUtf8(text.readAllStandardOutput());
             return expect(found.contains(arg), arg, found.left(200));
         }
-        if (verb == QLatin1String("rows")) {
-            const int n = int(rowsOf(arg).size());
-            return expect(n == plain(w.value(2)).toInt(), plain(w.value(2)), QString::number(n));
-        }
-        if (verb == QLatin1String("stored")) {
-            if (!needs(w, 5))
-                return false;
-            const QVariant v = rowsOf(arg).value(plain(w[2]).toInt()).value(plain(w[3]).toUpper());
-            return expect(v.toString() == plain(w[4]), plain(w[4]), v.toString());
-        }
+        if (verb == QLatin1String("rows"))
+            return same(QString::number(rowsOf(arg).size()), plain(w.value(2)));
+        if (verb == QLatin1String("stored"))
+            return needs(w, 5)
+                   && same(rowsOf(arg).value(plain(w[2]).toInt()).value(plain(w[3]).toUpper()).toString(), plain(w[4]));
         if (!h_->window)
             return fail(QStringLiteral("the window is not open"));
         if (verb == QLatin1String("page"))
-            return expect(h_->tabs()->currentIndex() == arg.toInt(), arg, QString::number(h_->tabs()->currentIndex()));
+            return same(QString::number(h_->tabs()->currentIndex()), arg);
         if (verb == QLatin1String("focus"))
-            return expect(focusName(*h_->window) == arg, arg, focusName(*h_->window));
-        if (verb == QLatin1String("value")) {
-            const QString found = needs(w, 3) ? shownText(control(arg)) : QString();
-            return expect(found == plain(w.value(2)), plain(w.value(2)), found);
-        }
+            return same(focusName(*h_->window), arg);
+        if (verb == QLatin1String("value"))
+            return same(shownText(control(arg)), plain(w.value(2)));
         if (verb == QLatin1String("state")) {
             QWidget *c = control(arg);
             if (!c)
@@ -529,18 +521,16 @@ private:
             return true;
         }
         if (verb == QLatin1String("shows")) {
-            int column = -1;
-            BoundGrid *g = needs(w, 5) ? grid(arg, &column, plain(w[3])) : nullptr;
-            const QModelIndex cell = g ? g->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
-            return expect(cell.data().toString() == plain(w.value(4)), plain(w.value(4)), cell.data().toString());
+            BoundGrid *g = nullptr;
+            return same(cellOf(w, &g).data().toString(), plain(w.value(4)));
         }
         if (verb == QLatin1String("current")) {
-            int column = -1;
-            BoundGrid *g = needs(w, 4) ? grid(arg, &column, plain(w[3])) : nullptr;
+            BoundGrid *g = nullptr;
+            const QModelIndex wanted = cellOf(w, &g);
             const QModelIndex at = g ? g->currentIndex() : QModelIndex();
-            const QString found = at.isValid() ? QStringLiteral("%1 %2").arg(at.row()).arg(g->Columns(at.column()).DataField()) : QString();
-            return expect(at.isValid() && at.row() == plain(w[2]).toInt() && at.column() == column,
-                          plain(w[2]) + u' ' + plain(w[3]), found);
+            return expect(at.isValid() && at == wanted, plain(w.value(2)) + u' ' + plain(w.value(3)),
+                          at.isValid() ? QStringLiteral("%1 %2").arg(at.row()).arg(g->Columns(at.column()).DataField())
+                                       : QString());
         }
         if (verb == QLatin1String("columns") || verb == QLatin1String("tabs")) {
             QStringList found, wanted;
@@ -578,10 +568,8 @@ private:
                     return true;
             return fail(QStringLiteral("no line of the report shows «%1»").arg(arg));
         }
-        if (verb == QLatin1String("status")) {
-            const QString found = h_->window->statusBar()->currentMessage();
-            return expect(found == arg, arg, found);
-        }
+        if (verb == QLatin1String("status"))
+            return same(h_->window->statusBar()->currentMessage(), arg);
         return fail(QStringLiteral("unknown step «%1»").arg(verb));
     }
 
