@@ -58,22 +58,10 @@ QJsonObject PythonDbf::dump(const QString &path, int tail)
 QString PythonDbf::fieldSpec(const QList<FieldDef> &fields)
 {
     QStringList parts;
-    for (const FieldDef &f : fields) {
-        switch (f.type) {
-        case 'N':
-            parts << QStringLiteral("%1 N(%2,%3)").arg(f.name).arg(f.length).arg(f.decimals);
-            break;
-        case 'D':
-            parts << QStringLiteral("%1 D").arg(f.name);
-            break;
-        case 'L':
-            parts << QStringLiteral("%1 L").arg(f.name);
-            break;
-        default:
-            parts << QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length);
-            break;
-        }
-    }
+    for (const FieldDef &f : fields)
+        parts << (f.type == 'N'                    ? QStringLiteral("%1 N(%2,%3)").arg(f.name).arg(f.length).arg(f.decimals)
+                  : f.type == 'D' || f.type == 'L' ? QStringLiteral("%1 %2").arg(f.name, QChar::fromLatin1(f.type))
+                                                   : QStringLiteral("%1 C(%2)").arg(f.name).arg(f.length));
     return parts.join(QStringLiteral("; "));
 }
 
