@@ -36,7 +36,8 @@
 //                                  on the printing window)
 //   cell GRID ROW FIELD            a click on the grid's cell (FIELD is the
 //                                  column's table field)
-//   type TEXT                      keys typed into the focused control
+//   type TEXT                      keys typed into the focused control (\t:
+//                                  Tab, \n: Return)
 //   paste TEXT                     TEXT on the clipboard, then Ctrl+V
 //   key KEY                        Tab, Backtab, Return, Escape, Delete,
 //                                  Backspace, Down, Up, Left or Right
@@ -438,8 +439,14 @@ private:
             return true;
         }
         if (verb == QLatin1String("type")) {
-            for (const QChar c : arg)
-                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            for (const QChar c : arg) {
+                QWidget *to = QApplication::focusWidget();
+                if (c == u'\t' || c == u'\n')
+                    QTest::keyClick(to, c == u'\t' ? Qt::Key_Tab : Qt::Key_Return);
+                else
+                    QTest::keyClick(to, c.toLatin1());
+                QCoreApplication::processEvents();
+            }
             return true;
         }
         if (verb == QLatin1String("paste")) {
