@@ -11,24 +11,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
 // A value as its field takes it, whatever the test wrote it as.
 QJsonValue jsonValue(const FieldDef &f, const QVariant &v)
 {
-    if (!v.isValid() || v.isNull())
-        return QJsonValue::Null;
-    switch (f.type) {
-    case 'N':
-        return v.toDouble();
-    case 'L':
-        return v.toBool();
-    case 'D':
-        return v.toDate().toString(Qt::ISODate);
-    default:
-        return v.toString();
-    }
+    return !v.isValid() || v.isNull() ? QJsonValue(QJsonValue::Null)
+           : f.type == 'N'               ? QJsonValue(v.toDouble())
+           : f.type == 'L'               ? QJsonValue(v.toBool())
+           : f.type == 'D'               ? QJsonValue(v.toDate().toString(Qt::ISODate))
+                                         : QJsonValue(v.toString());
 }
 
 } // namespace
@@ -134,19 +128,10 @@ QList<QVariantMap> RequestFixture::rowsIn(const QString &folder, const QString &
         const QJsonArray values = rec.toObject().value(QStringLiteral("values")).toArray();
         QVariantMap row;
         for (int i = 0; i < fields.size(); ++i) {
-            const QJsonValue v = values.at(i);
-            QVariant value;
-            if (v.isString()) {
-                QString s = v.toString();
-                while (s.endsWith(u' '))
-                    s.chop(1);
-                value = s;
-            } else if (v.isDouble()) {
-                value = v.toDouble();
-            } else if (v.isBool()) {
-                value = v.toBool();
-            }
-            row.insert(fields.at(i).toString(), value);
+            const QJsonValue v = values.at(i); // text without its trailing blanks
+            row.insert(fields.at(i).toString(), v.isString() ? QVariant(v.toString().remove(QRegularExpression(" +$")))
+                                                : v.isNull()  ? QVariant()
+                                                              : v.toVariant());
         }
         result.append(row);
     }
