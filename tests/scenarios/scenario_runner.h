@@ -32,10 +32,10 @@
 // What the user does:
 //   tab N [M]                      a click on tab N, which opens it (or, when
 //                                  the program refuses, leaves tab M shown)
-//   click NAME                     a mouse click on a control (frmImp.NAME:
-//                                  on the printing window)
-//   cell GRID ROW FIELD            a click on the grid's cell (FIELD is the
-//                                  column's table field)
+//   click NAME [TEXT]              a mouse click on a control (frmImp.NAME:
+//                                  on the printing window), then TEXT typed
+//   cell GRID ROW FIELD [TEXT]     a click on the grid's cell (FIELD is the
+//                                  column's table field), then TEXT typed
 //   type TEXT                      keys typed into the focused control (\t:
 //                                  Tab, \n: Return)
 //   paste TEXT                     TEXT on the clipboard, then Ctrl+V
@@ -266,6 +266,19 @@ private:
         *g = w.size() > 3 ? grid(plain(w[1]), &column, plain(w[3])) : nullptr;
         return *g ? (*g)->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
     }
+    // Keys into the focused control, one by one, as a person types them.
+    bool typed(const QString &text)
+    {
+        for (const QChar c : text) {
+            QWidget *to = QApplication::focusWidget();
+            if (c == u'\t' || c == u'\n')
+                QTest::keyClick(to, c == u'\t' ? Qt::Key_Tab : Qt::Key_Return);
+            else
+                QTest::keyClick(to, c.toLatin1());
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
     bool same(const QString &found, const QString &wanted) { return expect(found == wanted, wanted, found); }
     QString mediumFile(const QString &table) const
     {
@@ -427,7 +440,7 @@ private:
             if (!c || !c->isVisible())
                 return fail(QStringLiteral("no visible control ") + arg);
             QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
-            return true;
+            return typed(plain(w.value(2)));
         }
         if (verb == QLatin1String("cell")) {
             BoundGrid *g = nullptr;
@@ -436,19 +449,10 @@ private:
                 return fail(QStringLiteral("no such cell"));
             g->scrollTo(cell);
             QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(cell).center());
-            return true;
+            return typed(plain(w.value(4)));
         }
-        if (verb == QLatin1String("type")) {
-            for (const QChar c : arg) {
-                QWidget *to = QApplication::focusWidget();
-                if (c == u'\t' || c == u'\n')
-                    QTest::keyClick(to, c == u'\t' ? Qt::Key_Tab : Qt::Key_Return);
-                else
-                    QTest::keyClick(to, c.toLatin1());
-                QCoreApplication::processEvents();
-            }
-            return true;
-        }
+        if (verb == QLatin1String("type"))
+            return typed(arg);
         if (verb == QLatin1String("paste")) {
             QApplication::clipboard()->setText(arg);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
