@@ -19,6 +19,7 @@
 
 #include <QKeyEvent>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,10 +97,9 @@ private slots:
         const auto &[named, exeTables, made, chosen, ok] = c;
         QTemporaryDir exe, home, work, installed;
         const QString templates = installed.filePath(QStringLiteral("plantillas"));
-        const QString sources = made == QLatin1String("fuentes") ? kData : work.filePath("nada");
-        ProgramFolder::Places places{{"quelvar"}, exe.path(), home.filePath("a/solicitud"), sources, QString()};
-        if (!named.isEmpty())
-            places.arguments << named;
+        ProgramFolder::Places places{named.isEmpty() ? QStringList{"quelvar"} : QStringList{"quelvar", named},
+                                     exe.path(), home.filePath("a/solicitud"),
+                                     made == QLatin1String("fuentes") ? kData : work.filePath("nada"), QString()};
         if (exeTables)
             RequestFolder::create(exe.path(), kData);
         if (made != QLatin1String("fuentes") && made != QLatin1String("nada")) {
@@ -116,14 +116,10 @@ private slots:
         ageFiles(work.path());
         ageFiles(exe.path());
         const FolderSnapshot workBefore = snapshot(work.path()), exeBefore = snapshot(exe.path());
-        const auto choose = [&] {
-            const QString previous = QDir::currentPath();
-            QDir::setCurrent(work.path());
-            const ProgramFolder::Choice choice = ProgramFolder::choose(places);
-            QDir::setCurrent(previous);
-            return choice;
-        };
-        const ProgramFolder::Choice choice = choose();
+        const QString previous = QDir::currentPath(); // the folder named is relative to the working one
+        const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
+        QDir::setCurrent(work.path());
+        const ProgramFolder::Choice choice = ProgramFolder::choose(places);
         const QString folder = chosen == QLatin1String("exe")    ? exe.path()
                                : chosen == QLatin1String("user") ? places.userFolder
                                                                  : QDir::cleanPath(work.filePath(named));
@@ -142,14 +138,14 @@ private slots:
         }
         QCOMPARE(choice.folder, folder);
         QVERIFY(RequestFolder::holdsRequest(folder) || named == QLatin1String("parcial"));
-        for (const QString &t : places.templates.isEmpty() ? QStringList() : QDir(templates).entryList(QDir::Files)) {
+        for (const QString &t : QDir(templates).entryList(QDir::Files)) {
             QCOMPARE(readAll(QDir(folder).filePath(t)), readAll(QDir(templates).filePath(t)));
             QVERIFY2(QFileInfo(QDir(folder).filePath(t)).permissions() & QFile::WriteOwner, qPrintable(t));
         }
         // Chosen again, it is used as it is.
         ageFiles(folder);
         const FolderSnapshot now = snapshot(folder);
-        QCOMPARE(choose().folder, folder);
+        QCOMPARE(ProgramFolder::choose(places).folder, folder);
         QCOMPARE(snapshot(folder), now);
     }
 
@@ -169,8 +165,7 @@ private slots:
     {
         QFETCH(Damaged, c);
         const auto &[damages, problem, notice] = c;
-        QTemporaryDir dir;
-        const QDir folder(dir.path());
+        const QDir folder(dir_.filePath(QTest::currentDataTag()));
         RequestFolder::create(folder.path(), kData);
         for (const Damage &d : damages) {
             const QString path = folder.filePath(d.file);
