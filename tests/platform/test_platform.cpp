@@ -199,9 +199,8 @@ private slots:
         QProcess holder;
         QVERIFY(startHolder(holder, folder));
         FolderLock second(folder);
-        const QString refusal = second.acquire();
-        QVERIFY2(refusal.contains(folder) && refusal.contains(QString::number(holder.processId())),
-                 qPrintable(refusal));
+        const QString why = second.acquire();
+        QVERIFY2(why.contains(folder) && why.contains(QString::number(holder.processId())), qPrintable(why));
         QVERIFY(!second.isHeld());
         FolderSnapshot withLock = snapshot(folder);
         QCOMPARE(withLock.remove(FolderLock::fileName()), 1);
