@@ -447,23 +447,20 @@ int main(int argc, char **argv)
                                 : op == "arranque"                                                   ? before : Note::None;
         const Tables finished = finishedOf(kind, now);
         int done = 0, undone = 0;
-        for (auto it = now.cbegin(); it != now.cend(); ++it) {
-            const QString &t = it.key();
-            const Rows &o = old[t], &g = it.value();
-            const qsizetype row = cut.value(3).toInt();
+        const qsizetype row = cut.value(3).toInt();
+        for (const auto &[t, g] : now.asKeyValueRange()) {
+            const Rows &o = old[t];
             const bool thinned = std::all_of(g.begin(), g.end(), [&o](const QStringList &r) { return o.contains(r); });
             Rows edited = o, deleted = o;
             if (row < o.size())
                 edited[row] = g.value(row), deleted.removeAt(row);
             // Saves and erases first write the window's boxes to the first record.
             const bool flushed = (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
-            const bool mine = t == cut.value(2);
             const bool fits = g == o || ((op == kOps[0] || op == kOps[1]) && flushed)
                               || (kind != Note::None && (flushed || g == finished[t]))
                               || (kind != Note::None && kind != Note::Recovery && after != Note::None && thinned) // record by record
-                              || (mine && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
-                              || (mine && op == "editada" && row < o.size() && g == edited)
-                              || (mine && op == "borrada" && row < o.size() && g == deleted);
+                              || (t == cut.value(2) && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
+                              || (t == cut.value(2) && ((op == "editada" && g == edited) || (op == "borrada" && g == deleted)));
             if (!fits)
                 faults << QStringLiteral("«%1» cortado dejó %2 con %3 renglones que no son los de antes ni los de después (antes %4)").arg(op, t).arg(g.size()).arg(o.size());
             if (kind != Note::None && o != finished[t] && !(kind == Note::EraseRequest && t == "empresas")) // what it changes
