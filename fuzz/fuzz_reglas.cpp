@@ -32,14 +32,13 @@ QString show(double value) { return QString::number(value, 'g', 17); }
 // The text stored in a one-field record and read back; nothing when refused.
 std::optional<QVariant> stored(const FieldDef &field, const QString &text)
 {
-    char record[40];
-    std::memset(record, ' ', sizeof record);
+    QByteArray record(40, ' ');
     try {
-        FieldCodec::encode(field, text, CodePage::windows1252(), record, QStringLiteral("fuzz"));
+        FieldCodec::encode(field, text, CodePage::windows1252(), record.data(), QStringLiteral("fuzz"));
     } catch (const StoreError &) {
         return std::nullopt;
     }
-    return FieldCodec::decode(field, record, CodePage::windows1252());
+    return FieldCodec::decode(field, record.constData(), CodePage::windows1252());
 }
 
 // A computed total's text and the rounding it stands for (by the text of its
@@ -61,9 +60,8 @@ void checkTotal(double value)
                                                           {"Currency", 2}, {"###,###.#####", 5}, {"#,##0.00", 2}, {"0", 0}};
     for (const auto &[pattern, decimals] : formats) {
         const QString shown = NumberFormat::format(value, QString::fromLatin1(pattern));
-        double back = 0;
         const double slack = (decimals < 0 ? 0 : 0.5 * std::pow(10.0, -decimals)) * (1 + 1e-9) + std::fabs(value) * 1e-14;
-        if (!NumberFormat::parse(shown, &back) || std::fabs(back - value) > slack)
+        if (double back = 0; !NumberFormat::parse(shown, &back) || std::fabs(back - value) > slack)
             broken("el formato muestra otro número", QString::fromLatin1(pattern) + u' ' + show(value) + u' ' + shown);
     }
 }
@@ -77,11 +75,10 @@ void run(unsigned selector, const QString &text, const QByteArray &raw)
         const GridDates::DateCheck result = GridDates::check(text, today);
         if (!result.complaints.isEmpty())
             break;
-        const GridDates::DateCheck again = GridDates::check(result.text, today);
-        if (result.text.size() != 10 || !again.complaints.isEmpty() || again.rewritten || again.text != result.text)
+        if (const GridDates::DateCheck again = GridDates::check(result.text, today);
+            result.text.size() != 10 || !again.complaints.isEmpty() || again.rewritten || again.text != result.text)
             broken("la fecha aceptada no pasa la revisión otra vez", result.text);
-        const std::optional<QVariant> kept = stored(date, result.text);
-        if (!kept || FieldCodec::displayText(*kept) != result.text)
+        if (const std::optional<QVariant> kept = stored(date, result.text); !kept || FieldCodec::displayText(*kept) != result.text)
             broken("la tabla no guarda la fecha aceptada como se ve", result.text);
         break;
     }
@@ -110,12 +107,10 @@ void run(unsigned selector, const QString &text, const QByteArray &raw)
             NumberFormat::format(number, text.left(cut));
         break;
     }
-    case 4: { // the raw bytes as a double: any value a sum can reach
-        double value = 0;
-        if (raw.size() >= qsizetype(sizeof value))
+    case 4: // the raw bytes as a double: any value a sum can reach
+        if (double value = 0; raw.size() >= qsizetype(sizeof value))
             checkTotal((std::memcpy(&value, raw.constData(), sizeof value), value));
         break;
-    }
     case 5: { // a numeric field: refused, or read back rounded to its decimals
         const int decimals = int(selector / 7) % 6;
         const std::optional<QVariant> kept = stored({QStringLiteral("MONTO"), 'N', 1 + int(selector / 7) % 20, decimals, 1}, text);

@@ -23,7 +23,6 @@
 #include "store/store_error.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QtEndian>
 
@@ -39,8 +38,7 @@ const QList<std::pair<QString, QByteArray>> &templates()
         const QString folder = FuzzSupport::scratchFolder() + QStringLiteral("/solicitud");
         QList<std::pair<QString, QByteArray>> out;
         try {
-            QDir().mkpath(folder);
-            RequestFolder::create(folder, QStringLiteral(QUELVAR_DATA_DIR));
+            RequestFolder::create((QDir().mkpath(folder), folder), QStringLiteral(QUELVAR_DATA_DIR));
         } catch (const StoreError &e) {
             FuzzSupport::broken("no se pudo crear la carpeta de la solicitud", e.message());
         }
@@ -61,14 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QList<QByteArray> parts = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)).split(0x1E);
     const QByteArray head = parts.value(0);
     const auto choice = [&head](int at) { return at < head.size() ? quint8(head[at]) : 0; };
-    RequestReport::Choices choices;
-    choices.opcDT = choice(0) % 7;
-    choices.direct = (choice(1) & 1) == 0;
-    choices.tSolicitud = choice(2) % 6 - 1;
-    choices.tDevolucion = choice(3) % 6 - 1;
-    choices.tExportacion = choice(4) % 5 - 1;
-    choices.appendix8 = choice(5) & 1;
-    choices.annexB = choice(6) & 1;
+    const RequestReport::Choices choices{choice(0) % 7,     (choice(1) & 1) == 0, choice(2) % 6 - 1, choice(3) % 6 - 1,
+                                         choice(4) % 5 - 1, bool(choice(5) & 1),  bool(choice(6) & 1)};
     QHash<QString, QString> window;
     for (const QByteArray &line : head.mid(8).split('\n'))
         if (const qsizetype eq = line.indexOf('='); eq > 0)
@@ -79,9 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::array<std::unique_ptr<Recordset>, 5> sets;
     for (qsizetype i = 0; i < 5; ++i) {
         const auto &[path, header] = templates()[i];
-        const QByteArray records = parts.value(i + 1);
-        QByteArray file = header + records + char(0x1A);
-        qToLittleEndian(quint32(records.size() / std::max(1, int(qFromLittleEndian<quint16>(header.constData() + 10)))), file.data() + 4);
+        QByteArray file = header + parts.value(i + 1) + char(0x1A);
+        qToLittleEndian(quint32(parts.value(i + 1).size() / std::max(1, int(qFromLittleEndian<quint16>(header.constData() + 10)))), file.data() + 4);
         FuzzSupport::writeFile(path, file.constData(), size_t(file.size()));
         try {
             sets[i] = std::make_unique<Recordset>(DbfTable::open(path));

@@ -16,9 +16,7 @@ int main(int argc, char **argv)
     }
     for (const QString &name : names) {
         QFile file(corpus.filePath(name));
-        if (!file.open(QIODevice::ReadOnly))
-            FuzzSupport::broken("no se puede leer", file.fileName());
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : (FuzzSupport::broken("no se puede leer", file.fileName()), QByteArray());
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
     }
     std::printf("%lld entradas repasadas sin fallas\n", static_cast<long long>(names.size()));

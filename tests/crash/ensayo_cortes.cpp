@@ -53,14 +53,6 @@ QString valueText(const QVariant &v)
                                             : v.toString();
 }
 
-Rows rowsOf(const QJsonValue &table)
-{
-    Rows rows;
-    for (const QJsonValue row : table.toArray())
-        rows << row.toVariant().toStringList();
-    return rows;
-}
-
 // ---------------------------------------------------------------- the child
 
 // A line of the child's log: one write, whole or absent after a kill. An
@@ -161,9 +153,7 @@ struct Child {
                             run("type " + text(cell.section(u'=', 1), key)), run("key Tab");
             } else if (roll < 22) { // a stored row typed over, left with Up or Down
                 say(QStringLiteral("inicio\teditada\t%1\t%2").arg(g[1]).arg(row));
-                run(QStringLiteral("cell %1 %2 %3").arg(g[0]).arg(row).arg(last));
-                run("type " + text(g.last().section(u'=', 1), {}));
-                run("key Tab");
+                run(QStringLiteral("cell %1 %2 %3").arg(g[0]).arg(row).arg(last)), run("type " + text(g.last().section(u'=', 1), {})), run("key Tab");
             } else { // no verb selects a whole row: the grid is driven directly
                 say(QStringLiteral("inicio\tborrada\t%1\t%2").arg(g[1]).arg(row));
                 grid->clearSelection();
@@ -228,10 +218,8 @@ bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
     filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
     filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRACE));
     const sock_fprog program{quint16(filter.size()), filter.data()};
-    std::vector<char *> argv;
-    for (const QByteArray &a : args)
-        argv.push_back(const_cast<char *>(a.constData()));
-    argv.push_back(nullptr);
+    std::vector<char *> argv(size_t(args.size()) + 1); // ends in a null
+    std::transform(args.begin(), args.end(), argv.begin(), [](const QByteArray &a) { return const_cast<char *>(a.constData()); });
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -372,9 +360,8 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     out << "Ensayos de cortes: " << option["--ensayos"] << " ensayos, semilla " << option["--semilla"] << ", carpeta " << work << Qt::endl;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QUELVAR_UNIDAD_A", QFile::encodeName(drive));
-    qputenv("QUELVAR_ENSAYO_REGISTRO", QFile::encodeName(log));
-    qputenv("QUELVAR_ENSAYO_ERRORES", QFile::encodeName(work + "/hijo-errores.txt"));
+    for (const auto &[name, path] : {std::pair{"QUELVAR_UNIDAD_A", drive}, {"QUELVAR_ENSAYO_REGISTRO", log}, {"QUELVAR_ENSAYO_ERRORES", work + "/hijo-errores.txt"}})
+        qputenv(name, QFile::encodeName(path));
     struct sigaction alarm {};
     alarm.sa_handler = [](int) {}; // only to interrupt waitpid
     ::sigaction(SIGALRM, &alarm, nullptr);
@@ -433,12 +420,15 @@ int main(int argc, char **argv)
         QStringList cut;
         for (const QByteArray &line : std::as_const(lines)) {
             const QStringList w = QString::fromUtf8(line).split(u'\t');
-            for (const QString &t : tables())
-                if (w[0] == "abierto" || w[0] == "hecho")
-                    old[t] = rowsOf(QJsonDocument::fromJson(w[1].toUtf8())[t]);
-            for (const QString &t : tables())
+            for (const QString &t : tables()) {
+                if (w[0] != "abierto" && w[0] != "hecho")
+                    break;
+                old[t].clear();
+                for (const QJsonValue row : QJsonDocument::fromJson(w[1].toUtf8())[t].toArray())
+                    old[t] << row.toVariant().toStringList();
                 if (w[0] == "abierto" && old[t] != want[t])
                     faults << "al abrir, la ventana no mostró lo que la carpeta tenía en " + t;
+            }
             opened = opened || w[0] == "abierto";
             operations += w[0] == "hecho";
             cut = w[0] == "inicio" ? w : w[0] == "hecho" ? QStringList() : cut;
@@ -457,23 +447,20 @@ int main(int argc, char **argv)
                                 : op == "arranque"                                                   ? before : Note::None;
         const Tables finished = finishedOf(kind, now);
         int done = 0, undone = 0;
-        for (auto it = now.cbegin(); it != now.cend(); ++it) {
-            const QString &t = it.key();
-            const Rows &o = old[t], &g = it.value();
-            const qsizetype row = cut.value(3).toInt();
+        const qsizetype row = cut.value(3).toInt();
+        for (const auto &[t, g] : now.asKeyValueRange()) {
+            const Rows &o = old[t];
             const bool thinned = std::all_of(g.begin(), g.end(), [&o](const QStringList &r) { return o.contains(r); });
             Rows edited = o, deleted = o;
             if (row < o.size())
                 edited[row] = g.value(row), deleted.removeAt(row);
             // Saves and erases first write the window's boxes to the first record.
             const bool flushed = (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
-            const bool mine = t == cut.value(2);
             const bool fits = g == o || ((op == kOps[0] || op == kOps[1]) && flushed)
                               || (kind != Note::None && (flushed || g == finished[t]))
                               || (kind != Note::None && kind != Note::Recovery && after != Note::None && thinned) // record by record
-                              || (mine && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
-                              || (mine && op == "editada" && row < o.size() && g == edited)
-                              || (mine && op == "borrada" && row < o.size() && g == deleted);
+                              || (t == cut.value(2) && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
+                              || (t == cut.value(2) && ((op == "editada" && g == edited) || (op == "borrada" && g == deleted)));
             if (!fits)
                 faults << QStringLiteral("«%1» cortado dejó %2 con %3 renglones que no son los de antes ni los de después (antes %4)").arg(op, t).arg(g.size()).arg(o.size());
             if (kind != Note::None && o != finished[t] && !(kind == Note::EraseRequest && t == "empresas")) // what it changes
