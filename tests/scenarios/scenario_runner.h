@@ -58,7 +58,8 @@
 //   page N                         the tab shown is tab N
 //   focus NAME                     the focused control (a grid's name for
 //                                  any of its cells)
-//   value NAME TEXT                the text of a box, a label or a combo
+//   value NAME TEXT ...            the text of a box, a label or a combo (one
+//                                  NAME TEXT pair or more)
 //   state NAME WORD ...            enabled, disabled, shown, hidden, checked,
 //                                  unchecked
 //   shows GRID ROW FIELD TEXT      the text the grid's cell shows
@@ -67,7 +68,8 @@
 //   tabs CAPTION ...               the visible tabs, in order
 //   title NAME TEXT                the window's caption (window or frmImp)
 //                                  begins with TEXT
-//   stored TABLE ROW FIELD TEXT    python3-dbf reads that value
+//   stored TABLE ROW FIELD TEXT ...  python3-dbf reads that value (one FIELD
+//                                  TEXT pair or more)
 //   stored A:TABLE ROW FIELD TEXT  ... in the table copied to drive A
 //   rows [A:]TABLE N               python3-dbf reads N records
 //   report TEXT                    the printing window shows a line
@@ -511,17 +513,25 @@ private:
         }
         if (verb == QLatin1String("rows"))
             return same(QString::number(rowsOf(arg).size()), plain(w.value(2)));
-        if (verb == QLatin1String("stored"))
-            return needs(w, 5)
-                   && same(rowsOf(arg).value(plain(w[2]).toInt()).value(plain(w[3]).toUpper()).toString(), plain(w[4]));
+        if (verb == QLatin1String("stored")) {
+            const QVariantMap row = needs(w, 5) ? rowsOf(arg).value(plain(w[2]).toInt()) : QVariantMap();
+            for (qsizetype i = 3; i + 1 < w.size(); i += 2)
+                if (!same(row.value(plain(w[i]).toUpper()).toString(), plain(w[i + 1])))
+                    return false;
+            return w.size() >= 5;
+        }
         if (!h_->window)
             return fail(QStringLiteral("the window is not open"));
         if (verb == QLatin1String("page"))
             return same(QString::number(h_->tabs()->currentIndex()), arg);
         if (verb == QLatin1String("focus"))
             return same(focusName(*h_->window), arg);
-        if (verb == QLatin1String("value"))
-            return same(shownText(control(arg)), plain(w.value(2)));
+        if (verb == QLatin1String("value")) {
+            for (qsizetype i = 1; i < w.size(); i += 2)
+                if (!same(shownText(control(plain(w[i]))), plain(w.value(i + 1))))
+                    return false;
+            return true;
+        }
         if (verb == QLatin1String("state")) {
             QWidget *c = control(arg);
             if (!c)
