@@ -17,7 +17,6 @@
 //   (a VALUE is a number, a date yyyy-mm-dd, true, false, null or a text; a
 //   quoted value is always text)
 //   width TABLE FIELD N[.D]        the field written N wide (D decimals)
-//   write                          the folder written now
 //   cut TABLE N                    the table file cut to its first N bytes
 //                                  (N < 0: its last -N bytes gone)
 //   poke TABLE ROW FIELD TEXT      TEXT put into the field's bytes as they are
@@ -333,9 +332,9 @@ private:
     {
         QStringList arguments;
         for (const QString &a : args)
-            arguments << (a == QLatin1String("@carpeta") ? h_->fixture.folder()
-                          : a == QLatin1String("@pdf")   ? out_.filePath(QStringLiteral("solicitud.pdf"))
-                                                         : a);
+            arguments << (plain(a) == QLatin1String("@carpeta") ? h_->fixture.folder()
+                          : plain(a) == QLatin1String("@pdf")   ? out_.filePath(QStringLiteral("solicitud.pdf"))
+                                                                : plain(a));
         QFile::remove(out_.filePath(QStringLiteral("solicitud.pdf")));
         QProcess p;
         p.start(QStringLiteral(QUELVAR_TOOLS_DIR "/quelvar"), arguments);
@@ -350,13 +349,8 @@ private:
     {
         const QString &verb = w.first();
         const QString arg = w.size() > 1 ? plain(w[1]) : QString();
-        if (verb == QLatin1String("request")) {
-            if (arg == QLatin1String("complete"))
-                records_ = completeRequest({});
-            else if (arg != QLatin1String("empty"))
-                return fail(QStringLiteral("no request named ") + arg);
-            return true;
-        }
+        if (verb == QLatin1String("request"))
+            return (records_ = arg == QLatin1String("complete") ? completeRequest({}) : RequestFixture::Records()), true;
         if (verb == QLatin1String("set") || verb == QLatin1String("record")) {
             if (!needs(w, 2))
                 return false;
@@ -378,52 +372,36 @@ private:
             widths_.insert(arg + u'.' + plain(w.value(2)).toUpper(), plain(w.value(3)));
             return needs(w, 4);
         }
-        if (verb == QLatin1String("write"))
-            return written();
         if (verb == QLatin1String("cut"))
             return needs(w, 3) && written() && cut(h_->fixture.file(arg), plain(w[2]));
         if (verb == QLatin1String("poke"))
             return needs(w, 5) && written() && poke(w);
         if (verb == QLatin1String("remove"))
             return (written() && QFile::remove(h_->fixture.file(arg))) || fail(QStringLiteral("cannot remove ") + arg);
-        if (verb == QLatin1String("open") || verb == QLatin1String("reopen")) {
-            if (!written())
-                return false;
-            seen_ = 0;
-            h_->reopen();
-            return true;
-        }
+        if (verb == QLatin1String("open") || verb == QLatin1String("reopen"))
+            return written() && (seen_ = 0, h_->reopen(), true);
         if (verb == QLatin1String("newfolder")) {
-            h_ = std::make_unique<WindowHarness>();
-            records_.clear();
-            widths_.clear();
-            written_ = false;
-            seen_ = 0;
+            h_ = std::make_unique<WindowHarness>(); // the one before goes, and its folder
+            records_.clear(), widths_.clear(), written_ = false, seen_ = 0;
             return true;
         }
         if (verb == QLatin1String("medium")) {
             places_.named = arg == QLatin1String("none")       ? QString()
                             : arg == QLatin1String("readonly") ? QStringLiteral("/proc")
                                                                : medium_.path();
-            DriveA::setPlacesForTests(&places_);
-            return true;
+            return DriveA::setPlacesForTests(&places_), true;
         }
         if (verb == QLatin1String("medium-cut"))
             return needs(w, 3) && cut(mediumFile(arg), plain(w[2]));
         if (verb == QLatin1String("medium-remove"))
             return QFile::remove(mediumFile(arg)) || fail(QStringLiteral("cannot remove ") + arg);
-        if (verb == QLatin1String("program")) {
-            QStringList args;
-            for (const QString &a : w.mid(1))
-                args << plain(a);
-            return written() && runProgram(args);
-        }
+        if (verb == QLatin1String("program"))
+            return written() && runProgram(w.mid(1));
         if (verb == QLatin1String("answer")) {
             QList<MessageBox::Answer> answers;
             for (const QString &a : w.mid(1))
                 answers.append(plain(a) == QLatin1String("Yes") ? MessageBox::Answer::Yes : MessageBox::Answer::No);
-            MessageBox::setNextAnswers(answers);
-            return true;
+            return MessageBox::setNextAnswers(answers), true;
         }
         if (verb.startsWith(QLatin1String("message")) || verb == QLatin1String("exit")
             || verb == QLatin1String("output") || verb == QLatin1String("pdf") || verb == QLatin1String("window"))
@@ -455,25 +433,18 @@ private:
         }
         if (verb == QLatin1String("type"))
             return typed(arg);
-        if (verb == QLatin1String("paste")) {
-            QApplication::clipboard()->setText(arg);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-            return true;
-        }
-        if (verb == QLatin1String("key")) {
-            if (keyNamed(arg) == Qt::Key_unknown)
-                return fail(QStringLiteral("no key ") + arg);
-            QTest::keyClick(QApplication::focusWidget(), keyNamed(arg));
-            return true;
-        }
+        if (verb == QLatin1String("paste"))
+            return QApplication::clipboard()->setText(arg),
+                   QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier), true;
+        if (verb == QLatin1String("key"))
+            return keyNamed(arg) == Qt::Key_unknown
+                       ? fail(QStringLiteral("no key ") + arg)
+                       : (QTest::keyClick(QApplication::focusWidget(), keyNamed(arg)), true);
         if (verb == QLatin1String("close"))
             return h_->window->close(), true;
-        if (verb == QLatin1String("pick")) {
-            if (!needs(w, 3) || !qobject_cast<QComboBox *>(control(arg)))
-                return fail(QStringLiteral("no list ") + arg);
-            h_->pick(arg, plain(w[2]).toInt());
-            return true;
-        }
+        if (verb == QLatin1String("pick"))
+            return !needs(w, 3) || !qobject_cast<QComboBox *>(control(arg)) ? fail(QStringLiteral("no list ") + arg)
+                                                                           : (h_->pick(arg, plain(w[2]).toInt()), true);
         return expectation(w, verb, arg);
     }
 
