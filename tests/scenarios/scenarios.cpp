@@ -3,8 +3,6 @@
 #include "scenario_runner.h"
 #include "test_registry.h"
 
-#include <QDirIterator>
-
 class TestScenarios : public QObject {
     Q_OBJECT
 private slots:
@@ -16,13 +14,9 @@ private slots:
     void scenario_data()
     {
         QTest::addColumn<QString>("file");
-        QDirIterator it(QStringLiteral(SCENARIO_DIR), {QStringLiteral("*.scn")}, QDir::Files);
-        QStringList files;
-        while (it.hasNext())
-            files.append(it.next());
-        files.sort();
-        for (const QString &f : std::as_const(files))
-            QTest::newRow(qPrintable(QFileInfo(f).completeBaseName())) << f;
+        const QDir dir(QStringLiteral(SCENARIO_DIR));
+        for (const QString &f : dir.entryList({QStringLiteral("*.scn")}, QDir::Files, QDir::Name))
+            QTest::newRow(qPrintable(QFileInfo(f).completeBaseName())) << dir.filePath(f);
     }
     void scenario()
     {
