@@ -155,7 +155,10 @@ private slots:
         QList<FieldDef> tlc = fields("impTLC"), dateAsText = tlc;
         dateAsText[2] = charField(QStringLiteral("FECHA"), 8);
         const QByteArray none;
+        QList<FieldDef> imports = fields("insupedi"); // the cost, read by its name, may stand last
+        imports.append(std::exchange(imports[13], charField(QStringLiteral("NOTA"), 10))); // COSTO_UNIT
         QTest::newRow("ours") << "impTLC.dbf" << tlc << none << "";
+        QTest::newRow("imports, their cost last") << "insupedi.dbf" << imports << none << "";
         QTest::newRow("a field short") << "impTLC.dbf" << tlc.mid(0, 7) << none << "le falta el campo MONT_SOLIC.";
         QTest::newRow("a date as text") << "impTLC.dbf" << dateAsText << none
                                         << "el campo FECHA es C(8) y debe ser de fecha.";
