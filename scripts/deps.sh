@@ -4,6 +4,7 @@
 QUELVAR_PACKAGES=(
     cmake g++ make
     qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
+    libquazip1-qt6-dev libxlsxwriter-dev python3-openpyxl
     poppler-utils
     python3-dbf dbview
     ccache
