@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <cstring>
 
 namespace UnfinishedWork {
 
@@ -19,18 +20,41 @@ namespace {
 const QString kEraseAll = QStringLiteral("borrar todo");
 const QString kEraseRequest = QStringLiteral("borrar solicitud");
 const QString kRecovery = QStringLiteral("recuperar");
+const QString kRows = QStringLiteral("renglones");
 
-void writeNote(const QString &folder, const QStringList &lines)
+// The records a write of rows replaces, beside the note.
+QString replacedFile(const QString &folder) { return QDir(folder).filePath(QStringLiteral(".quelvar.renglones")); }
+
+QList<Replaced> readReplaced(const QString &folder, const QString &table)
 {
-    const QString path = noteFile(folder);
+    QFile file(replacedFile(folder));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    const int length = DbfTable::open(table)->recordLength();
+    QList<Replaced> replaced;
+    for (qsizetype at = 0; at + 4 + length <= bytes.size(); at += 4 + length) {
+        quint32 record = 0;
+        std::memcpy(&record, bytes.constData() + at, 4);
+        replaced.append({record, bytes.mid(at + 4, length)});
+    }
+    return replaced;
+}
+
+void writeWhole(const QString &folder, const QString &path, const QByteArray &text)
+{
     // Whole or not at all (QSaveFile writes aside, flushes, renames), and
-    // the folder synced: the note is on the disk before the work starts.
+    // the folder synced: the file is on the disk before the work starts.
     QSaveFile file(path);
-    const QByteArray text = lines.join(u'\n').toUtf8() + '\n';
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
         throw StoreError(QStringLiteral("No se pudo escribir «%1»: %2.")
                              .arg(RequestExchange::nativePath(path), file.errorString()));
     RequestExchange::syncFolder(folder);
+}
+
+void writeNote(const QString &folder, const QStringList &lines)
+{
+    writeWhole(folder, noteFile(folder), lines.join(u'\n').toUtf8() + '\n');
 }
 
 void eraseTables(const QString &folder, bool everything)
@@ -62,7 +86,12 @@ Note pending(const QString &folder)
     else if (lines.value(0) == kEraseRequest)
         note.kind = Note::EraseRequest;
     else if (lines.value(0) == kRecovery && !lines.value(1).isEmpty() && !lines.value(2).isEmpty())
-        note = {Note::Recovery, lines.value(1), lines.value(2)};
+        note = {Note::Recovery, lines.value(1), lines.value(2), {}, 0};
+    else if (lines.value(0) == kRows && !lines.value(1).isEmpty() && !lines.value(2).isEmpty()) {
+        note.kind = Note::Rows;
+        note.table = lines.value(1);
+        note.count = lines.value(2).toUInt();
+    }
     return note;
 }
 
@@ -73,12 +102,40 @@ void noteRecovery(const QString &folder, const QString &staging, const QString &
     writeNote(folder, {kRecovery, staging, backup});
 }
 
+void noteRows(const QString &folder, const QString &table, quint32 count, const QList<Replaced> &replaced)
+{
+    // The replaced records first: the note that names them is the last
+    // thing written, so a note is never without them.
+    QByteArray bytes;
+    for (const Replaced &r : replaced)
+        bytes.append(reinterpret_cast<const char *>(&r.record), 4).append(r.bytes);
+    QFile::remove(replacedFile(folder));
+    if (!replaced.isEmpty())
+        writeWhole(folder, replacedFile(folder), bytes);
+    writeNote(folder, {kRows, table, QString::number(count)});
+}
+
+void undoRows(const QString &folder, const QString &table, quint32 count, const QList<Replaced> &replaced)
+{
+    const QString file = RequestExchange::findFile(folder, table);
+    if (file.isEmpty())
+        return;
+    const std::unique_ptr<DbfTable> t = DbfTable::open(file);
+    for (const Replaced &r : replaced)
+        if (r.record < t->recordCount() && r.bytes.size() == t->recordLength())
+            t->writeRecord(r.record, r.bytes);
+    t->truncate(count);
+    t->sync();
+}
+
 void clear(const QString &folder)
 {
     const QString path = noteFile(folder);
     if (QFile::exists(path) && !QFile::remove(path))
         throw StoreError(QStringLiteral("No se pudo borrar «%1».").arg(RequestExchange::nativePath(path)));
     RequestExchange::syncFolder(folder);
+    // Only once the note is gone: a note never outlives what it names.
+    QFile::remove(replacedFile(folder));
 }
 
 QStringList erasedTables(bool everything)
@@ -108,6 +165,12 @@ void finish(const QString &folder)
         clear(folder);
         RequestExchange::Recovery::removeLeftovers(folder, {});
         return;
+    case Note::Rows: {
+        const QString file = RequestExchange::findFile(folder, note.table);
+        undoRows(folder, note.table, note.count, file.isEmpty() ? QList<Replaced>() : readReplaced(folder, file));
+        clear(folder);
+        return;
+    }
     }
 }
 
@@ -115,12 +178,14 @@ void removeLeftovers(const QString &folder)
 {
     // A note or a refund type cut while being written leaves its scratch
     // copy (QSaveFile's: the name and six characters).
-    static const QRegularExpression scratch(QStringLiteral(R"(^\.quelvar\.(pendiente|devolucion)\.[A-Za-z0-9]{6}$)"));
+    static const QRegularExpression scratch(QStringLiteral(R"(^\.quelvar\.(pendiente|devolucion|renglones)\.[A-Za-z0-9]{6}$)"));
     const QDir dir(folder);
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
         if (scratch.match(name).hasMatch())
             QFile::remove(dir.filePath(name));
     const Note note = pending(folder);
+    if (note.kind != Note::Rows)
+        QFile::remove(replacedFile(folder));
     RequestExchange::Recovery::removeLeftovers(folder, note.kind == Note::Recovery ? note.staging : QString());
 }
 

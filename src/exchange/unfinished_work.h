@@ -16,10 +16,18 @@
 namespace UnfinishedWork {
 
 struct Note {
-    enum Kind { None, EraseAll, EraseRequest, Recovery };
+    enum Kind { None, EraseAll, EraseRequest, Recovery, Rows };
     Kind kind = None;
     QString staging; // a recovery's staging folder, by its name in the request folder
     QString backup;  // and its backup folder, by its name in the backups folder
+    QString table;   // rows: the table file written
+    quint32 count = 0; // rows: its records before
+};
+
+// Records of a table as they were before rows were written over them.
+struct Replaced {
+    quint32 record;
+    QByteArray bytes;
 };
 
 // ".quelvar.pendiente"
@@ -32,6 +40,12 @@ Note pending(const QString &folder);
 // StoreError.
 void noteErase(const QString &folder, bool everything);
 void noteRecovery(const QString &folder, const QString &staging, const QString &backup);
+// Rows about to be written into a table: its file name in the folder, its
+// records before, and those about to be rewritten, as they are. Undone by
+// the next start when the program dies before clear().
+void noteRows(const QString &folder, const QString &table, quint32 count, const QList<Replaced> &replaced);
+// Puts the table back as the note of the rows says it was.
+void undoRows(const QString &folder, const QString &table, quint32 count, const QList<Replaced> &replaced);
 // Removes the note, on the disk, once the work is done. Throws StoreError.
 void clear(const QString &folder);
 

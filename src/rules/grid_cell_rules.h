@@ -46,6 +46,13 @@ const CellRule *ruleOf(const QString &grid, int column);
 // of messages its rule names), or an empty text.
 QString lengthComplaint(const QString &grid, int column, const QString &text, const QStringList &messages);
 
+// The cells with checks of their own.
+inline const QString kPedimentoLength =
+    QStringLiteral("La longitud del pedimento sólo puede ser de 15 números.  Rectifica por favor");
+inline const QString kFractionDigits = QStringLiteral("La fracción debe ser de 8 dígitos. Rectifica por favor");
+inline const QString kCostLength =
+    QStringLiteral("El precio unitario no debe de exceder de 12 números. Rectifica por favor");
+
 // The length and message of every date cell.
 inline constexpr int kDateLength = 10;
 inline constexpr int kDateLengthMessage = 4;

@@ -353,6 +353,45 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
     return recno;
 }
 
+quint32 DbfTable::appendRecords(const QByteArray &records)
+{
+    Q_ASSERT(records.size() % recordLength_ == 0);
+    ensureWritable();
+    const quint32 first = refreshCount();
+    const quint32 added = quint32(records.size() / recordLength_);
+    if (added == 0)
+        return first;
+    QByteArray withEnd = records;
+    withEnd.append(kEndOfFile);
+    // The same rule as one append: every record on the disk before the count
+    // that covers them, and that count synced before the caller goes on.
+    writeAt(qint64(headerLength_) + qint64(first) * recordLength_, withEnd.constData(), withEnd.size());
+    syncData();
+    bufferCount_ = 0;
+    count_ = first + added;
+    stampHeader(true);
+    syncData();
+    return first;
+}
+
+void DbfTable::truncate(quint32 count)
+{
+    ensureWritable();
+    refreshCount();
+    if (count >= count_)
+        return;
+    // The count first: a cut between the two leaves uncounted bytes past
+    // the end, which every reader ignores.
+    count_ = count;
+    bufferCount_ = 0;
+    stampHeader(true);
+    const qint64 end = qint64(headerLength_) + qint64(count) * recordLength_;
+    writeAt(end, &kEndOfFile, 1);
+    if (::ftruncate(fd_, off_t(end + 1)) != 0)
+        fail(QStringLiteral("no se pudo recortar (%1)").arg(systemError()));
+    syncData();
+}
+
 void DbfTable::markDeleted(quint32 recno)
 {
     if (recno >= count_)

@@ -81,6 +81,13 @@ public:
 
     void writeRecord(quint32 recno, const QByteArray &bytes);
     quint32 appendRecord(const QByteArray &bytes);
+    // Appends whole records (a multiple of the record length) in one write,
+    // made durable once before the count that includes them; the count is
+    // synced too. Answers the number of the first.
+    quint32 appendRecords(const QByteArray &records);
+    // Cuts the table back to its first `count` records, on the disk: what
+    // undoes appends.
+    void truncate(quint32 count);
     void markDeleted(quint32 recno);
     void sync(); // flushes the file to disk
 

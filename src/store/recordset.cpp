@@ -117,6 +117,23 @@ void Recordset::moveToRow(int row)
     notifyMove();
 }
 
+quint32 Recordset::recordOfRow(int row)
+{
+    buildIndex();
+    if (row < 0 || size_t(row) >= live_->size())
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene el renglón %2.").arg(tableName()).arg(row + 1));
+    return (*live_)[size_t(row)];
+}
+
+void Recordset::tableChanged()
+{
+    leaveEdit();
+    open().refreshCount();
+    live_.reset();
+    current_ = kNone;
+    notifyMove();
+}
+
 QVariant Recordset::valueAt(int row, int index)
 {
     checkedIndex(index);

@@ -110,6 +110,11 @@ public:
     // Row access for views: rows are the records in table order, 0-based.
     int rowCount() { return int(RecordCount()); }
     void moveToRow(int row);
+    // The record number of the row in the file.
+    quint32 recordOfRow(int row);
+    // The table was written behind the set (records appended, rewritten or
+    // cut away): rows are counted afresh and no record is current.
+    void tableChanged();
     int currentRow(); // -1 at the end
     // A field of the record at a row, read without moving the current record
     // and without leaving a pending AddNew or Edit.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "incoming/incoming_rows.h"
 #include "rules/request_mode.h"
 #include "rules/request_report.h"
 #include "store/request_choices.h"
@@ -20,6 +21,7 @@ class FieldEdit;
 class FrmImp;
 class GridController;
 class ImportGrid;
+class RowTransfer;
 class UnitCostGrid;
 class PickerLists;
 class QCheckBox;
@@ -309,6 +311,8 @@ private:
     UnitCostGrid *unitCosts_ = nullptr;
     ImportGrid *imports_ = nullptr;
     QList<GridController *> gridControllers_;
+    QList<RowTransfer *> rowTransfers_;
+    IncomingRows::Context incomingContext(BoundGrid *grid);
 
     int currentTab_ = 0;
     int tabsPerRow_ = 9;

@@ -4,8 +4,11 @@
 #include "frm_quelvar.h"
 
 #include "grids/bound_grid.h"
+#include "grids/record_table_model.h"
 #include "window/grids/grid_controllers.h"
 #include "window/grids/picker_lists.h"
+
+#include "window/grids/row_transfer.h"
 
 #include <QListWidget>
 #include <QTabWidget>
@@ -35,6 +38,11 @@ void FrmQuelvar::connectGridEvents()
                         new DirectExportGrid(grid(QStringLiteral("dbED")), context, this),
                         new DocumentGrid(grid(QStringLiteral("dbEI")), context, this),
                         new DocumentGrid(grid(QStringLiteral("dbITLC")), context, this)};
+    for (GridController *controller : std::as_const(gridControllers_)) {
+        BoundGrid *g = controller->grid();
+        rowTransfers_.append(new RowTransfer(
+            controller, [this] { return folder_; }, [this, g] { return incomingContext(g); }, this));
+    }
     // A click in the imported goods closes the lists opened under them.
     connect(imports_->grid(), &BoundGrid::Click, pickerLists_, &PickerLists::hideAll);
 }
@@ -104,4 +112,30 @@ void FrmQuelvar::EstableceFormatosGrid()
 {
     for (GridController *c : std::as_const(gridControllers_))
         c->applyStartLook();
+}
+
+IncomingRows::Context FrmQuelvar::incomingContext(BoundGrid *grid)
+{
+    IncomingRows::Context context;
+    context.grid = grid->objectName();
+    context.opcDT = opcDT();
+    context.today = today();
+    context.lengthMessages = msgLongGrid_;
+    for (int c = 0; c < grid->ColumnsCount(); ++c) {
+        context.shown.append(grid->isColumnHidden(c) ? u'0' : u'1');
+        context.locked.append(grid->recordModel()->isLocked(c) ? u'1' : u'0');
+    }
+    pickerLists_->fill();
+    const auto lines = [](const QListWidget *list) {
+        QStringList lines;
+        lines.reserve(list->count());
+        for (int i = 0; i < list->count(); ++i)
+            lines.append(list->item(i)->text());
+        return lines;
+    };
+    context.documentKeys = lines(lstClave);
+    context.fractionLines = lines(lstFraccion);
+    context.countryCatalogue = lines(lstPais);
+    context.countries = lines(lstPaisAux);
+    return context;
 }

@@ -39,7 +39,8 @@
 //                                  Tab, \n: Return)
 //   paste TEXT                     TEXT on the clipboard, then Ctrl+V
 //   key KEY                        Tab, Backtab, Return, Escape, Delete,
-//                                  Backspace, Down, Up, Left or Right
+//                                  Backspace, Down, Up, Left, Right, or a
+//                                  combination such as Ctrl+Z
 //   pick COMBO N                   entry N chosen from the combo's list
 //   answer Yes|No ...              the answers to the next questions
 //   close                          the window's close button
@@ -70,6 +71,7 @@
 //   stored TABLE ROW FIELD TEXT ...  python3-dbf reads that value (one FIELD
 //                                  TEXT pair or more)
 //   stored A:TABLE ROW FIELD TEXT  ... in the table copied to drive A
+//   clipboard TEXT                 the clipboard holds TEXT
 //   rows [A:]TABLE N               python3-dbf reads N records
 //   report TEXT                    the printing window shows a line
 //                                  containing TEXT
@@ -436,6 +438,8 @@ private:
         if (verb == QLatin1String("paste"))
             return QApplication::clipboard()->setText(arg),
                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier), true;
+        if (verb == QLatin1String("key") && arg.contains(u'+'))
+            return QTest::keySequence(QApplication::focusWidget(), QKeySequence(arg)), true;
         if (verb == QLatin1String("key"))
             return keyNamed(arg) == Qt::Key_unknown
                        ? fail(QStringLiteral("no key ") + arg)
@@ -482,6 +486,8 @@ private:
             const QString found = QString::fromUtf8(text.readAllStandardOutput());
             return expect(found.contains(arg), arg, found.left(200));
         }
+        if (verb == QLatin1String("clipboard"))
+            return same(QApplication::clipboard()->text(), arg);
         if (verb == QLatin1String("rows"))
             return same(QString::number(rowsOf(arg).size()), plain(w.value(2)));
         if (verb == QLatin1String("stored")) {

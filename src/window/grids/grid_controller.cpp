@@ -72,8 +72,7 @@ void GridController::reportDate(const QString &complaint)
 void GridController::checkPedimento(int column)
 {
     if (grid_->Columns(column).Text().size() != 15)
-        warn(QStringLiteral("La longitud del pedimento sólo puede ser de 15 números. ")
-             + QStringLiteral(" Rectifica por favor"));
+        warn(GridCellRules::kPedimentoLength);
 }
 
 void GridController::takePickedLine(int column, QListWidget *list)

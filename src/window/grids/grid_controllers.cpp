@@ -18,9 +18,9 @@ bool UnitCostGrid::leaveSpecialCell(int column)
 {
     GridColumnRef cell = grid()->Columns(column);
     if (column == columnIndex(UnitCostCol::Fraccion) && cell.Text().size() != 8)
-        warn(QStringLiteral("La fracción debe ser de 8 dígitos. Rectifica por favor"));
+        warn(GridCellRules::kFractionDigits);
     if (column == columnIndex(UnitCostCol::CostoUnit) && cell.Text().size() > 12) {
-        warn(QStringLiteral("El precio unitario no debe de exceder de 12 números. Rectifica por favor"));
+        warn(GridCellRules::kCostLength);
         cell.setText(QString());
         grid()->SetFocus(); // to type it again
     } else if (column == columnIndex(UnitCostCol::CostoUnit)) {

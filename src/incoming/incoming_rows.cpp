@@ -1,0 +1,447 @@
+#include "incoming_rows.h"
+
+#include "checks/grid_dates.h"
+#include "rules/export_documents.h"
+#include "rules/fraction_line.h"
+#include "rules/grid_cell_rules.h"
+#include "rules/imported_goods.h"
+#include "store/dbf_table.h"
+#include "store/field_codec.h"
+#include "store/recordset.h"
+#include "store/store_error.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace IncomingRows {
+
+namespace {
+
+using GridCellRules::CellRule;
+using GridCellRules::Picker;
+
+using GridCellRules::kCostLength;
+using GridCellRules::kFractionDigits;
+using GridCellRules::kPedimentoLength;
+const QString kNotInList = QStringLiteral("No está en la lista; se toma como se escribió.");
+const QString kKeyV1 = QStringLiteral("La clave V1 no se toma: la celda queda vacía.");
+
+// The first entry that begins with the text, in any case, as the picker
+// lists seek it; -1 for none. Answers are remembered: a file repeats its
+// codes row after row.
+class ListSeek {
+public:
+    explicit ListSeek(const QStringList &entries) : entries_(entries) {}
+    int find(const QString &typed)
+    {
+        const auto known = found_.constFind(typed);
+        if (known != found_.cend())
+            return *known;
+        int at = -1;
+        for (int i = 0; i < entries_.size() && at < 0; ++i)
+            if (entries_[i].startsWith(typed, Qt::CaseInsensitive))
+                at = i;
+        found_.insert(typed, at);
+        return at;
+    }
+    const QString &entry(int i) const { return entries_[i]; }
+
+private:
+    const QStringList &entries_;
+    QHash<QString, int> found_;
+};
+
+// One row typed cell after cell, as the grid's controller sees it.
+class RowTyping {
+public:
+    RowTyping(const Context &context, const DbfTable &table, QString &locked, ListSeek &keys, ListSeek &fractions,
+              ListSeek &countries)
+        : c_(context), table_(table), locked_(locked), keys_(keys), fractions_(fractions), countries_(countries)
+    {
+        const auto *grid = GridColumns::grid(context.grid);
+        for (const GridColumn &column : grid ? grid->columns : QList<GridColumn>())
+            fields_.append(table.fieldIndex(column.field));
+    }
+
+    RowResult run(int row, const QStringList &given, const QByteArray &base)
+    {
+        row_ = row;
+        result_ = RowResult();
+        fraction_.clear();
+        costField_.reset();
+        record_ = base.isEmpty() ? table_.blankRecord() : base;
+        for (int column = 0; column < fields_.size(); ++column)
+            result_.cells.append(base.isEmpty() || fields_[column] < 0
+                                     ? QString()
+                                     : FieldCodec::displayText(table_.value(record_.constData(), fields_[column])));
+        const QStringList before = result_.cells;
+        bool anything = false;
+        for (int column = 0; column < fields_.size(); ++column) {
+            const QString text = given.value(column);
+            if (text.isNull() || !takes(column))
+                continue;
+            anything = anything || !text.isEmpty();
+            type(column, text);
+        }
+        beforeWrite();
+        if (base.isEmpty() && !anything)
+            return result_; // a blank line adds no record
+        build(before, base.isEmpty());
+        return result_;
+    }
+
+private:
+    bool takes(int column) const
+    {
+        const auto at = [column](const QString &mask, char otherwise) {
+            return column < mask.size() ? mask[column] : QLatin1Char(otherwise);
+        };
+        return fields_[column] >= 0 && at(c_.shown, '1') == QLatin1Char('1') && at(locked_, '0') != QLatin1Char('1');
+    }
+    QString &cell(int column) { return result_.cells[column]; }
+    QString cellText(ImportCol column) { return cell(columnIndex(column)); }
+    bool imports() const { return c_.grid == QLatin1String("dbMI"); }
+
+    void refuse(int column, const QString &message)
+    {
+        result_.refusals.append({row_, column, given_, message});
+    }
+    void flag(int column, const QString &message) { result_.flags.append({row_, column, given_, message}); }
+
+    // The keys the cell takes, then upper case where the column has it.
+    void type(int column, const QString &text)
+    {
+        given_ = text;
+        const CellRule *rule = GridCellRules::ruleOf(c_.grid, column);
+        const QString read = rule && rule->date                            ? plainDate(text.trimmed())
+                             : table_.field(fields_[column]).isNumeric() ? plainNumber(text)
+                                                                          : text;
+        QString typed;
+        if (imports()) {
+            for (const QChar ch : read)
+                if (ImportedGoods::cellKey(ch.unicode()) != 0)
+                    typed.append(ch);
+        } else {
+            typed = read;
+        }
+        if (rule && rule->upperCase)
+            typed = typed.toUpper();
+        cell(column) = typed;
+        leave(column, rule);
+    }
+
+    // What leaving the cell runs: the grid's own cells first, then the
+    // table of cell rules.
+    void leave(int column, const CellRule *rule)
+    {
+        if (imports() ? leaveImportCell(column) : leaveOtherCell(column))
+            return;
+        if (!rule)
+            return;
+        if (rule->hasButton() && !cell(column).isEmpty())
+            pick(column, rule->picker);
+        lengthRule(column);
+        if (rule->date && !cell(column).isEmpty()) {
+            const GridDates::DateCheck date = GridDates::check(cell(column), c_.today);
+            cell(column) = date.text;
+            for (const QString &complaint : date.complaints)
+                refuse(column, complaint);
+        }
+        if (c_.grid == QLatin1String("dbED") || c_.grid == QLatin1String("dbEI") || c_.grid == QLatin1String("dbITLC"))
+            committedFigure(column);
+    }
+
+    bool leaveOtherCell(int column)
+    {
+        if (c_.grid == QLatin1String("dbCU")) {
+            if (column == columnIndex(UnitCostCol::Fraccion) && cell(column).size() != 8)
+                refuse(column, kFractionDigits);
+            if (column == columnIndex(UnitCostCol::CostoUnit) && cell(column).size() > 12) {
+                refuse(column, kCostLength);
+                cell(column).clear();
+            }
+        } else if (c_.grid == QLatin1String("dbED") && column == columnIndex(DirectExportCol::Pedimento)) {
+            pedimento(column);
+        }
+        return false;
+    }
+
+    bool leaveImportCell(int column)
+    {
+        switch (ImportCol(column)) {
+        case ImportCol::Clave:
+            if (cell(column) != QLatin1String("V1"))
+                return false;
+            cell(column).clear();
+            flag(column, kKeyV1);
+            return true;
+        case ImportCol::Pedimento:
+            pedimento(column);
+            return true;
+        case ImportCol::FechaPago:
+            if (!cell(column).isEmpty())
+                return false;
+            cell(column) = c_.today.toString(QStringLiteral("dd/MM/yyyy"));
+            return true;
+        case ImportCol::Fraccion:
+            if (!cell(column).isEmpty())
+                pick(column, Picker::TariffItem);
+            return true;
+        case ImportCol::CantidadRetornada:
+        case ImportCol::ValorTotal:
+            lengthRule(column);
+            apply(ImportedGoods::afterReturnedQuantity([this](ImportCol c) { return cellText(c); }));
+            return true;
+        case ImportCol::ValorIncorporado: {
+            lengthRule(column);
+            const ImportedGoods::IncorporatedCheck check =
+                ImportedGoods::afterIncorporatedValue([this](ImportCol c) { return cellText(c); });
+            if (check.refused) {
+                refuse(column, ImportedGoods::kIncorporatedTooHigh);
+                cell(column).clear();
+            } else {
+                apply(check.writes);
+            }
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    void apply(const QList<ImportedGoods::CellWrite> &writes)
+    {
+        for (const ImportedGoods::CellWrite &w : writes)
+            cell(columnIndex(w.column)) = w.text;
+    }
+
+    void pedimento(int column)
+    {
+        if (cell(column).size() != 15)
+            refuse(column, kPedimentoLength);
+    }
+
+    void lengthRule(int column)
+    {
+        const QString complaint = GridCellRules::lengthComplaint(c_.grid, column, cell(column), c_.lengthMessages);
+        if (!complaint.isEmpty())
+            refuse(column, complaint);
+    }
+
+    // The line the list stands on for the text typed is taken; with none,
+    // the text stays as typed.
+    void pick(int column, Picker picker)
+    {
+        const QString typed = cell(column);
+        if (picker == Picker::DocumentKey) {
+            const int at = keys_.find(typed);
+            at < 0 ? flag(column, kNotInList) : void(cell(column) = keys_.entry(at));
+        } else if (picker == Picker::TariffItem) {
+            const int at = fractions_.find(typed);
+            if (at < 0) {
+                flag(column, kNotInList);
+                return;
+            }
+            fraction_ = fractions_.entry(at);
+            const FractionLine::Parts parts = FractionLine::read(fraction_);
+            cell(columnIndex(ImportCol::Fraccion)) = parts.item;
+            cell(columnIndex(ImportCol::AdValorem)) = FieldCodec::plainNumber(parts.rate);
+        } else {
+            // The catalogue finds the country; the cell takes it when the
+            // cell's list offers it.
+            const QStringList &offered =
+                picker == Picker::ImportCountry && c_.opcDT == 2 ? c_.countryCatalogue : c_.countries;
+            const int at = countries_.find(typed);
+            if (at >= 0 && offered.contains(countries_.entry(at)))
+                cell(column) = countries_.entry(at);
+            else
+                flag(column, kNotInList);
+        }
+    }
+
+    void committedFigure(int column)
+    {
+        const ExportDocuments::Committed result =
+            ExportDocuments::committed(c_.grid, column, [this](int c) { return cell(c); });
+        for (const ExportDocuments::CellWrite &w : result.writes)
+            cell(w.column) = w.text;
+        for (int c : result.lock)
+            setLock(c, true);
+        for (int c : result.unlock)
+            setLock(c, false);
+        if (!result.refusal.isEmpty()) {
+            refuse(column, result.refusal);
+            cell(column).clear();
+        }
+    }
+
+    void setLock(int column, bool on)
+    {
+        if (locked_.size() <= column)
+            locked_ = locked_.leftJustified(fields_.size(), QLatin1Char('0'));
+        locked_[column] = on ? QLatin1Char('1') : QLatin1Char('0');
+    }
+
+    // The tariff item picked brings its unit cost when the row is written.
+    void beforeWrite()
+    {
+        if (!imports() || fraction_.isEmpty())
+            return;
+        const FractionLine::Parts parts = FractionLine::read(fraction_);
+        if (cellText(ImportCol::Fraccion) != parts.item || !parts.cost)
+            return;
+        cell(columnIndex(ImportCol::PrecioUnitario)) = FieldCodec::plainNumber(*parts.cost);
+        if ((c_.opcDT == 1 || c_.opcDT == 2) && !cellText(ImportCol::FechaPago).isEmpty())
+            costField_ = *parts.cost;
+    }
+
+    void build(const QStringList &before, bool adding)
+    {
+        given_.clear();
+        for (int column = 0; column < fields_.size(); ++column) {
+            const QString &text = result_.cells[column];
+            if (fields_[column] < 0 || (text == before[column] && !(adding && !text.isEmpty())))
+                continue;
+            const auto sameCell = [column](const Remark &r) { return r.column == column; };
+            if (std::any_of(result_.refusals.cbegin(), result_.refusals.cend(), sameCell))
+                continue; // said already, by the cell's own rule
+            try {
+                table_.setValue(record_.data(), fields_[column], text.isEmpty() ? QVariant() : QVariant(text));
+            } catch (const StoreError &e) {
+                given_ = text;
+                refuse(column, e.message());
+            }
+        }
+        const int cost = table_.fieldIndex(QStringLiteral("COSTO_UNIT"));
+        if (costField_ && cost >= 0) {
+            try {
+                table_.setValue(record_.data(), cost, *costField_);
+            } catch (const StoreError &e) {
+                refuse(columnIndex(ImportCol::PrecioUnitario), e.message());
+            }
+        }
+        if (result_.accepted())
+            result_.record = record_;
+    }
+
+    const Context &c_;
+    const DbfTable &table_;
+    QString &locked_;
+    ListSeek &keys_;
+    ListSeek &fractions_;
+    ListSeek &countries_;
+    QList<int> fields_; // field of each column, -1 when the table lacks it
+
+    int row_ = 0;
+    RowResult result_;
+    QByteArray record_;
+    QString given_;   // the cell's text as given, for the remarks
+    QString fraction_; // the picker line taken for the row's tariff item
+    std::optional<double> costField_;
+};
+
+} // namespace
+
+QString plainDate(const QString &text)
+{
+    static const QRegularExpression yearFirst(QStringLiteral(R"(^(\d{4})[-/](\d{1,2})[-/](\d{1,2})(?:[T ][\d:.]*)?$)"));
+    static const QRegularExpression dayFirst(QStringLiteral(R"(^(\d{1,2})[-/](\d{1,2})[-/](\d{4})$)"));
+    QRegularExpressionMatch m = yearFirst.match(text);
+    const bool byYear = m.hasMatch();
+    if (!byYear)
+        m = dayFirst.match(text);
+    if (!m.hasMatch())
+        return text;
+    const auto two = [](const QString &part) { return part.rightJustified(2, u'0'); };
+    return byYear ? QStringLiteral("%1/%2/%3").arg(two(m.captured(3)), two(m.captured(2)), m.captured(1))
+                  : QStringLiteral("%1/%2/%3").arg(two(m.captured(1)), two(m.captured(2)), m.captured(3));
+}
+
+QString plainNumber(const QString &text)
+{
+    static const QRegularExpression grouped(QStringLiteral(R"(^\$?\s*(-?)\$?\s*(\d{1,3}(?:,\d{3})+|\d+)(\.\d*)?$)"));
+    const QRegularExpressionMatch m = grouped.match(text.trimmed());
+    if (!m.hasMatch())
+        return text;
+    return m.captured(1) + m.captured(2).remove(u',') + m.captured(3);
+}
+
+Checked check(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
+              const QList<QByteArray> &bases, const Progress &progress)
+{
+    Checked checked;
+    checked.locked = context.locked;
+    ListSeek keys(context.documentKeys);
+    ListSeek fractions(context.fractionLines);
+    ListSeek countries(context.countryCatalogue);
+    RowTyping typing(context, table, checked.locked, keys, fractions, countries);
+    checked.rows.reserve(rows.size());
+    for (int row = 0; row < rows.size(); ++row) {
+        if (progress && row % 4096 == 0 && !progress(row)) {
+            checked.cancelled = true;
+            break;
+        }
+        RowResult result = typing.run(row, rows[row], bases.value(row));
+        if (!result.accepted())
+            ++checked.refused;
+        else if (!result.record.isEmpty())
+            ++checked.accepted;
+        checked.rows.append(std::move(result));
+    }
+    return checked;
+}
+
+Written write(const QString &folder, Recordset &rs, const Checked &checked, const QList<qint64> &targets)
+{
+    DbfTable &table = *rs.table();
+    Written written;
+    written.table = QFileInfo(table.path()).fileName();
+    written.count = table.refreshCount();
+    QList<UnfinishedWork::Replaced> rewrites;
+    QByteArray added;
+    for (int row = 0; row < checked.rows.size(); ++row) {
+        const QByteArray &record = checked.rows[row].record;
+        if (record.isEmpty())
+            continue;
+        const qint64 target = targets.value(row, -1);
+        if (target >= 0 && quint32(target) < written.count) {
+            written.replaced.append({quint32(target), QByteArray(table.record(quint32(target)), table.recordLength())});
+            rewrites.append({quint32(target), record});
+        } else {
+            added.append(record);
+            ++written.appended;
+        }
+    }
+    if (rewrites.isEmpty() && added.isEmpty())
+        return written;
+    UnfinishedWork::noteRows(folder, written.table, written.count, written.replaced);
+    try {
+        for (const UnfinishedWork::Replaced &r : rewrites)
+            table.writeRecord(r.record, r.bytes);
+        table.appendRecords(added);
+        table.sync();
+    } catch (const StoreError &) {
+        // Taken back now, as the next start would.
+        UnfinishedWork::undoRows(folder, written.table, written.count, written.replaced);
+        UnfinishedWork::clear(folder);
+        rs.tableChanged();
+        throw;
+    }
+    UnfinishedWork::clear(folder);
+    rs.tableChanged();
+    return written;
+}
+
+void undo(const QString &folder, Recordset &rs, const Written &written)
+{
+    // The same note as the write's: a program that dies while undoing is
+    // undone at the next start.
+    UnfinishedWork::noteRows(folder, written.table, written.count, written.replaced);
+    UnfinishedWork::undoRows(folder, written.table, written.count, written.replaced);
+    UnfinishedWork::clear(folder);
+    rs.tableChanged();
+}
+
+} // namespace IncomingRows

@@ -1,0 +1,283 @@
+#include "row_transfer.h"
+
+#include "grid_controller.h"
+#include "grids/bound_grid.h"
+#include "grids/record_table_model.h"
+#include "platform/message_box.h"
+#include "platform/work_progress.h"
+#include "store/data_link.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
+#include "store/store_error.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScopedValueRollback>
+#include <algorithm>
+
+namespace {
+
+// Reasons listed in the question before a write; the rest are counted.
+constexpr int kListed = 12;
+
+QString remarkLine(const RecordTableModel *model, int firstRow, const IncomingRows::Remark &r)
+{
+    return QStringLiteral("Renglón %1, %2, «%3»: %4")
+        .arg(firstRow + r.row + 1)
+        .arg(model->caption(r.column).simplified(), r.value, r.message);
+}
+
+} // namespace
+
+RowTransfer::RowTransfer(GridController *controller, std::function<QString()> folder,
+                         std::function<IncomingRows::Context()> context, QObject *parent)
+    : QObject(parent), controller_(controller), grid_(controller->grid()), folder_(std::move(folder)),
+      context_(std::move(context)), menu_(new QMenu(grid_))
+{
+    grid_->installEventFilter(this);
+    grid_->viewport()->installEventFilter(this);
+    // Rows typed or deleted since: what came in can no longer be taken back
+    // as a whole.
+    connect(grid_, &BoundGrid::AfterUpdate, this, [this] {
+        if (!writing_)
+            written_.reset();
+    });
+    connect(grid_, &BoundGrid::AfterDelete, this, [this] { written_.reset(); });
+
+    menu_->addAction(QStringLiteral("Copiar"), QKeySequence::Copy, this, &RowTransfer::copy);
+    menu_->addAction(QStringLiteral("Pegar"), QKeySequence::Paste, this, &RowTransfer::paste);
+    QAction *undoAction = menu_->addAction(QStringLiteral("Deshacer"), QKeySequence::Undo, this, &RowTransfer::undo);
+    connect(menu_, &QMenu::aboutToShow, this, [this, undoAction] { undoAction->setEnabled(canUndo()); });
+    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { menu_->popup(grid_->viewport()->mapToGlobal(at)); });
+}
+
+bool RowTransfer::eventFilter(QObject *watched, QEvent *event)
+{
+    // The cell editor is a child of the viewport: it is watched as well.
+    if (watched == grid_->viewport() && event->type() == QEvent::ChildAdded)
+        if (auto *editor = qobject_cast<QLineEdit *>(static_cast<QChildEvent *>(event)->child()))
+            editor->installEventFilter(this);
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return QObject::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool inEditor = qobject_cast<QLineEdit *>(watched) != nullptr;
+    if (key->matches(QKeySequence::Paste)) {
+        if (event->type() == QEvent::ShortcutOverride)
+            return event->accept(), true;
+        paste();
+        return true;
+    }
+    if (inEditor)
+        return QObject::eventFilter(watched, event); // Ctrl+C and Ctrl+Z of the text typed
+    if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Undo)) {
+        if (event->type() == QEvent::ShortcutOverride)
+            return event->accept(), true;
+        key->matches(QKeySequence::Copy) ? copy() : undo();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void RowTransfer::copy()
+{
+    const RecordTableModel *model = grid_->recordModel();
+    QModelIndexList cells = grid_->selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && grid_->currentIndex().isValid())
+        cells = {grid_->currentIndex()};
+    if (cells.isEmpty())
+        return;
+    int top = cells[0].row(), bottom = top, left = cells[0].column(), right = left;
+    for (const QModelIndex &i : cells) {
+        top = std::min(top, i.row());
+        bottom = std::max(bottom, i.row());
+        left = std::min(left, i.column());
+        right = std::max(right, i.column());
+    }
+    QStringList lines;
+    for (int row = top; row <= bottom; ++row) {
+        if (model->isNewRecordRow(row))
+            continue;
+        QStringList line;
+        for (int column = left; column <= right; ++column)
+            if (!grid_->isColumnHidden(column))
+                line.append(grid_->selectionModel()->isSelected(model->index(row, column)) || cells.size() == 1
+                                ? model->cellText(row, column)
+                                : QString());
+        lines.append(line.join(u'\t'));
+    }
+    QApplication::clipboard()->setText(lines.join(u'\n') + u'\n');
+}
+
+QList<QStringList> RowTransfer::clipboardBlock() const
+{
+    // What spreadsheets put on the clipboard: rows by line, cells by tab, a
+    // cell holding a tab or a line break quoted.
+    const QString text = QApplication::clipboard()->text();
+    QList<QStringList> rows{QStringList{QString()}};
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        QString &cell = rows.last().last();
+        if (quoted) {
+            if (ch == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+                cell.append(ch), ++i;
+            else if (ch == u'"')
+                quoted = false;
+            else
+                cell.append(ch);
+        } else if (ch == u'"' && cell.isEmpty()) {
+            quoted = true;
+        } else if (ch == u'\t') {
+            rows.last().append(QString(""));
+        } else if (ch == u'\n') {
+            rows.append(QStringList{QString("")});
+        } else if (ch != u'\r') {
+            cell.append(ch);
+        }
+    }
+    if (rows.size() > 1 && rows.last() == QStringList{QString()})
+        rows.removeLast(); // the line end after the last row
+    for (QStringList &row : rows)
+        for (QString &cell : row)
+            if (cell.isNull())
+                cell = QStringLiteral("");
+    return rows;
+}
+
+void RowTransfer::paste()
+{
+    const QList<QStringList> block = clipboardBlock();
+    if (block.size() == 1 && block[0].size() == 1) {
+        typeIntoCell(block[0][0]);
+        return;
+    }
+    if (!controller_->finishEditing())
+        return;
+    const QModelIndex at = grid_->currentIndex();
+    const int firstRow = at.isValid() ? at.row() : grid_->recordModel()->newRecordRow();
+    if (firstRow < 0)
+        return;
+    // The cells fall on the columns shown, from the current one rightward.
+    QList<int> columns;
+    for (int c = at.isValid() ? at.column() : 0; c < grid_->ColumnsCount(); ++c)
+        if (!grid_->isColumnHidden(c))
+            columns.append(c);
+    QList<QStringList> rows;
+    rows.reserve(block.size());
+    for (const QStringList &cells : block) {
+        QStringList row(grid_->ColumnsCount());
+        for (int i = 0; i < cells.size() && i < columns.size(); ++i)
+            row[columns[i]] = cells[i];
+        rows.append(row);
+    }
+    bring(rows, firstRow, rows.size() > 1);
+}
+
+void RowTransfer::typeIntoCell(const QString &text)
+{
+    // As if keyed: the cell opens, and every character goes through the
+    // keys the cell takes.
+    if (!grid_->cellEditor()) {
+        grid_->setFocus(Qt::OtherFocusReason);
+        static_cast<QAbstractItemView *>(grid_)->edit(grid_->currentIndex());
+    }
+    QLineEdit *editor = grid_->cellEditor();
+    if (!editor)
+        return;
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(editor, &press);
+    }
+}
+
+bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask)
+{
+    Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
+    if (!rs || rows.isEmpty())
+        return false;
+    RecordTableModel *model = grid_->recordModel();
+    QList<QByteArray> bases;
+    QList<qint64> targets;
+    try {
+        DbfTable &table = *rs->table();
+        for (int i = 0; i < rows.size() && first + i < model->recordCount(); ++i) {
+            const quint32 record = rs->recordOfRow(first + i);
+            targets.append(record);
+            bases.append(QByteArray(table.record(record), table.recordLength()));
+        }
+    } catch (const StoreError &e) {
+        MessageBox::warning(grid_->window(), e.message());
+        return false;
+    }
+
+    WorkProgress progress(grid_->window(), QStringLiteral("Revisando los renglones…"), int(rows.size()));
+    const IncomingRows::Checked checked = IncomingRows::check(context_(), *rs->table(), rows, bases,
+                                                              [&progress](int done) { return progress.step(done); });
+    progress.done();
+    if (checked.cancelled)
+        return false;
+
+    QStringList reasons;
+    for (const IncomingRows::RowResult &row : checked.rows)
+        for (const auto *list : {&row.refusals, &row.flags})
+            for (const IncomingRows::Remark &r : *list)
+                reasons.append(remarkLine(model, first, r));
+    const int changed = int(std::count_if(checked.rows.cbegin(), checked.rows.cbegin() + targets.size(),
+                                          [](const IncomingRows::RowResult &r) { return !r.record.isEmpty(); }));
+    QString summary = QStringLiteral("Se escribirán %1 renglones (%2 nuevos, %3 cambiados); %4 no se escriben.")
+                          .arg(checked.accepted)
+                          .arg(checked.accepted - changed)
+                          .arg(changed)
+                          .arg(checked.refused);
+    if (!reasons.isEmpty()) {
+        summary += u'\n' + reasons.mid(0, kListed).join(u'\n');
+        if (reasons.size() > kListed)
+            summary += QStringLiteral("\ny %1 observaciones más.").arg(reasons.size() - kListed);
+    }
+    if (checked.accepted == 0) {
+        MessageBox::warning(grid_->window(), summary);
+        return false;
+    }
+    if ((ask || checked.refused > 0)
+        && !MessageBox::question(grid_->window(), summary + QStringLiteral("\n\n¿Escribir los renglones aceptados?")))
+        return false;
+
+    try {
+        const QScopedValueRollback still(writing_, true);
+        written_ = IncomingRows::write(folder_(), *rs, checked, targets);
+    } catch (const StoreError &e) {
+        written_.reset();
+        model->reload();
+        MessageBox::warning(grid_->window(), e.message());
+        return false;
+    }
+    model->reload();
+    for (int c = 0; c < checked.locked.size() && c < grid_->ColumnsCount(); ++c)
+        grid_->Columns(c).setLocked(checked.locked[c] == u'1');
+    emit controller_->rowWritten();
+    return true;
+}
+
+void RowTransfer::undo()
+{
+    if (!written_)
+        return;
+    Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
+    if (!rs)
+        return;
+    grid_->recordModel()->discardPendingRow();
+    try {
+        IncomingRows::undo(folder_(), *rs, *written_);
+    } catch (const StoreError &e) {
+        MessageBox::warning(grid_->window(), e.message());
+    }
+    written_.reset();
+    grid_->recordModel()->reload();
+    emit controller_->rowsDeleted();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "incoming/incoming_rows.h"
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class BoundGrid;
+class GridController;
+class QMenu;
+
+// Rows in and out of one document grid: Ctrl+C copies the selected cells as
+// tab-separated text, Ctrl+V pastes such a block from the current cell to
+// the right and downward (a single value is typed into the cell), files
+// are imported and exported from the grid's menu, and Ctrl+Z takes back the
+// last rows that came in. Rows that come in go through the row check of
+// the core and are written in one step; a block of more than one row is
+// shown first, with what is refused and why, and written only when the
+// user says so.
+class RowTransfer : public QObject {
+    Q_OBJECT
+public:
+    // folder: the request folder the grid's table is in; context: what the
+    // window holds that the row check reads.
+    RowTransfer(GridController *controller, std::function<QString()> folder,
+                std::function<IncomingRows::Context()> context, QObject *parent = nullptr);
+
+    void copy();
+    void paste();
+    bool canUndo() const { return written_.has_value(); }
+    void undo();
+    // Rows of text by grid column (null: not given) from the row `first` on
+    // (rows past the last are new). Says what is refused and, for more than
+    // one row or when asked, asks before writing. True when rows were
+    // written.
+    bool bring(const QList<QStringList> &rows, int first, bool ask);
+
+    // The grid's menu: copy, paste, undo, and what the window adds.
+    QMenu *menu() const { return menu_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void typeIntoCell(const QString &text);
+    QList<QStringList> clipboardBlock() const;
+
+    GridController *controller_;
+    BoundGrid *grid_;
+    std::function<QString()> folder_;
+    std::function<IncomingRows::Context()> context_;
+    std::optional<IncomingRows::Written> written_;
+    bool writing_ = false;
+    QMenu *menu_;
+};
