@@ -1,0 +1,154 @@
+// Rows that come into a grid: each judged as if typed, and written (or
+// taken back) as one step that a dead program never leaves half done.
+#include "exchange/unfinished_work.h"
+#include "incoming/incoming_rows.h"
+#include "rules/export_documents.h"
+#include "rules/fraction_line.h"
+#include "rules/grid_cell_rules.h"
+#include "rules/imported_goods.h"
+#include "rules/window_texts.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
+#include "store/request_folder.h"
+#include "test_registry.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QMap<QString, QString> kTables{
+    {"dbMI", "insupedi"}, {"dbED", "exporped"}, {"dbEI", "factura"}, {"dbITLC", "impTLC"}, {"dbCU", "insunit"}};
+
+IncomingRows::Context contextFor(const QString &grid, quint8 opcDT)
+{
+    IncomingRows::Context c;
+    c.grid = grid;
+    c.opcDT = opcDT;
+    c.today = QDate(2026, 6, 15);
+    c.lengthMessages = WindowTexts::gridLengthMessages();
+    c.documentKeys = {"A1", "A3", "V1"};
+    c.fractionLines = {FractionLine::build("73181500", 5, 2.25), FractionLine::build("84713001", 10, QVariant())};
+    c.countryCatalogue = {"ALEMANIA", "ESTADOS UNIDOS DE AMERICA", "JAPON", "JAMAICA"};
+    c.countries = {"ESTADOS UNIDOS DE AMERICA", "JAPON"};
+    return c;
+}
+
+} // namespace
+
+class TestIncomingRows : public QObject {
+    Q_OBJECT
+private slots:
+    // A row as the grid's columns take it ("~": a cell not given) and what
+    // comes of it: the fields stored, or the first refusal; "flag" rows are
+    // stored and say what was not found in a list.
+    void rows_data()
+    {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<int>("opcDT");
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char *name, const char *grid, int opc, const QString &cells, const QString &out) {
+            QTest::newRow(name) << QString(grid) << opc << cells << out;
+        };
+        const QString good = "a1|260123456789012|2026-03-02|7318|~|~|jap|1 000|0|4,500.50|800";
+        row("typed and derived", "dbMI", 1, good,
+            "TIPO=A1 FEC_PAGO=2026-03-02 FRACCION=73181500 TASA_ADVAL=5 PU_MIMP=2.25 COSTO_UNIT=2.25 "
+            "PAIS_IMPOR=JAPON CAN_MIMP=1000 VAL_TOT_IN=4500.5 SALDO_VAL=3700.5 MONT_SOLIC=40");
+        row("no cost in a returns mode", "dbMI", 3, "A1|260123456789012|02/03/2026|8471|~|7|~|5", "PU_MIMP=7 TASA_ADVAL=10");
+        row("cost kept out of an undated row", "dbMI", 2, "A1|260123456789012|~|7318", "PU_MIMP=2.25 COSTO_UNIT=");
+        row("date left empty is today", "dbMI", 1, "A1|260123456789012|", "FEC_PAGO=2026-06-15");
+        row("unknown codes kept", "dbMI", 1, "ZZ|260123456789012|01/01/2026|9999|~|~|PERU", "flag TIPO=ZZ FRACCION=9999 PAIS_IMPOR=PERU");
+        row("a country the request lacks", "dbMI", 1, "A1|260123456789012|01/01/2026|~|~|~|jam", "flag PAIS_IMPOR=JAM");
+        row("every country in mode 2", "dbMI", 2, "A1|260123456789012|01/01/2026|~|~|~|jam", "PAIS_IMPOR=JAMAICA");
+        row("key V1 emptied", "dbMI", 1, "v1|260123456789012|01/01/2026", "flag TIPO=");
+        row("short pedimento", "dbMI", 1, "A1|26012345678901", GridCellRules::kPedimentoLength);
+        row("date of another year", "dbMI", 1, "A1|260123456789012|01/01/2024", "El año que has introducido");
+        row("incorporated above total", "dbMI", 1, "A1|260123456789012|~|~|~|~|~|~|~|100|100.5",
+            ImportedGoods::kIncorporatedTooHigh);
+        row("not a number", "dbMI", 1, "A1|260123456789012|~|~|~|~|~|12a", "no es un número");
+        row("locked column ignored", "dbMI", 1, "A1|260123456789012|~|~|~|~|~|~|~|~|~|~|~|~|99", "MONT_SOLIC=");
+        row("export balance", "dbED", 0, "260123456789012|5/3/2026|ja|100|60|5000|3000",
+            "FECHA_PEDI=2026-03-05 PAIS_EXPOR=JAPON CANT_UTIL=60 SDO_DOCU=2000");
+        row("export used above total", "dbED", 0, "260123456789012|~|~|100|101", ExportDocuments::kQuantityTooHigh);
+        row("indirect in pesos zeroes dollars", "dbEI", 0, "F-1|~|10|5|100|50|7|3|acme", "VALTOTDLL=0 VALREPDLL=0 NOM_EXPIDE=ACME");
+        row("tlcan total", "dbITLC", 0, "japon|73181500|01/02/2026|4|2.5|5", "VAL_TOT_IN=10");
+        row("unit cost item of 7 digits", "dbCU", 0, "7318150|x|1", GridCellRules::kFractionDigits);
+        row("unit cost too long", "dbCU", 0, "73181500|x|1234567890123", GridCellRules::kCostLength);
+    }
+    void rows()
+    {
+        QFETCH(QString, grid);
+        QFETCH(int, opcDT);
+        QFETCH(QString, cells);
+        QFETCH(QString, outcome);
+        QTemporaryDir dir;
+        RequestFolder::create(dir.path(), QStringLiteral(QUELVAR_DATA_DIR));
+        const auto table = DbfTable::open(dir.filePath(kTables[grid] + ".dbf"));
+        IncomingRows::Context context = contextFor(grid, quint8(opcDT));
+        if (grid == "dbMI")
+            context.locked = "000000000000001"; // the amount, as the modes lock it
+        QStringList given = cells.split(u'|');
+        for (QString &cell : given)
+            cell = cell == "~" ? QString() : cell;
+        const IncomingRows::Checked checked = IncomingRows::check(context, *table, {given});
+        const IncomingRows::RowResult &result = checked.rows.value(0);
+        const bool stored = outcome.contains(u'=');
+        if (!stored) {
+            QVERIFY2(!result.refusals.isEmpty(), qPrintable(result.cells.join(u'|')));
+            QVERIFY2(result.refusals[0].message.contains(outcome), qPrintable(result.refusals[0].message));
+            QVERIFY(result.record.isEmpty());
+            return;
+        }
+        QVERIFY2(result.accepted(), qPrintable(result.refusals.value(0).message));
+        QCOMPARE(!result.flags.isEmpty(), outcome.startsWith("flag "));
+        for (const QString &pair : outcome.split(u' ').filter(QStringLiteral("="))) {
+            const QString field = pair.section(u'=', 0, 0), want = pair.section(u'=', 1);
+            const QVariant v = table->value(result.record.constData(), table->fieldIndex(field));
+            const QString got = v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                                : v.isValid() ? v.toString() : QString();
+            QCOMPARE(got + u' ' + field, want + u' ' + field);
+        }
+        if (grid == "dbEI")
+            QCOMPARE(checked.locked.mid(6, 2), QStringLiteral("11"));
+    }
+
+    // A write rewrites the rows given a record and adds the others; what a
+    // dead program leaves with its note is taken back at the next start,
+    // exactly as an undo does.
+    void writeIsOneStep()
+    {
+        QTemporaryDir dir;
+        RequestFolder::create(dir.path(), QStringLiteral(QUELVAR_DATA_DIR));
+        Recordset rs(DbfTable::open(dir.filePath("exporped.dbf")));
+        const IncomingRows::Context context = contextFor("dbED", 0);
+        const QList<QStringList> first{{"260000000000001", "", "", "5"}, {"260000000000002", "", "", "6"}};
+        IncomingRows::write(dir.path(), rs, IncomingRows::check(context, *rs.table(), first));
+        const QByteArray before(rs.table()->record(0), rs.table()->recordLength());
+        const IncomingRows::Checked next = IncomingRows::check(
+            context, *rs.table(), {{QString(), QString(), QString(), "7"}, {"260000000000003"}, {"1"}}, {before});
+        QCOMPARE(next.refused, 1);
+        const IncomingRows::Written written = IncomingRows::write(dir.path(), rs, next, {0});
+        QCOMPARE(rs.RecordCount(), 3L);
+        QCOMPARE(rs.valueAt(0, 3).toDouble(), 7.0);
+        QVERIFY(!QFile::exists(UnfinishedWork::noteFile(dir.path())));
+
+        for (const bool byStart : {true, false}) {
+            if (byStart) {
+                // The note and its records as the write left them before dying.
+                UnfinishedWork::noteRows(dir.path(), written.table, written.count, written.replaced);
+                UnfinishedWork::finish(dir.path());
+                rs.tableChanged();
+            } else {
+                IncomingRows::write(dir.path(), rs, next, {0});
+                IncomingRows::undo(dir.path(), rs, written);
+            }
+            QCOMPARE(rs.RecordCount(), 2L);
+            QCOMPARE(QByteArray(rs.table()->record(0), rs.table()->recordLength()), before);
+            QCOMPARE(QDir(dir.path()).entryList({".quelvar.*"}, QDir::Hidden | QDir::Files), QStringList());
+        }
+    }
+};
+
+QUELVAR_TEST_CLASS(TestIncomingRows)
+#include "test_incoming_rows.moc"
