@@ -1,0 +1,109 @@
+// The customs Data Stage package: file 551 read by its field names from a
+// zip or a folder, the pedimento number, and the rows it gives the grids.
+#include "incoming/data_stage.h"
+#include "store/store_error.h"
+#include "test_registry.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// File 551 as packages write it (Windows-1252, CR LF, a "|" ending each
+// item), with published names in another order and one unknown ("Nuevo").
+const QByteArray k551 =
+    "ValorDolares|Fraccion|FechaPagoReal|DescripcionMercancia|Nuevo|Patente|CantidadUMTarifa|ClaveDocumento|"
+    "PaisOrigenDestino|SeccionAduanera|ValorAduana|TipoOperacion|CantidadUMComercial|Pedimento|PrecioUnitario\r\n"
+    "|39012001|2024-03-15 00:00:00|RESINA \321AND\332|x|3420|10.000|A1|USA|470|0.1|1|5|4001234|02.50|\r\n"
+    "|40000000|2024-03-15 00:00:00||x|3420||A1|JPN|470|0.2|1|07|4001234||\r\n\r\n"
+    "| 39012001|15/04/2009|||12|1|V1|XXZ|70|007.50|1||5||\r\n"
+    "0.1|84829999|20240510|||1|1.5|A1|USA|240||2|3|2||\r\n"
+    "0.2|84829999|20240510|||1|2.25||CAN|240||2|4|2||\r\n";
+
+// The package in a temporary folder, unpacked (folder "d", `file` under
+// `name`) and zipped by python3 with the file in a subfolder ("p.zip").
+QString package(const QTemporaryDir &dir, const QByteArray &file, const QString &name)
+{
+    const char *script = "import os, sys, zipfile; d, n, b = sys.argv[1], sys.argv[2], bytes.fromhex(sys.argv[3]); "
+                         "os.mkdir(d + '/d'); open(d + '/d/' + n, 'wb').write(b); z = zipfile.ZipFile(d + '/p.zip', "
+                         "'w', zipfile.ZIP_DEFLATED); z.writestr('p/' + n, b); z.close()";
+    QProcess::execute("/usr/bin/python3", {"-c", script, dir.path(), name, QString::fromLatin1(file.toHex())});
+    return dir.filePath("p.zip");
+}
+
+// What a package gives: the first item's unit price, the pedimentos, rows
+// of imports and exports by tariff unit, and of the other fraction by
+// commercial unit for one pedimento.
+QString given(const QString &path)
+{
+    const auto items = DataStage::read(path);
+    const QHash<QString, QString> names{{"USA", "ESTADOS UNIDOS"}, {"JPN", "JAPÓN"}};
+    QStringList out{items.first().unitPrice};
+    for (const auto &p : DataStage::pedimentos(items, 1) + DataStage::pedimentos(items, 2))
+        out << QStringList{p.number, p.key, QString::number(p.items), p.value}.join(u' ');
+    for (const auto &row : DataStage::importRows(items, {"39012001 "}, names, true)
+                               + DataStage::exportRows(items, names, true)
+                               + DataStage::importRows(items, {"40000000"}, names, false, {"244734204001234"}))
+        out << row.join(u'|');
+    return out.join(u'\n');
+}
+
+} // namespace
+
+class TestDataStage : public QObject {
+    Q_OBJECT
+private slots:
+    // How the package is read (its zip, its folder, its zip cut in half, its
+    // zip holding the file as 501), the 551 file, and what the package gives
+    // or a part of the error's text.
+    void reads_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("given");
+        const QString rows = "2.5\n244734204001234 A1 2 0.3\n090700120000005 V1 1 7.5\n242400010000002 A1 2 0.3\n"
+                             "A1|244734204001234|15/03/2024|39012001|||ESTADOS UNIDOS|10||0.1|||||\n"
+                             "V1|090700120000005|15/04/2009|39012001|||XXZ|1||7.5|||||\n"
+                             "242400010000002|10/05/2024|ESTADOS UNIDOS|3.75||0.3||\n"
+                             "A1|244734204001234|15/03/2024|40000000|||JAPÓN|7||0.2|||||";
+        QTest::newRow("zip") << "zip" << k551 << rows;
+        QTest::newRow("carpeta") << "d" << k551 << rows;
+        QTest::newRow("sin 551") << "501" << k551 << "no trae el archivo de partidas";
+        QTest::newRow("zip cortado") << "cut" << k551 << "no es un archivo .zip";
+        QTest::newRow("sin campo") << "zip" << QByteArray(k551).replace("ValorAduana", "V") << "campo «ValorAduana»";
+        QTest::newRow("línea corta") << "d" << k551 + "1|2|3"
+                                     << "línea 8 del archivo de partidas «9_551.asc»";
+    }
+    void reads()
+    {
+        QFETCH(QString, how);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, given);
+        QTemporaryDir dir;
+        QFile zip(package(dir, file, how == "501" ? "9_501.asc" : "9_551.asc"));
+        QVERIFY(how != "cut" || (zip.open(QIODevice::ReadWrite) && zip.resize(zip.size() / 2)));
+        try {
+            QCOMPARE(::given(how == "d" ? dir.filePath("d") : zip.fileName()), given);
+        } catch (const StoreError &e) {
+            QVERIFY2(e.message().contains(given), qPrintable(e.message()));
+        }
+    }
+
+    // Year, section, patent and number, then the pedimento number ("-": none).
+    void pedimentoNumber_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        for (const char *row : {"2024 470 3420 4001234 244734204001234", "2009 70 12 5 090700120000005",
+                                "2024 4700 3420 1 -", "2024 470 34200 1 -", "2024 470 3420 40O1234 -"})
+            QTest::newRow(row) << QString::fromLatin1(row).split(u' ');
+    }
+    void pedimentoNumber()
+    {
+        QFETCH(QStringList, cells);
+        QCOMPARE(DataStage::pedimentoNumber(cells[0].toInt(), cells[1], cells[2], cells[3]), cells[4].remove(u'-'));
+    }
+};
+
+QUELVAR_TEST_CLASS(TestDataStage)
+#include "test_data_stage.moc"
