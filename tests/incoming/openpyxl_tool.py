@@ -9,7 +9,7 @@ import datetime, json, sys, openpyxl
 if sys.argv[1] == "make":
     book, year = openpyxl.Workbook(), int(sys.argv[3])
     book.epoch = openpyxl.utils.datetime.CALENDAR_MAC_1904 if year == 1904 else book.epoch
-    # Dates in a custom, a built-in (a day before March 1900) and openpyxl's
+    # Dates in a custom, a built-in (in 1900, a day before March) and openpyxl's
     # own format; an empty cell, an empty row, a number stored as text.
     for row in (["Número", "Fecha", "Importe", "Nota"], ["0012", datetime.date(2024, 2, 29), 1234.5, True], [],
                 [42, None, 0.1, "a"], [7, datetime.date(year, 1, 15), 1.5e-7],
