@@ -1,0 +1,22 @@
+#!/usr/bin/python3
+# Spreadsheets as another program writes and reads them, for the tests of the
+# row files:
+#   openpyxl_tool.py make PATH YEAR  the sample, in the 1900 or 1904 date system
+#   openpyxl_tool.py dump PATH       the first sheet as JSON: whether its first
+#                                    row is bold, then its rows of values
+import datetime, json, sys, openpyxl
+
+if sys.argv[1] == "make":
+    book, year = openpyxl.Workbook(), int(sys.argv[3])
+    book.epoch = openpyxl.utils.datetime.CALENDAR_MAC_1904 if year == 1904 else book.epoch
+    # Dates in a custom, a built-in (in 1900, a day before March) and openpyxl's
+    # own format; an empty cell, an empty row, a number stored as text.
+    for row in (["Número", "Fecha", "Importe", "Nota"], ["0012", datetime.date(2024, 2, 29), 1234.5, True], [],
+                [42, None, 0.1, "a"], [7, datetime.date(year, 1, 15), 1.5e-7],
+                [None, datetime.datetime(2023, 12, 31, 23, 59)]):
+        book.active.append(row)
+    book.active["B2"].number_format, book.active["B5"].number_format = "dd/mm/yyyy", "mm-dd-yy"
+    book.save(sys.argv[2])
+else:
+    rows = list(openpyxl.load_workbook(sys.argv[2]).active.iter_rows())
+    print(json.dumps([all(c.font.b for c in rows[0])] + [[c.value for c in r] for r in rows], ensure_ascii=False))
