@@ -2,12 +2,22 @@
 //
 //   quelvar-tablas crear CARPETA [--datos DIR]
 //   quelvar-tablas mostrar ARCHIVO.dbf
+//   quelvar-tablas importar CARPETA TABLA ARCHIVO [--revisar] [--datastage [--comercial]] [--hoy AAAA-MM-DD]
 //   quelvar-tablas --help
 //
 // Without --datos the catalogues are the program's: the installed ones
 // beside an installed tool, else those of the source tree.
 
+#include "exchange/request_exchange.h"
+#include "exchange/unfinished_work.h"
+#include "incoming/data_stage.h"
+#include "incoming/folder_context.h"
+#include "incoming/row_files.h"
+#include "platform/folder_lock.h"
 #include "platform/program_data.h"
+#include "rules/grid_columns.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
 #include "store/request_folder.h"
 #include "store/store_error.h"
 #include "store/table_csv.h"
@@ -24,21 +34,100 @@ namespace {
 // line, and kMissingRecords when a table was shown whole but its header
 // counts records the file lacks.
 constexpr int kMissingRecords = 3;
+constexpr int kRowsRefused = 4;
 
 const char kUsage[] = "Uso:\n"
                       "  quelvar-tablas crear CARPETA [--datos DIR]   crea una carpeta de solicitud lista\n"
                       "  quelvar-tablas mostrar ARCHIVO.dbf          muestra una tabla como CSV (UTF-8)\n"
+                      "  quelvar-tablas importar CARPETA TABLA ARCHIVO [--revisar] [--datastage [--comercial]]\n"
+                      "                 [--hoy AAAA-MM-DD]\n"
+                      "      escribe en la tabla (insunit, insupedi, exporped, factura o impTLC) de la\n"
+                      "      solicitud los renglones de un archivo CSV o .xlsx, cuya primera línea nombra\n"
+                      "      las columnas, o con --datastage los de un paquete del Data Stage (.zip o su\n"
+                      "      carpeta; insupedi o exporped; cantidades en la unidad de la tarifa, o con\n"
+                      "      --comercial en la comercial). Cada renglón se revisa como si se tecleara;\n"
+                      "      dice los que se rechazan y por qué, y escribe los demás (con --revisar sólo\n"
+                      "      revisa). --hoy: la fecha que se toma como hoy.\n"
                       "  quelvar-tablas --help                       muestra esta ayuda\n"
                       "\n"
-                      "Estados de salida: 0 hecho, 1 una tabla o la salida fallaron, 2 línea de órdenes\n"
-                      "incorrecta, 3 la tabla se mostró pero su encabezado declara más registros de los\n"
-                      "que contiene el archivo (se muestran los que contiene; la salida de errores dice\n"
-                      "cuántos declara y cuántos contiene).\n";
+                      "Estados de salida: 0 hecho, 1 una tabla, un archivo o la salida fallaron, 2 línea\n"
+                      "de órdenes incorrecta, 3 la tabla se mostró pero su encabezado declara más\n"
+                      "registros de los que contiene el archivo (se muestran los que contiene; la salida\n"
+                      "de errores dice cuántos declara y cuántos contiene), 4 se rechazaron renglones\n"
+                      "(los aceptados se escribieron, salvo con --revisar).\n";
 
 int usage()
 {
     std::fputs(kUsage, stderr);
     return 2;
+}
+
+void say(const QString &text) { std::fputs((text + u'\n').toUtf8().constData(), stdout); }
+
+// importar: the rows of a file or of a customs package, checked as typed,
+// then written into the table in one step.
+int importRows(QStringList args)
+{
+    const bool review = args.removeAll(QStringLiteral("--revisar")) > 0;
+    const bool stage = args.removeAll(QStringLiteral("--datastage")) > 0;
+    const bool commercial = args.removeAll(QStringLiteral("--comercial")) > 0;
+    QDate today = QDate::currentDate();
+    if (const qsizetype at = args.indexOf(QStringLiteral("--hoy")); at >= 0) {
+        today = QDate::fromString(args.value(at + 1), Qt::ISODate);
+        args.remove(at, 2);
+    }
+    const QString grid = IncomingRows::gridOfTable(args.value(2));
+    if (args.size() != 4 || !today.isValid() || grid.isEmpty() || (commercial && !stage)
+        || (stage && grid != QLatin1String("dbMI") && grid != QLatin1String("dbED")))
+        return usage();
+    const QString folder = args[1];
+    FolderLock lock(folder);
+    if (const QString refusal = lock.acquire(); !refusal.isEmpty())
+        throw StoreError(refusal);
+    UnfinishedWork::finish(folder);
+    const QString file = RequestExchange::findFile(folder, args[2].endsWith(QLatin1String(".dbf"), Qt::CaseInsensitive)
+                                                               ? args[2]
+                                                               : args[2] + QStringLiteral(".dbf"));
+    if (file.isEmpty())
+        throw StoreError(QStringLiteral("La carpeta «%1» no tiene la tabla «%2».").arg(folder, args[2]));
+    Recordset rs(DbfTable::open(file));
+    const IncomingRows::Context context = IncomingRows::contextOf(folder, grid, today);
+
+    QList<QStringList> rows;
+    int firstLine = 1; // of the rows, in the file
+    if (stage) {
+        int present = 0;
+        const QList<DataStage::Item> items = DataStage::read(args[3]);
+        const QSet<QString> chosen = IncomingRows::acceptedDates(
+            DataStage::pedimentos(items, grid == QLatin1String("dbMI") ? 1 : 2), today);
+        if (!chosen.isEmpty())
+            rows = IncomingRows::stageRows(context, rs, items, IncomingRows::countryNames(folder), !commercial, chosen,
+                                           &present);
+        if (present > 0)
+            say(QStringLiteral("%1 renglones del paquete ya están en la tabla y se omiten.").arg(present));
+    } else {
+        const RowFiles::Sheet sheet = RowFiles::read(args[3]);
+        const IncomingRows::Mapping mapping = IncomingRows::mapNames(grid, sheet.names);
+        for (const QString &name : mapping.unknown)
+            say(QStringLiteral("La columna «%1» no corresponde a ninguna de la tabla; se omite.").arg(name));
+        rows = IncomingRows::mapRows(mapping, sheet.rows);
+        firstLine = 2;
+    }
+    const IncomingRows::Checked checked = IncomingRows::check(context, *rs.table(), rows);
+    const GridDefinition *definition = GridColumns::grid(grid);
+    for (const IncomingRows::RowResult &row : checked.rows)
+        for (const auto *remarks : {&row.refusals, &row.flags})
+            for (const IncomingRows::Remark &r : *remarks)
+                say(QStringLiteral("Renglón %1, %2, «%3»: %4")
+                        .arg(firstLine + r.row)
+                        .arg(definition->columns.value(r.column).caption, r.value, r.message));
+    if (!review)
+        IncomingRows::write(folder, rs, checked);
+    say((review ? QStringLiteral("Se escribirían %1 renglones; %2 se rechazan.")
+                : QStringLiteral("Se escribieron %1 renglones; %2 se rechazaron."))
+            .arg(checked.accepted)
+            .arg(checked.refused));
+    return checked.refused > 0 ? kRowsRefused : 0;
 }
 
 } // namespace
@@ -62,6 +151,8 @@ int main(int argc, char *argv[])
             std::printf("Carpeta de solicitud lista: %s\n", qPrintable(args[1]));
             return 0;
         }
+        if (!args.isEmpty() && args[0] == QLatin1String("importar"))
+            return importRows(args);
         if (args.size() == 2 && args[0] == QLatin1String("mostrar")) {
             // The text goes out as the table is read, in large pieces.
             bool written = true;

@@ -1,5 +1,6 @@
 #include "incoming_rows.h"
 
+#include "row_files.h"
 #include "checks/grid_dates.h"
 #include "rules/export_documents.h"
 #include "rules/fraction_line.h"
@@ -12,7 +13,6 @@
 
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace IncomingRows {
@@ -115,8 +115,8 @@ private:
     {
         given_ = text;
         const CellRule *rule = GridCellRules::ruleOf(c_.grid, column);
-        const QString read = rule && rule->date                            ? plainDate(text.trimmed())
-                             : table_.field(fields_[column]).isNumeric() ? plainNumber(text)
+        const QString read = rule && rule->date                            ? RowFiles::plainDate(text.trimmed())
+                             : table_.field(fields_[column]).isNumeric() ? RowFiles::plainNumber(text)
                                                                           : text;
         QString typed;
         if (imports()) {
@@ -343,30 +343,6 @@ private:
 };
 
 } // namespace
-
-QString plainDate(const QString &text)
-{
-    static const QRegularExpression yearFirst(QStringLiteral(R"(^(\d{4})[-/](\d{1,2})[-/](\d{1,2})(?:[T ][\d:.]*)?$)"));
-    static const QRegularExpression dayFirst(QStringLiteral(R"(^(\d{1,2})[-/](\d{1,2})[-/](\d{4})$)"));
-    QRegularExpressionMatch m = yearFirst.match(text);
-    const bool byYear = m.hasMatch();
-    if (!byYear)
-        m = dayFirst.match(text);
-    if (!m.hasMatch())
-        return text;
-    const auto two = [](const QString &part) { return part.rightJustified(2, u'0'); };
-    return byYear ? QStringLiteral("%1/%2/%3").arg(two(m.captured(3)), two(m.captured(2)), m.captured(1))
-                  : QStringLiteral("%1/%2/%3").arg(two(m.captured(1)), two(m.captured(2)), m.captured(3));
-}
-
-QString plainNumber(const QString &text)
-{
-    static const QRegularExpression grouped(QStringLiteral(R"(^\$?\s*(-?)\$?\s*(\d{1,3}(?:,\d{3})+|\d+)(\.\d*)?$)"));
-    const QRegularExpressionMatch m = grouped.match(text.trimmed());
-    if (!m.hasMatch())
-        return text;
-    return m.captured(1) + m.captured(2).remove(u',') + m.captured(3);
-}
 
 Checked check(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
               const QList<QByteArray> &bases, const Progress &progress)

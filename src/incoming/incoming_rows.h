@@ -70,13 +70,6 @@ using Progress = std::function<bool(int done)>;
 Checked check(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
               const QList<QByteArray> &bases = {}, const Progress &progress = {});
 
-// A date or a number as other programs write it, in the form a cell takes:
-// 2024-03-15, 2024/03/15, 15-03-2024, 5/3/2024 and 2024-03-15T00:00:00 as
-// dd/mm/yyyy; "$1,234.50" as 1234.50 (a comma only between groups of three
-// digits). Any other text is returned as it is.
-QString plainDate(const QString &text);
-QString plainNumber(const QString &text);
-
 // What a write of rows did, for taking it back.
 struct Written {
     QString table;        // the table's file name in the folder

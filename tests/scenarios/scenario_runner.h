@@ -48,8 +48,17 @@
 //                                  that cannot be written
 //   medium-cut TABLE N             the copy on drive A cut as cut does
 //   medium-remove TABLE            the copy on drive A deleted
-//   program ARG ...                quelvar run from the command line; @carpeta
-//                                  is the request folder, @pdf a file to write
+//   program [quelvar-tablas] ARG ...  quelvar (or the tool) run from the
+//                                  command line; @carpeta is the request
+//                                  folder, @pdf a file to write, @NAME a file
+//                                  of the scenario's own
+//   file NAME TEXT                 a file of the scenario's own: TEXT as UTF-8
+//                                  text; NAME.xlsx: a sheet written by
+//                                  openpyxl (rows by line, cells by tab, a
+//                                  number as a number, yyyy-mm-dd as a date);
+//                                  NAME.zip: a customs package holding TEXT
+//                                  as its file 551
+//   choose NAME                    the next file dialog answers file NAME
 //
 // What is found (every message the program shows must be expected, in order):
 //   message TEXT                   the next message shown is TEXT
@@ -89,6 +98,7 @@
 
 #include "grids/bound_grid.h"
 #include "platform/drive_a.h"
+#include "platform/file_choice.h"
 #include "printing/frm_imp.h"
 #include "store/dbf_table.h"
 
@@ -330,20 +340,66 @@ private:
         t->writeRecord(row, bytes);
         return true;
     }
-    bool runProgram(const QStringList &args)
+    bool runProgram(QStringList args)
     {
+        const QString program = args.value(0) == QLatin1String("quelvar-tablas") ? args.takeFirst() : "quelvar";
         QStringList arguments;
         for (const QString &a : args)
             arguments << (plain(a) == QLatin1String("@carpeta") ? h_->fixture.folder()
                           : plain(a) == QLatin1String("@pdf")   ? out_.filePath(QStringLiteral("solicitud.pdf"))
+                          : a.startsWith(u'@')                  ? out_.filePath(plain(a).mid(1))
                                                                 : plain(a));
         QFile::remove(out_.filePath(QStringLiteral("solicitud.pdf")));
         QProcess p;
-        p.start(QStringLiteral(QUELVAR_TOOLS_DIR "/quelvar"), arguments);
+        p.start(QStringLiteral(QUELVAR_TOOLS_DIR "/") + program, arguments);
         if (!p.waitForFinished(120000))
             return fail(QStringLiteral("quelvar did not finish"));
         exit_ = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         output_ = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        return true;
+    }
+
+    // A file of the scenario's own; sheets and packages made by Python, as
+    // other programs make them.
+    bool writeFile(const QString &name, const QString &text)
+    {
+        const QString path = out_.filePath(name);
+        if (!name.endsWith(QLatin1String(".xlsx")) && !name.endsWith(QLatin1String(".zip"))) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0;
+        }
+        static const char *script = R"(
+import sys, zipfile, datetime
+path, text = sys.argv[1], sys.stdin.read()
+if path.endswith('.zip'):
+    with zipfile.ZipFile(path, 'w') as z:
+        z.writestr('datastage/1234567_551.asc', text.replace('\n', '\r\n').encode('cp1252'))
+    sys.exit(0)
+import openpyxl
+book = openpyxl.Workbook()
+for line in text.splitlines():
+    row = []
+    for cell in line.split('	'):
+        try:
+            row.append(datetime.datetime.strptime(cell, '%Y-%m-%d'))
+        except ValueError:
+            try:
+                row.append(float(cell) if '.' in cell else int(cell))
+            except ValueError:
+                row.append(cell if cell else None)
+    book.active.append(row)
+for row in book.active.iter_rows():
+    for c in row:
+        if isinstance(c.value, datetime.datetime):
+            c.number_format = 'dd/mm/yyyy'
+book.save(path)
+)";
+        QProcess p;
+        p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(script), path});
+        p.write(text.toUtf8());
+        p.closeWriteChannel();
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return fail(QStringLiteral("python3 could not write ") + name + ": " + p.readAllStandardError());
         return true;
     }
 
@@ -384,6 +440,7 @@ private:
             return written() && (seen_ = 0, h_->reopen(), true);
         if (verb == QLatin1String("newfolder")) {
             h_ = std::make_unique<WindowHarness>(); // the one before goes, and its folder
+            MessageBox::clearShown();
             records_.clear(), widths_.clear(), written_ = false, seen_ = 0;
             return true;
         }
@@ -397,6 +454,10 @@ private:
             return needs(w, 3) && cut(mediumFile(arg), plain(w[2]));
         if (verb == QLatin1String("medium-remove"))
             return QFile::remove(mediumFile(arg)) || fail(QStringLiteral("cannot remove ") + arg);
+        if (verb == QLatin1String("file"))
+            return needs(w, 3) && writeFile(arg, plain(w[2]));
+        if (verb == QLatin1String("choose"))
+            return FileChoice::setScripted({out_.filePath(arg)}), true;
         if (verb == QLatin1String("program"))
             return written() && runProgram(w.mid(1));
         if (verb == QLatin1String("answer")) {
@@ -406,7 +467,8 @@ private:
             return MessageBox::setNextAnswers(answers), true;
         }
         if (verb.startsWith(QLatin1String("message")) || verb == QLatin1String("exit")
-            || verb == QLatin1String("output") || verb == QLatin1String("pdf") || verb == QLatin1String("window"))
+            || verb == QLatin1String("output") || verb == QLatin1String("pdf") || verb == QLatin1String("window")
+            || verb == QLatin1String("rows") || verb == QLatin1String("stored"))
             return expectation(w, verb, arg);
         if (!h_->window)
             return fail(QStringLiteral("the window is not open"));

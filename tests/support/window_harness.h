@@ -2,6 +2,7 @@
 // Starts the real program over a fixture folder, with the message boxes
 // scripted, and finds the window's controls by name.
 #include "app/program_start.h"
+#include "platform/file_choice.h"
 #include "platform/message_box.h"
 #include "request_fixture.h"
 #include "window/frm_quelvar.h"
@@ -23,6 +24,7 @@ struct WindowHarness {
     bool reopen()
     {
         MessageBox::setScripted(true);
+        FileChoice::setScripted({});
         MessageBox::clearShown();
         window.reset();
         program.reset();

@@ -3,7 +3,11 @@
 #include "grid_controller.h"
 #include "grids/bound_grid.h"
 #include "grids/record_table_model.h"
+#include "incoming/folder_context.h"
+#include "incoming/row_files.h"
+#include "platform/file_choice.h"
 #include "platform/message_box.h"
+#include "stage_dialog.h"
 #include "platform/work_progress.h"
 #include "store/data_link.h"
 #include "store/dbf_table.h"
@@ -12,6 +16,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -52,6 +57,22 @@ RowTransfer::RowTransfer(GridController *controller, std::function<QString()> fo
     menu_->addAction(QStringLiteral("Pegar"), QKeySequence::Paste, this, &RowTransfer::paste);
     QAction *undoAction = menu_->addAction(QStringLiteral("Deshacer"), QKeySequence::Undo, this, &RowTransfer::undo);
     connect(menu_, &QMenu::aboutToShow, this, [this, undoAction] { undoAction->setEnabled(canUndo()); });
+    menu_->addSeparator();
+    menu_->addAction(QStringLiteral("Importar renglones…"), QKeySequence(QStringLiteral("Ctrl+Shift+I")), this,
+                     &RowTransfer::importFile);
+    menu_->addAction(QStringLiteral("Exportar renglones…"), QKeySequence(QStringLiteral("Ctrl+Shift+E")), this,
+                     &RowTransfer::exportFile);
+    const QString name = grid_->objectName();
+    if (name == QLatin1String("dbMI") || name == QLatin1String("dbED"))
+        menu_->addAction(QStringLiteral("Importar del Data Stage…"), QKeySequence(QStringLiteral("Ctrl+Shift+D")),
+                         this, &RowTransfer::importPackage);
+    // The shortcuts work wherever the grid has the focus.
+    for (QAction *action : menu_->actions()) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        if (!action->shortcut().matches(QKeySequence::Copy) && !action->shortcut().matches(QKeySequence::Paste)
+            && !action->shortcut().matches(QKeySequence::Undo))
+            grid_->addAction(action);
+    }
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { menu_->popup(grid_->viewport()->mapToGlobal(at)); });
@@ -196,7 +217,7 @@ void RowTransfer::typeIntoCell(const QString &text)
     }
 }
 
-bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask)
+bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, const QString &note)
 {
     Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
     if (!rs || rows.isEmpty())
@@ -230,7 +251,8 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask)
                 reasons.append(remarkLine(model, first, r));
     const int changed = int(std::count_if(checked.rows.cbegin(), checked.rows.cbegin() + targets.size(),
                                           [](const IncomingRows::RowResult &r) { return !r.record.isEmpty(); }));
-    QString summary = QStringLiteral("Se escribirán %1 renglones (%2 nuevos, %3 cambiados); %4 no se escriben.")
+    QString summary = note.isEmpty() ? QString() : note + u'\n';
+    summary += QStringLiteral("Se escribirán %1 renglones (%2 nuevos, %3 cambiados); %4 no se escriben.")
                           .arg(checked.accepted)
                           .arg(checked.accepted - changed)
                           .arg(changed)
@@ -280,4 +302,95 @@ void RowTransfer::undo()
     written_.reset();
     grid_->recordModel()->reload();
     emit controller_->rowsDeleted();
+}
+
+void RowTransfer::importFile()
+{
+    const QString path = FileChoice::toRead(grid_->window(), QStringLiteral("Importar renglones"),
+                                            QStringLiteral("Hojas y textos (*.csv *.txt *.xlsx);;Todos (*)"));
+    if (path.isEmpty() || !controller_->finishEditing())
+        return;
+    RowFiles::Sheet sheet;
+    try {
+        sheet = RowFiles::read(path);
+    } catch (const StoreError &e) {
+        MessageBox::warning(grid_->window(), e.message());
+        return;
+    }
+    IncomingRows::Mapping mapping = IncomingRows::mapNames(grid_->objectName(), sheet.names);
+    if (!mapping.unknown.isEmpty() && !StageDialog::chooseColumns(grid_, sheet.names, &mapping))
+        return;
+    bring(IncomingRows::mapRows(mapping, sheet.rows), grid_->recordModel()->newRecordRow(), true);
+}
+
+void RowTransfer::exportFile()
+{
+    const QString path = FileChoice::toWrite(grid_->window(), QStringLiteral("Exportar renglones"),
+                                             QStringLiteral("Hoja de cálculo (*.xlsx);;Texto CSV (*.csv)"));
+    if (path.isEmpty() || !controller_->finishEditing())
+        return;
+    const RecordTableModel *model = grid_->recordModel();
+    RowFiles::Sheet sheet;
+    QList<int> columns;
+    for (int c = 0; c < grid_->ColumnsCount(); ++c)
+        if (!grid_->isColumnHidden(c) && model->isBound(c)) {
+            columns.append(c);
+            sheet.names.append(model->caption(c).simplified());
+        }
+    const int rows = model->recordCount();
+    sheet.rows.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        QStringList line;
+        line.reserve(columns.size());
+        for (int c : std::as_const(columns))
+            line.append(model->cellValue(row, c));
+        sheet.rows.append(line);
+    }
+    try {
+        RowFiles::write(path, sheet);
+    } catch (const StoreError &e) {
+        MessageBox::warning(grid_->window(), e.message());
+    }
+}
+
+void RowTransfer::importPackage()
+{
+    const QString path = FileChoice::toRead(grid_->window(), QStringLiteral("Importar del Data Stage"),
+                                            QStringLiteral("Paquete del Data Stage (*.zip *.asc);;Todos (*)"));
+    if (path.isEmpty() || !controller_->finishEditing())
+        return;
+    Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
+    if (!rs)
+        return;
+    try {
+        // A file of the unpacked folder stands for the folder.
+        const QString package = path.endsWith(QLatin1String(".asc"), Qt::CaseInsensitive) ? QFileInfo(path).path() : path;
+        const QList<DataStage::Item> items = DataStage::read(package);
+        const IncomingRows::Context context = context_();
+        const bool imports = context.grid == QLatin1String("dbMI");
+        StageDialog::Choice choice;
+        choice.tariffUnit = true;
+        const QList<DataStage::Pedimento> found = DataStage::pedimentos(items, imports ? 1 : 2);
+        choice.pedimentos = IncomingRows::acceptedDates(found, context.today);
+        if (!StageDialog::choose(grid_, found, &choice))
+            return;
+        if (choice.pedimentos.isEmpty()) {
+            MessageBox::information(grid_->window(), QStringLiteral("No se eligió ningún pedimento del paquete."));
+            return;
+        }
+        int present = 0;
+        const QList<QStringList> rows = IncomingRows::stageRows(
+            context, *rs, items, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos, &present);
+        if (rows.isEmpty()) {
+            MessageBox::information(grid_->window(),
+                                    QStringLiteral("El paquete no tiene renglones nuevos para esta tabla (%1 ya están en "
+                                                   "ella).")
+                                        .arg(present));
+            return;
+        }
+        bring(rows, grid_->recordModel()->newRecordRow(), true,
+              present > 0 ? QStringLiteral("%1 partidas ya están en la tabla y se omiten.").arg(present) : QString());
+    } catch (const StoreError &e) {
+        MessageBox::warning(grid_->window(), e.message());
+    }
 }

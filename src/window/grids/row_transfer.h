@@ -35,9 +35,17 @@ public:
     // (rows past the last are new). Says what is refused and, for more than
     // one row or when asked, asks before writing. True when rows were
     // written.
-    bool bring(const QList<QStringList> &rows, int first, bool ask);
+    // note: a line said before the summary.
+    bool bring(const QList<QStringList> &rows, int first, bool ask, const QString &note = QString());
 
-    // The grid's menu: copy, paste, undo, and what the window adds.
+    // A CSV or spreadsheet file's rows added at the end of the grid; the
+    // grid's rows written to such a file; the rows of a customs package
+    // (the imported goods and the direct exports).
+    void importFile();
+    void exportFile();
+    void importPackage();
+
+    // The grid's menu: copy, paste, undo, import and export.
     QMenu *menu() const { return menu_; }
 
 protected:

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "data_stage.h"
+#include "incoming_rows.h"
+
+#include <QHash>
+#include <QSet>
+
+class Recordset;
+
+// What the request stored in a folder gives the row check of a grid, as the
+// window holds it with that request open: the mode its choices make, the
+// columns shown and locked, and the lists of its catalogues.
+namespace IncomingRows {
+
+// The grid that shows a request table (insunit, insupedi, exporped, factura,
+// impTLC; any case, with or without ".dbf"); empty for another.
+QString gridOfTable(const QString &table);
+
+// Throws StoreError when a table it reads cannot be opened.
+Context contextOf(const QString &folder, const QString &grid, const QDate &today);
+
+// The names of a file's first line, matched to the grid's columns by
+// caption or by field (see RowFiles::matchName).
+struct Mapping {
+    QList<int> columns;  // the grid column of each file column; -1: none
+    QStringList unknown; // the names matched to none
+};
+Mapping mapNames(const QString &grid, const QStringList &names);
+// The file's rows as the row check takes them: by grid column, a cell the
+// file does not give left null. Numbers and dates as the file wrote them.
+QList<QStringList> mapRows(const Mapping &mapping, const QList<QStringList> &rows);
+
+// Every country's name by its code, from the folder's catalogue.
+QHash<QString, QString> countryNames(const QString &folder);
+// The pedimentos of a package whose date the grid takes (this year or the
+// last, not after today), by number.
+QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const QDate &today);
+// The rows of a customs package for the imported goods (dbMI) or the direct
+// exports (dbED) of the request, those of the pedimentos chosen (all when
+// none is), leaving out those already in the table (the same pedimento and
+// tariff item, or the same export pedimento); *present counts them.
+QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
+                             const QHash<QString, QString> &countries, bool tariffUnit,
+                             const QSet<QString> &chosen, int *present);
+
+} // namespace IncomingRows
