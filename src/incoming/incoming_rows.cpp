@@ -489,7 +489,8 @@ Written write(const QString &folder, Recordset &rs, const Checked &checked, cons
     written.table = QFileInfo(table.path()).fileName();
     written.count = table.refreshCount();
     QList<UnfinishedWork::Replaced> rewrites;
-    QByteArray added;
+    QList<QByteArray> added;
+    added.reserve(checked.accepted);
     for (int row = 0; row < checked.rows.size(); ++row) {
         const QByteArray &record = checked.rows[row].record;
         if (record.isEmpty())
