@@ -58,11 +58,18 @@ class RowTyping {
 public:
     RowTyping(const Context &context, const DbfTable &table, QString &locked, ListSeek &keys, ListSeek &fractions,
               ListSeek &countries)
-        : c_(context), table_(table), locked_(locked), keys_(keys), fractions_(fractions), countries_(countries)
+        : c_(context), table_(table), locked_(locked), keys_(keys), fractions_(fractions), countries_(countries),
+          imports_(context.grid == QLatin1String("dbMI")),
+          committing_(context.grid == QLatin1String("dbED") || context.grid == QLatin1String("dbEI")
+                      || context.grid == QLatin1String("dbITLC")),
+          costField_(table.fieldIndex(QStringLiteral("COSTO_UNIT")))
     {
         const auto *grid = GridColumns::grid(context.grid);
         for (const GridColumn &column : grid ? grid->columns : QList<GridColumn>())
             fields_.append(table.fieldIndex(column.field));
+        // Looked up once: the check asks for them cell after cell.
+        for (int column = 0; column < fields_.size(); ++column)
+            rules_.append(GridCellRules::ruleOf(context.grid, column));
     }
 
     RowResult run(int row, const QStringList &given, const QByteArray &base)
@@ -70,8 +77,9 @@ public:
         row_ = row;
         result_ = RowResult();
         fraction_.clear();
-        costField_.reset();
+        cost_.reset();
         record_ = base.isEmpty() ? table_.blankRecord() : base;
+        result_.cells.reserve(fields_.size());
         for (int column = 0; column < fields_.size(); ++column)
             result_.cells.append(base.isEmpty() || fields_[column] < 0
                                      ? QString()
@@ -102,7 +110,7 @@ private:
     }
     QString &cell(int column) { return result_.cells[column]; }
     QString cellText(ImportCol column) { return cell(columnIndex(column)); }
-    bool imports() const { return c_.grid == QLatin1String("dbMI"); }
+    bool imports() const { return imports_; }
 
     void refuse(int column, const QString &message)
     {
@@ -114,17 +122,18 @@ private:
     void type(int column, const QString &text)
     {
         given_ = text;
-        const CellRule *rule = GridCellRules::ruleOf(c_.grid, column);
-        const QString read = rule && rule->date                            ? RowFiles::plainDate(text.trimmed())
+        const CellRule *rule = rules_[column];
+        const QString read = rule && rule->date                            ? RowFiles::plainDate(text)
                              : table_.field(fields_[column]).isNumeric() ? RowFiles::plainNumber(text)
                                                                           : text;
-        QString typed;
+        // A text whose every key the cell takes stays the same string.
+        const auto swallowed = [](QChar ch) { return ImportedGoods::cellKey(ch.unicode()) == 0; };
+        QString typed = read;
         if (imports()) {
-            for (const QChar ch : read)
-                if (ImportedGoods::cellKey(ch.unicode()) != 0)
-                    typed.append(ch);
-        } else {
-            typed = read;
+            if (std::any_of(read.cbegin(), read.cend(), swallowed))
+                typed.removeIf(swallowed);
+            if (typed.isEmpty())
+                typed.clear(); // nothing typed: null, as an untouched cell
         }
         if (rule && rule->upperCase)
             typed = typed.toUpper();
@@ -145,11 +154,12 @@ private:
         lengthRule(column);
         if (rule->date && !cell(column).isEmpty()) {
             const GridDates::DateCheck date = GridDates::check(cell(column), c_.today);
-            cell(column) = date.text;
+            if (date.text != cell(column))
+                cell(column) = date.text;
             for (const QString &complaint : date.complaints)
                 refuse(column, complaint);
         }
-        if (c_.grid == QLatin1String("dbED") || c_.grid == QLatin1String("dbEI") || c_.grid == QLatin1String("dbITLC"))
+        if (committing_)
             committedFigure(column);
     }
 
@@ -245,20 +255,47 @@ private:
                 return;
             }
             fraction_ = fractions_.entry(at);
-            const FractionLine::Parts parts = FractionLine::read(fraction_);
-            cell(columnIndex(ImportCol::Fraccion)) = parts.item;
-            cell(columnIndex(ImportCol::AdValorem)) = FieldCodec::plainNumber(parts.rate);
+            fractionLine_ = fractionLine(at);
+            if (cell(columnIndex(ImportCol::Fraccion)) != fractionLine_.parts.item)
+                cell(columnIndex(ImportCol::Fraccion)) = fractionLine_.parts.item;
+            cell(columnIndex(ImportCol::AdValorem)) = fractionLine_.rate;
         } else {
             // The catalogue finds the country; the cell takes it when the
             // cell's list offers it.
-            const QStringList &offered =
-                picker == Picker::ImportCountry && c_.opcDT == 2 ? c_.countryCatalogue : c_.countries;
-            const int at = countries_.find(typed);
-            if (at >= 0 && offered.contains(countries_.entry(at)))
-                cell(column) = countries_.entry(at);
+            const bool catalogue = picker == Picker::ImportCountry && c_.opcDT == 2;
+            const QStringList &offered = catalogue ? c_.countryCatalogue : c_.countries;
+            // Remembered, as the lists' answers are: rows repeat their countries.
+            QHash<QString, int> &answers = countryAnswers_[catalogue ? 1 : 0];
+            auto known = answers.constFind(typed);
+            if (known == answers.cend()) {
+                const int at = countries_.find(typed);
+                known = answers.insert(typed, at >= 0 && offered.contains(countries_.entry(at)) ? at : -1);
+            }
+            if (*known >= 0)
+                cell(column) = countries_.entry(*known);
             else
                 flag(column, kNotInList);
         }
+    }
+
+    // A line of the tariff-item list read once, with the texts its rate
+    // and cost give the cells, which the rows then share.
+    struct ReadLine {
+        FractionLine::Parts parts;
+        QString rate;
+        QString cost;
+    };
+    ReadLine fractionLine(int at)
+    {
+        auto known = fractionLines_.constFind(at);
+        if (known == fractionLines_.cend()) {
+            ReadLine line{FractionLine::read(fractions_.entry(at)), {}, {}};
+            line.rate = FieldCodec::plainNumber(line.parts.rate);
+            if (line.parts.cost)
+                line.cost = FieldCodec::plainNumber(*line.parts.cost);
+            known = fractionLines_.insert(at, line);
+        }
+        return *known;
     }
 
     void committedFigure(int column)
@@ -289,12 +326,12 @@ private:
     {
         if (!imports() || fraction_.isEmpty())
             return;
-        const FractionLine::Parts parts = FractionLine::read(fraction_);
+        const FractionLine::Parts &parts = fractionLine_.parts;
         if (cellText(ImportCol::Fraccion) != parts.item || !parts.cost)
             return;
-        cell(columnIndex(ImportCol::PrecioUnitario)) = FieldCodec::plainNumber(*parts.cost);
+        cell(columnIndex(ImportCol::PrecioUnitario)) = fractionLine_.cost;
         if ((c_.opcDT == 1 || c_.opcDT == 2) && !cellText(ImportCol::FechaPago).isEmpty())
-            costField_ = *parts.cost;
+            cost_ = *parts.cost;
     }
 
     void build(const QStringList &before, bool adding)
@@ -314,10 +351,9 @@ private:
                 refuse(column, e.message());
             }
         }
-        const int cost = table_.fieldIndex(QStringLiteral("COSTO_UNIT"));
-        if (costField_ && cost >= 0) {
+        if (cost_ && costField_ >= 0) {
             try {
-                table_.setValue(record_.data(), cost, *costField_);
+                table_.setValue(record_.data(), costField_, *cost_);
             } catch (const StoreError &e) {
                 refuse(columnIndex(ImportCol::PrecioUnitario), e.message());
             }
@@ -332,14 +368,21 @@ private:
     ListSeek &keys_;
     ListSeek &fractions_;
     ListSeek &countries_;
+    const bool imports_;    // the imported goods' grid
+    const bool committing_; // a grid whose figures bring others when committed
+    const int costField_;   // COSTO_UNIT, -1 when the table lacks it
     QList<int> fields_; // field of each column, -1 when the table lacks it
+    QList<const CellRule *> rules_; // of each column, nullptr for none
+    QHash<int, ReadLine> fractionLines_;
+    QHash<QString, int> countryAnswers_[2]; // by the list offered: the request's, the catalogue
 
     int row_ = 0;
     RowResult result_;
     QByteArray record_;
     QString given_;   // the cell's text as given, for the remarks
     QString fraction_; // the picker line taken for the row's tariff item
-    std::optional<double> costField_;
+    ReadLine fractionLine_;              // and what it says
+    std::optional<double> cost_;
 };
 
 } // namespace
@@ -376,7 +419,8 @@ Written write(const QString &folder, Recordset &rs, const Checked &checked, cons
     written.table = QFileInfo(table.path()).fileName();
     written.count = table.refreshCount();
     QList<UnfinishedWork::Replaced> rewrites;
-    QByteArray added;
+    QList<QByteArray> added;
+    added.reserve(checked.accepted);
     for (int row = 0; row < checked.rows.size(); ++row) {
         const QByteArray &record = checked.rows[row].record;
         if (record.isEmpty())

@@ -895,6 +895,10 @@ QString plainNumber(const QString &text)
 
 QString plainDate(const QString &text)
 {
+    // dd/mm/yyyy already, as most rows bring it: left to the date check.
+    if (text.size() == 10 && text[2] == u'/' && text[5] == u'/'
+        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isDigit(c) || c == u'/'; }))
+        return text;
     static const QRegularExpression dayFirst(QStringLiteral(R"(^(\d{1,2})([/-])(\d{1,2})\2(\d{4})$)"));
     static const QRegularExpression yearFirst(QStringLiteral(
         R"(^(\d{4})([/-])(\d{1,2})\2(\d{1,2})(?:T\d{1,2}:\d{2}(?::\d{2}(?:\.\d+)?)?(?:Z|[+-]\d{2}:?\d{2})?)?$)"));

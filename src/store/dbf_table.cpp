@@ -353,22 +353,35 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
     return recno;
 }
 
-quint32 DbfTable::appendRecords(const QByteArray &records)
+quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
 {
-    Q_ASSERT(records.size() % recordLength_ == 0);
     ensureWritable();
     const quint32 first = refreshCount();
-    const quint32 added = quint32(records.size() / recordLength_);
-    if (added == 0)
+    if (records.isEmpty())
         return first;
-    QByteArray withEnd = records;
-    withEnd.append(kEndOfFile);
     // The same rule as one append: every record on the disk before the count
-    // that covers them, and that count synced before the caller goes on.
-    writeAt(qint64(headerLength_) + qint64(first) * recordLength_, withEnd.constData(), withEnd.size());
+    // that covers them, and that count synced before the caller goes on. The
+    // records, which may be many, go a megabyte at a time, the end mark
+    // after the last: never copied whole.
+    constexpr qsizetype kPiece = 1 << 20;
+    QByteArray piece;
+    piece.reserve(kPiece + recordLength_ + 1);
+    qint64 at = qint64(headerLength_) + qint64(first) * recordLength_;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        Q_ASSERT(records[i].size() == recordLength_);
+        piece.append(records[i]);
+        const bool last = i + 1 == records.size();
+        if (last)
+            piece.append(kEndOfFile);
+        if (last || piece.size() >= kPiece) {
+            writeAt(at, piece.constData(), piece.size());
+            at += piece.size();
+            piece.resize(0);
+        }
+    }
     syncData();
     bufferCount_ = 0;
-    count_ = first + added;
+    count_ = first + quint32(records.size());
     stampHeader(true);
     syncData();
     return first;

@@ -81,10 +81,10 @@ public:
 
     void writeRecord(quint32 recno, const QByteArray &bytes);
     quint32 appendRecord(const QByteArray &bytes);
-    // Appends whole records (a multiple of the record length) in one write,
-    // made durable once before the count that includes them; the count is
-    // synced too. Answers the number of the first.
-    quint32 appendRecords(const QByteArray &records);
+    // Appends whole records (each of the record length), made durable once
+    // before the count that includes them; the count is synced too. Answers
+    // the number of the first.
+    quint32 appendRecords(const QList<QByteArray> &records);
     // Cuts the table back to its first `count` records, on the disk: what
     // undoes appends.
     void truncate(quint32 count);

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QVarLengthArray>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -14,6 +15,7 @@ namespace FieldCodec {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\0'; }
+bool quickDecimal(const char *p, const char *end, double *out);
 
 QString fieldLabel(const FieldDef &field, const QString &tableName)
 {
@@ -58,6 +60,26 @@ double toNumber(const FieldDef &field, const QVariant &value, const QString &tab
     }
 }
 
+// dd/mm/yyyy read without the general parser, which takes it the same way;
+// an invalid QDate for any other text, or a day that does not exist.
+QDate quickDate(const QString &text)
+{
+    if (text.size() != 10 || text[2] != u'/' || text[5] != u'/')
+        return {};
+    int parts[3] = {0, 0, 0};
+    for (int i = 0, part = 0; i < 10; ++i) {
+        if (i == 2 || i == 5) {
+            ++part;
+            continue;
+        }
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return {};
+        parts[part] = parts[part] * 10 + (c - u'0');
+    }
+    return QDate(parts[2], parts[1], parts[0]);
+}
+
 QDate toDate(const FieldDef &field, const QVariant &value, const QString &tableName, bool *isNull)
 {
     *isNull = false;
@@ -72,7 +94,9 @@ QDate toDate(const FieldDef &field, const QVariant &value, const QString &tableN
         *isNull = true;
         return {};
     }
-    QDate d = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+    QDate d = quickDate(text);
+    if (!d.isValid())
+        d = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
     if (!d.isValid())
         d = QDate::fromString(text, QStringLiteral("d/M/yyyy"));
     if (!d.isValid() && text.size() == 8)
@@ -137,8 +161,7 @@ void encodeNumber(const FieldDef &field, double d, char *dest, const QString &ta
 
 bool parseDecimal(QStringView text, double *out)
 {
-    QByteArray ascii;
-    ascii.reserve(text.size());
+    QVarLengthArray<char, 64> ascii; // on the stack for any usual number
     bool seenPoint = false;
     bool seenDigit = false;
     const QStringView t = text.trimmed();
@@ -162,9 +185,13 @@ bool parseDecimal(QStringView text, double *out)
     if (!seenDigit)
         return false;
     double d = 0;
-    const auto res = std::from_chars(ascii.constData(), ascii.constData() + ascii.size(), d);
-    if (res.ec != std::errc() || res.ptr != ascii.constData() + ascii.size())
-        return false;
+    const char *begin = ascii.constData();
+    const char *end = begin + ascii.size();
+    if (!quickDecimal(begin, end, &d)) {
+        const auto res = std::from_chars(begin, end, d);
+        if (res.ec != std::errc() || res.ptr != end)
+            return false;
+    }
     *out = d;
     return true;
 }
@@ -363,6 +390,18 @@ void encode(const FieldDef &field, const QVariant &value, const CodePage &cp, ch
         const QDate d = null ? QDate() : toDate(field, value, tableName, &isNull);
         if (isNull) {
             std::memset(dest, ' ', size_t(field.length));
+            return;
+        }
+        if (d.year() >= 1 && d.year() <= 9999) {
+            // yyyymmdd written digit by digit: the format parser costs more
+            // than the rest of a record.
+            const int digits[3][2] = {{d.year(), 4}, {d.month(), 2}, {d.day(), 2}};
+            char *at = dest;
+            for (const auto &[number, width] : digits) {
+                for (int i = width - 1, n = number; i >= 0; --i, n /= 10)
+                    at[i] = char('0' + n % 10);
+                at += width;
+            }
             return;
         }
         const QByteArray text = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
