@@ -79,12 +79,13 @@ public:
         fraction_.clear();
         cost_.reset();
         record_ = base.isEmpty() ? table_.blankRecord() : base;
-        result_.cells.reserve(fields_.size());
+        cells_.clear();
+        cells_.reserve(fields_.size());
         for (int column = 0; column < fields_.size(); ++column)
-            result_.cells.append(base.isEmpty() || fields_[column] < 0
-                                     ? QString()
-                                     : FieldCodec::displayText(table_.value(record_.constData(), fields_[column])));
-        const QStringList before = result_.cells;
+            cells_.append(base.isEmpty() || fields_[column] < 0
+                              ? QString()
+                              : FieldCodec::displayText(table_.value(record_.constData(), fields_[column])));
+        const QStringList before = cells_;
         bool anything = false;
         for (int column = 0; column < fields_.size(); ++column) {
             const QString text = given.value(column);
@@ -108,7 +109,7 @@ private:
         };
         return fields_[column] >= 0 && at(c_.shown, '1') == QLatin1Char('1') && at(locked_, '0') != QLatin1Char('1');
     }
-    QString &cell(int column) { return result_.cells[column]; }
+    QString &cell(int column) { return cells_[column]; }
     QString cellText(ImportCol column) { return cell(columnIndex(column)); }
     bool imports() const { return imports_; }
 
@@ -338,7 +339,7 @@ private:
     {
         given_.clear();
         for (int column = 0; column < fields_.size(); ++column) {
-            const QString &text = result_.cells[column];
+            const QString &text = cells_[column];
             if (fields_[column] < 0 || (text == before[column] && !(adding && !text.isEmpty())))
                 continue;
             const auto sameCell = [column](const Remark &r) { return r.column == column; };
@@ -378,6 +379,7 @@ private:
 
     int row_ = 0;
     RowResult result_;
+    QStringList cells_; // what each column holds once the rules ran
     QByteArray record_;
     QString given_;   // the cell's text as given, for the remarks
     QString fraction_; // the picker line taken for the row's tariff item

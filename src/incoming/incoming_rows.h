@@ -45,7 +45,6 @@ struct Remark {
 };
 
 struct RowResult {
-    QStringList cells;         // what each column holds once the rules ran
     QByteArray record;         // the record to write; empty when refused
     QList<Remark> refusals;    // why the row is not taken
     QList<Remark> flags;       // taken as given, but not found in a list
