@@ -88,10 +88,12 @@ public:
         const QStringList before = cells_;
         bool anything = false;
         for (int column = 0; column < fields_.size(); ++column) {
+            // A blank cell of a new row is no cell typed: it neither erases
+            // what the row's rules work out nor brings today's date.
             const QString text = given.value(column);
-            if (text.isNull() || !takes(column))
+            if (text.isNull() || !takes(column) || (base.isEmpty() && text.trimmed().isEmpty()))
                 continue;
-            anything = anything || !text.isEmpty();
+            anything = true;
             type(column, text);
         }
         beforeWrite();

@@ -63,7 +63,8 @@ struct Checked {
 using Progress = std::function<bool(int done)>;
 
 // rows: the cells of each row by grid column; a null string is a cell not
-// given (it keeps what the row held), an empty one a cell emptied. bases:
+// given (it keeps what the row held), an empty one a cell emptied (in a new
+// row, where there is nothing to empty, a blank cell is one not given). bases:
 // for each row, the record it changes (its bytes), or nothing for a new
 // record; shorter than rows when the last rows are new.
 Checked check(const Context &context, const DbfTable &table, const QList<QStringList> &rows,

@@ -13,13 +13,21 @@ WorkProgress::WorkProgress(QWidget *parent, const QString &what, int total)
     dialog_->setAutoClose(false);
 }
 
-WorkProgress::~WorkProgress() { delete dialog_; }
+WorkProgress::~WorkProgress() { done(); }
 
 bool WorkProgress::step(int done)
 {
+    if (!dialog_)
+        return true;
     dialog_->setValue(done);
     QCoreApplication::processEvents();
     return !dialog_->wasCanceled();
 }
 
-void WorkProgress::done() { dialog_->hide(); }
+void WorkProgress::done()
+{
+    // Gone, not hidden: a hidden one still shows itself once its half
+    // second is up, over whatever the program asks next.
+    delete dialog_;
+    dialog_ = nullptr;
+}

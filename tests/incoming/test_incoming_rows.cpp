@@ -57,7 +57,7 @@ private slots:
             "PAIS_IMPOR=JAPON CAN_MIMP=1000 VAL_TOT_IN=4500.5 SALDO_VAL=3700.5 MONT_SOLIC=40");
         row("no cost in a returns mode", "dbMI", 3, "A1|260123456789012|02/03/2026|8471|~|7|~|5", "PU_MIMP=7 TASA_ADVAL=10");
         row("cost kept out of an undated row", "dbMI", 2, "A1|260123456789012|~|7318", "PU_MIMP=2.25 COSTO_UNIT=");
-        row("date left empty is today", "dbMI", 1, "A1|260123456789012|", "FEC_PAGO=2026-06-15");
+        row("blank cells of a new row typed not", "dbITLC", 0, "japon|73181500|01/02/2026|4|2.5|5| |1", "VAL_TOT_IN=10");
         row("unknown codes kept", "dbMI", 1, "ZZ|260123456789012|01/01/2026|9999|~|~|PERU", "flag TIPO=ZZ FRACCION=9999 PAIS_IMPOR=PERU");
         row("a country the request lacks", "dbMI", 1, "A1|260123456789012|01/01/2026|~|~|~|jam", "flag PAIS_IMPOR=JAM");
         row("every country in mode 2", "dbMI", 2, "A1|260123456789012|01/01/2026|~|~|~|jam", "PAIS_IMPOR=JAMAICA");

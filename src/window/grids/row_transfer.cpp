@@ -29,10 +29,11 @@ namespace {
 // Reasons listed in the question before a write; the rest are counted.
 constexpr int kListed = 12;
 
-QString remarkLine(const RecordTableModel *model, int firstRow, const IncomingRows::Remark &r)
+QString remarkLine(const RecordTableModel *model, const QString &where, int first, const IncomingRows::Remark &r)
 {
-    return QStringLiteral("Renglón %1, %2, «%3»: %4")
-        .arg(firstRow + r.row + 1)
+    return QStringLiteral("%1 %2, %3, «%4»: %5")
+        .arg(where)
+        .arg(first + r.row)
         .arg(model->caption(r.column).simplified(), r.value, r.message);
 }
 
@@ -80,10 +81,10 @@ RowTransfer::RowTransfer(GridController *controller, std::function<QString()> fo
 
 bool RowTransfer::eventFilter(QObject *watched, QEvent *event)
 {
-    // The cell editor is a child of the viewport: it is watched as well.
+    // The cell editor is a child of the viewport: it is watched as well
+    // (told when its construction has only begun, so not yet a line editor).
     if (watched == grid_->viewport() && event->type() == QEvent::ChildAdded)
-        if (auto *editor = qobject_cast<QLineEdit *>(static_cast<QChildEvent *>(event)->child()))
-            editor->installEventFilter(this);
+        static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return QObject::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
@@ -178,9 +179,11 @@ void RowTransfer::paste()
         typeIntoCell(block[0][0]);
         return;
     }
+    // The block goes where the cursor stands now: the row being typed is
+    // written first, and keeps its place.
+    const QModelIndex at = grid_->currentIndex();
     if (!controller_->finishEditing())
         return;
-    const QModelIndex at = grid_->currentIndex();
     const int firstRow = at.isValid() ? at.row() : grid_->recordModel()->newRecordRow();
     if (firstRow < 0)
         return;
@@ -217,7 +220,7 @@ void RowTransfer::typeIntoCell(const QString &text)
     }
 }
 
-bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, const QString &note)
+bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, const QString &note, int fileLine)
 {
     Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
     if (!rs || rows.isEmpty())
@@ -248,7 +251,8 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
     for (const IncomingRows::RowResult &row : checked.rows)
         for (const auto *list : {&row.refusals, &row.flags})
             for (const IncomingRows::Remark &r : *list)
-                reasons.append(remarkLine(model, first, r));
+                reasons.append(fileLine > 0 ? remarkLine(model, QStringLiteral("Línea"), fileLine, r)
+                                            : remarkLine(model, QStringLiteral("Renglón"), first + 1, r));
     const int changed = int(std::count_if(checked.rows.cbegin(), checked.rows.cbegin() + targets.size(),
                                           [](const IncomingRows::RowResult &r) { return !r.record.isEmpty(); }));
     QString summary = note.isEmpty() ? QString() : note + u'\n';
@@ -320,7 +324,7 @@ void RowTransfer::importFile()
     IncomingRows::Mapping mapping = IncomingRows::mapNames(grid_->objectName(), sheet.names);
     if (!mapping.unknown.isEmpty() && !StageDialog::chooseColumns(grid_, sheet.names, &mapping))
         return;
-    bring(IncomingRows::mapRows(mapping, sheet.rows), grid_->recordModel()->newRecordRow(), true);
+    bring(IncomingRows::mapRows(mapping, sheet.rows), grid_->recordModel()->newRecordRow(), true, QString(), 2);
 }
 
 void RowTransfer::exportFile()

@@ -35,8 +35,11 @@ public:
     // (rows past the last are new). Says what is refused and, for more than
     // one row or when asked, asks before writing. True when rows were
     // written.
-    // note: a line said before the summary.
-    bool bring(const QList<QStringList> &rows, int first, bool ask, const QString &note = QString());
+    // note: a line said before the summary; fileLine: the line of a file
+    // the first row comes from, by which the reasons name the rows (else by
+    // the grid's rows).
+    bool bring(const QList<QStringList> &rows, int first, bool ask, const QString &note = QString(),
+               int fileLine = 0);
 
     // A CSV or spreadsheet file's rows added at the end of the grid; the
     // grid's rows written to such a file; the rows of a customs package

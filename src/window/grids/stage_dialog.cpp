@@ -44,8 +44,9 @@ bool chooseColumns(BoundGrid *grid, const QStringList &names, IncomingRows::Mapp
             continue;
         auto *combo = new QComboBox(&dialog);
         combo->addItem(QStringLiteral("(se omite)"), -1);
+        // The columns the other names took are not offered again.
         for (int c = 0; c < grid->ColumnsCount(); ++c)
-            if (!grid->isColumnHidden(c) && !grid->recordModel()->isLocked(c))
+            if (!grid->isColumnHidden(c) && !grid->recordModel()->isLocked(c) && !mapping->columns.contains(c))
                 combo->addItem(grid->recordModel()->caption(c).simplified(), c);
         form->addRow(names[i], combo);
         combos.append({i, combo});
