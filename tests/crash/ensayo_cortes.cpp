@@ -28,6 +28,7 @@
 
 #include <QJsonDocument>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <fcntl.h>
@@ -43,7 +44,7 @@ using Rows = QList<QStringList>; // live rows, each field as text
 using Tables = QMap<QString, Rows>;
 using Note = UnfinishedWork::Note;
 const QStringList &tables() { return RequestExchange::tables(); }
-const QStringList kOps{"pestaña", "grabar", "nueva", "editada", "borrada", "borrar todo", "borrar solicitud", "recuperar"};
+const QStringList kOps{"pestaña", "grabar", "nueva", "editada", "borrada", "borrar todo", "borrar solicitud", "recuperar", "pegada"};
 
 QString valueText(const QVariant &v)
 {
@@ -132,7 +133,35 @@ struct Child {
         run("answer Yes Yes Yes"); // an operation's questions: erase, recovery, deletion, unit costs
         const QStringList g = kGrids[rng.bounded(int(kGrids.size()))].split(u' ');
         QTabWidget *tabs = runner.harness().tabs();
-        const int roll = int(rng.bounded(72));
+        const int roll = int(rng.bounded(80));
+        if (roll >= 72) { // rows pasted as a spreadsheet block at the new-record line
+            auto *grid = runner.harness().get<BoundGrid>(g[0]);
+            if (tabs->currentIndex() != g[2].toInt()) {
+                say("inicio\tpestaña");
+                run("tab " + g[2]);
+                done();
+                if (tabs->currentIndex() != g[2].toInt())
+                    return;
+            }
+            QStringList lines, shown;
+            for (int c = 0; c < grid->ColumnsCount(); ++c)
+                if (!grid->isColumnHidden(c))
+                    shown << grid->Columns(c).DataField().toUpper();
+            for (int i = 0, n = 2 + int(rng.bounded(3)); i < n; ++i) {
+                QStringList cells;
+                for (const QString &field : std::as_const(shown)) {
+                    const QStringList spec = g.mid(3).filter(QRegularExpression("^" + field + "="));
+                    const int digits = field == "NUM_DOCUME" || field == "NO_PEDIMEN" ? 15 : 8;
+                    const QString key = QString::number(rng.bounded(100000000)).rightJustified(digits, u'0');
+                    cells << (spec.isEmpty() ? QString() : text(spec[0].section(u'=', 1), key));
+                }
+                lines << cells.join(u'\t');
+            }
+            say("inicio\tpegada\t" + g[1]);
+            run(QStringLiteral("cell %1 %2 %3").arg(g[0]).arg(grid->recordModel()->recordCount()).arg(shown.value(0)));
+            run("paste \"" + lines.join(u'\n').replace(u'\t', "\\t").replace(u'\n', "\\n") + "\"");
+            return done();
+        }
         if (roll < 30 && tabs->currentIndex() != g[2].toInt()) { // a change of tab saves
             say("inicio\tpestaña");
             run("tab " + g[2]);
@@ -400,8 +429,8 @@ int main(int argc, char **argv)
     for (uint trial = 1; trial <= option["--ensayos"]; ++trial) {
         // The kill: within the first writes of an operation of a kind, or
         // (aim < 0) anywhere among the first writes of the run.
-        const int aim = int(rng.bounded(10)) - 2; // a row's write is two or three calls
-        const int offset = 1 + int(rng.bounded(1 + rng.bounded(aim >= 2 && aim <= 4 ? 3 : 12)));
+        const int aim = int(rng.bounded(11)) - 2; // a row's write is two or three calls
+        const int offset = 1 + int(rng.bounded(1 + rng.bounded(aim >= 2 && aim <= 4 ? 3 : aim == 8 ? 40 : 12)));
         const int anywhere = 1 + int(rng.bounded(option["--pasos"]));
         const QByteArray childSeed = QByteArray::number(rng.generate());
         const Note::Kind before = UnfinishedWork::pending(folder).kind;
@@ -445,7 +474,7 @@ int main(int argc, char **argv)
         const Tables now = readFolder(folder, faults, after == Note::Recovery);
         const Note::Kind kind = op == kOps[5] ? Note::EraseAll : op == kOps[6] ? Note::EraseRequest : op == kOps[7] ? Note::Recovery
                                 : op == "arranque"                                                   ? before : Note::None;
-        const Tables finished = finishedOf(kind, now);
+        const Tables finished = kind == Note::Rows ? want : finishedOf(kind, now);
         int done = 0, undone = 0;
         const qsizetype row = cut.value(3).toInt();
         for (const auto &[t, g] : now.asKeyValueRange()) {
@@ -460,7 +489,10 @@ int main(int argc, char **argv)
                               || (kind != Note::None && (flushed || g == finished[t]))
                               || (kind != Note::None && kind != Note::Recovery && after != Note::None && thinned) // record by record
                               || (t == cut.value(2) && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
-                              || (t == cut.value(2) && ((op == "editada" && g == edited) || (op == "borrada" && g == deleted)));
+                              || (t == cut.value(2) && ((op == "editada" && g == edited) || (op == "borrada" && g == deleted)))
+                              // pasted rows: all at the end, or taken back by the next start
+                              || (t == cut.value(2) && op == "pegada" && g.mid(0, o.size()) == o && (after == Note::Rows || g.size() >= o.size()))
+                              || (kind == Note::Rows && after == Note::Rows);
             if (!fits)
                 faults << QStringLiteral("«%1» cortado dejó %2 con %3 renglones que no son los de antes ni los de después (antes %4)").arg(op, t).arg(g.size()).arg(o.size());
             if (kind != Note::None && o != finished[t] && !(kind == Note::EraseRequest && t == "empresas")) // what it changes
@@ -472,7 +504,7 @@ int main(int argc, char **argv)
         if (!FolderLock(folder).acquire().isEmpty())
             faults << "el bloqueo de la carpeta quedó tomado";
         disk = now;
-        want = after == Note::None ? disk : finishedOf(after, disk);
+        want = after == Note::None ? disk : after == Note::Rows ? (op == "arranque" ? want : old) : finishedOf(after, disk);
 
         if (verbose || !faults.isEmpty())
             out << "ensayo " << trial << ": corte en «" << (cut.isEmpty() ? op : cut.mid(1).join(u' ')) << "», " << lines.size()
