@@ -45,7 +45,8 @@ RowTransfer::RowTransfer(GridController *controller, std::function<QString()> fo
       context_(std::move(context)), menu_(new QMenu(grid_))
 {
     grid_->installEventFilter(this);
-    grid_->viewport()->installEventFilter(this);
+    viewport_ = grid_->viewport();
+    viewport_->installEventFilter(this);
     // Rows typed or deleted since: what came in can no longer be taken back
     // as a whole.
     connect(grid_, &BoundGrid::AfterUpdate, this, [this] {
@@ -83,7 +84,8 @@ bool RowTransfer::eventFilter(QObject *watched, QEvent *event)
 {
     // The cell editor is a child of the viewport: it is watched as well
     // (told when its construction has only begun, so not yet a line editor).
-    if (watched == grid_->viewport() && event->type() == QEvent::ChildAdded)
+    // The viewport is the one kept, not asked of a grid that may be going.
+    if (watched == viewport_ && event->type() == QEvent::ChildAdded)
         static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return QObject::eventFilter(watched, event);

@@ -60,6 +60,7 @@ private:
 
     GridController *controller_;
     BoundGrid *grid_;
+    QObject *viewport_ = nullptr;
     std::function<QString()> folder_;
     std::function<IncomingRows::Context()> context_;
     std::optional<IncomingRows::Written> written_;

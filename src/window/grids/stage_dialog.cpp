@@ -85,6 +85,7 @@ bool choose(BoundGrid *grid, const QList<DataStage::Pedimento> &found, Choice *c
         table->setItem(row, 2, new QTableWidgetItem(QString::number(p.items)));
         table->setItem(row, 3, new QTableWidgetItem(p.value));
     }
+    table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(table, 1);
