@@ -48,14 +48,19 @@ struct Totals {
 
 // The totals of a mixed request: the TLCAN's goods are originating, the
 // others not. Record `changed` holds `amount` instead of what was stored.
+// Every figure of these requests has at most two places: the sums are taken
+// exactly, in cents, as the program takes them (a sum of doubles drifts by
+// cents over a million records).
+inline long long cents(double figure) { return std::llround(figure * 100); }
+
 inline Totals expectedTotals(int records, int changed = -1, double amount = 0)
 {
-    Totals t;
+    long long originating = 0, nonOriginating = 0;
     for (int n = 0; n < records; ++n) {
-        const double a = n == changed ? amount : storedAmount(n);
-        (outsideTlcan(n) ? t.nonOriginating : t.originating) += a;
+        const long long a = cents(n == changed ? amount : storedAmount(n));
+        (outsideTlcan(n) ? nonOriginating : originating) += a;
     }
-    return t;
+    return {double(originating) / 100, double(nonOriginating) / 100};
 }
 
 // The window opens with the non-originating total capped by the duties of
@@ -70,10 +75,10 @@ inline Totals cappedBy(Totals t, double duties)
 // The sum of a figure over every record, record `changed` holding `typed`.
 inline double sumOver(int records, double (*stored)(int), int changed = -1, double typed = 0)
 {
-    double sum = 0;
+    long long sum = 0;
     for (int n = 0; n < records; ++n)
-        sum += n == changed ? typed : stored(n);
-    return sum;
+        sum += cents(n == changed ? typed : stored(n));
+    return double(sum) / 100;
 }
 
 // Whether txtTO, txtTNO and txtDevS show the totals; prints them if not.

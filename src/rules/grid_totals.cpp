@@ -33,7 +33,7 @@ std::optional<QString> unitCosts(Recordset &insunit, int opcDT)
     const bool numeric = isNumeric(insunit, cost);
     RunningTotal total;
     insunit.forEachRecord([&](const RecordView &record) { total.add(RunningTotal::Amount(record, cost, numeric)); });
-    return decimalText(total.value());
+    return total.text();
 }
 
 bool isTlcanOrigin(QByteArrayView storedName)
@@ -85,9 +85,11 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
     // As a walk from the first record to the last would, the set ends past
     // the last record (the grid's cursor follows it there).
     insupedi.moveToRow(rows);
-    out.originating = decimalText(originating.value());
-    out.nonOriginating = decimalText(nonOriginating.value());
-    out.requested = decimalText(nonOriginating.value() + originating.value());
+    out.originating = originating.text();
+    out.nonOriginating = nonOriginating.text();
+    RunningTotal requested = nonOriginating;
+    requested.add(originating);
+    out.requested = requested.text();
     return out;
 }
 
@@ -106,7 +108,7 @@ QStringList fieldSums(Recordset &table, const QStringList &fields)
     });
     QStringList out;
     for (const RunningTotal &sum : sums)
-        out.append(decimalText(sum.value()));
+        out.append(sum.text());
     return out;
 }
 

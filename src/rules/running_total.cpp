@@ -7,13 +7,13 @@
 
 namespace {
 
-constexpr int kPlaces = 5;
-constexpr qint64 kUnit = 100000;         // 10^kPlaces
-constexpr qint64 kLimit = 1000000000000000; // 10^15 hundred-thousandths: 10^10
+using Wide = __int128;
+constexpr int kMostPlaces = 30;
+constexpr int kShown = 15; // significant digits of a total shown
 
-// Blanks, a sign, digits with one point: the amount in hundred-thousandths,
-// when it has at most five places and is below the limit.
-bool strictUnits(QByteArrayView text, qint64 *units)
+// Blanks, a sign, digits with one point: the amount as a whole number of
+// units of its last place.
+bool exactOf(QByteArrayView text, Wide *units, int *places)
 {
     const char *p = text.data();
     const char *end = p + text.size();
@@ -32,47 +32,96 @@ bool strictUnits(QByteArrayView text, qint64 *units)
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
-    qint64 whole = 0;
-    qint64 fraction = 0;
-    int places = -1;
+    Wide value = 0;
+    int after = -1;
     bool digits = false;
     for (; p < end; ++p) {
         const char c = *p;
         if (c >= '0' && c <= '9') {
             digits = true;
-            if (places < 0) {
-                whole = whole * 10 + (c - '0');
-                if (whole >= kLimit / kUnit)
-                    return false;
-            } else if (++places > kPlaces) {
+            if (after >= 0 && ++after > kMostPlaces)
                 return false;
-            } else {
-                fraction = fraction * 10 + (c - '0');
-            }
-        } else if (c == '.' && places < 0) {
-            places = 0;
+            if (__builtin_mul_overflow(value, 10, &value) || __builtin_add_overflow(value, c - '0', &value))
+                return false;
+        } else if (c == '.' && after < 0) {
+            after = 0;
         } else {
             return false;
         }
     }
     if (!digits)
         return false;
-    for (int i = places < 0 ? 0 : places; i < kPlaces; ++i)
-        fraction *= 10;
-    *units = negative ? -(whole * kUnit + fraction) : whole * kUnit + fraction;
+    *units = negative ? -value : value;
+    *places = after < 0 ? 0 : after;
     return true;
 }
 
-// The double nearest a number of hundred-thousandths: the division of two
-// exact figures is rounded once, as the engine reads the same text.
-double toDouble(qint64 units) { return double(units) / double(kUnit); }
+// units at `from` places brought to `to` places (to >= from); false past
+// 128 bits.
+bool rescale(Wide *units, int from, int to)
+{
+    for (; from < to; ++from)
+        if (__builtin_mul_overflow(*units, 10, units))
+            return false;
+    return true;
+}
+
+// The exact sum rounded once to 15 significant digits (half away from
+// zero), written as decimalText writes: no exponent, no trailing zeros.
+QString exactText(Wide units, int places)
+{
+    if (units == 0)
+        return QStringLiteral("0");
+    const bool negative = units < 0;
+    unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(units) : units;
+    char buffer[48];
+    int at = int(sizeof buffer);
+    for (; magnitude > 0; magnitude /= 10)
+        buffer[--at] = char('0' + int(magnitude % 10));
+    QByteArray digits(buffer + at, int(sizeof buffer) - at);
+    // The point stands `places` digits from the right.
+    if (digits.size() <= places)
+        digits.prepend(QByteArray(places + 1 - digits.size(), '0'));
+    qsizetype point = digits.size() - places; // digits before the point
+    qsizetype first = 0;
+    while (digits[first] == '0')
+        ++first;
+    const qsizetype keep = first + kShown;
+    if (keep < digits.size()) {
+        const bool up = digits[keep] >= '5';
+        for (qsizetype i = keep; i < digits.size(); ++i)
+            digits[i] = '0';
+        for (qsizetype i = keep; up;) {
+            if (i == 0) { // 9...9 became 10...0
+                digits.prepend('1');
+                ++point;
+                break;
+            }
+            if (digits[--i] != '9') {
+                ++digits[i];
+                break;
+            }
+            digits[i] = '0';
+        }
+    }
+    QByteArray whole = digits.left(point);
+    QByteArray fraction = digits.mid(point);
+    while (whole.size() > 1 && whole.front() == '0')
+        whole.remove(0, 1);
+    while (!fraction.isEmpty() && fraction.back() == '0')
+        fraction.chop(1);
+    QByteArray out = negative && (whole != "0" || !fraction.isEmpty()) ? "-" + whole : whole;
+    if (!fraction.isEmpty())
+        out += '.' + fraction;
+    return QString::fromLatin1(out);
+}
 
 } // namespace
 
 RunningTotal::Amount::Amount(const RecordView &record, int field, bool numeric)
 {
     // (The stored bytes come without the blanks that pad them at the end.)
-    if (numeric && strictUnits(record.storedBytes(field), &units_)) {
+    if (numeric && exactOf(record.storedBytes(field), &units_, &places_)) {
         null_ = false;
         exact_ = true;
         return;
@@ -82,29 +131,60 @@ RunningTotal::Amount::Amount(const RecordView &record, int field, bool numeric)
     null_ = isNull;
 }
 
-double RunningTotal::Amount::value() const { return exact_ ? toDouble(units_) : value_; }
+double RunningTotal::Amount::value() const { return exact_ ? exactText(units_, places_).toDouble() : value_; }
 
 void RunningTotal::add(const Amount &amount)
 {
     if (amount.null_)
         return;
-    if (exact_ && amount.exact_) {
-        const qint64 sum = units_ + amount.units_;
-        if (sum < kLimit && sum > -kLimit) {
-            units_ = sum;
-            return;
-        }
-    }
-    add(amount.value());
+    if (amount.exact_)
+        addExact(amount.units_, amount.places_);
+    else
+        add(amount.value_);
 }
 
 void RunningTotal::add(double amount)
 {
+    // A figure of doubles counts by the text of its 15 digits, as shown.
+    Wide units = 0;
+    int places = 0;
+    const QByteArray text = decimalText(amount).toLatin1();
+    if (exactOf(text, &units, &places))
+        addExact(units, places);
+    else
+        addDouble(amount);
+}
+
+void RunningTotal::add(const RunningTotal &other)
+{
+    if (other.exact_)
+        addExact(other.units_, other.places_);
+    else
+        addDouble(other.value_);
+}
+
+void RunningTotal::addExact(Wide units, int places)
+{
     if (exact_) {
-        value_ = toDouble(units_);
+        const int to = std::max(places, places_);
+        Wide mine = units_;
+        Wide sum = 0;
+        if (rescale(&mine, places_, to) && rescale(&units, places, to) && !__builtin_add_overflow(mine, units, &sum)) {
+            units_ = sum;
+            places_ = to;
+            return;
+        }
+    }
+    addDouble(exactText(units, places).toDouble());
+}
+
+void RunningTotal::addDouble(double amount)
+{
+    if (exact_) {
+        value_ = exactText(units_, places_).toDouble();
         exact_ = false;
     }
     value_ = decimalRounded(value_ + amount);
 }
 
-double RunningTotal::value() const { return exact_ ? toDouble(units_) : value_; }
+QString RunningTotal::text() const { return exact_ ? exactText(units_, places_) : decimalText(value_); }

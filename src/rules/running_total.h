@@ -1,20 +1,19 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 class RecordView;
 
-// A total added up record by record as the window adds it: each sum rounded
-// to 15 significant digits (decimalRounded), read back as a double.
+// A total added up record by record: the exact decimal sum of the stored
+// amounts, whatever their places, size or number (a whole number of units
+// of the finest place seen, 128 bits wide), rounded once when it is shown:
+// 15 significant digits, as every total the window writes.
 //
-// While every amount is a decimal of at most five places and the total stays
-// under ten thousand million, each of those rounded sums is exactly the
-// decimal sum of the amounts so far; the total is then kept as a whole
-// number of hundred-thousandths, added without any rounding, and the field's
-// text is read without a number parser. Any other amount (more places, a
-// larger figure, a text the strict reading does not take) is read by the
-// table engine, and the total goes on as a double, rounded at each step: the
-// result is the same either way.
+// An amount the strict reading does not take (a text the table engine reads
+// otherwise), a figure computed in doubles, or a sum past 128 bits, is added
+// as the decimal text of its 15 significant digits; only a sum past 128 bits
+// goes on as a double, rounded at each step.
 class RunningTotal {
 public:
     // One field's amount of one record.
@@ -30,16 +29,23 @@ public:
         friend class RunningTotal;
         bool null_ = true;
         bool exact_ = false;
-        qint64 units_ = 0; // hundred-thousandths, when exact_
+        __int128 units_ = 0; // of the place below, when exact_
+        int places_ = 0;
         double value_ = 0;
     };
 
     void add(const Amount &amount);
     void add(double amount);
-    double value() const;
+    void add(const RunningTotal &other);
+    // The sum as the window writes it (see decimalText).
+    QString text() const;
 
 private:
+    void addExact(__int128 units, int places);
+    void addDouble(double amount);
+
     bool exact_ = true;
-    qint64 units_ = 0;
+    __int128 units_ = 0;
+    int places_ = 0;
     double value_ = 0;
 };

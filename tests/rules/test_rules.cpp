@@ -304,8 +304,8 @@ private slots:
         QVERIFY(insupedi->Eof()); // the walk ends past the last record
     }
 
-    // Each addition is rounded to 15 significant digits, as the window
-    // adds, however the amounts are written.
+    // The exact sum of the amounts however they are written, rounded once
+    // to 15 significant digits.
     void sums_data()
     {
         QTest::addColumn<QString>("amounts"); // split at blanks, or at '|' when one holds blanks
@@ -313,6 +313,10 @@ private slots:
         QTest::newRow("signs, blanks, zeros") << "+5.25|  -1.50000||-0|007" << "10.75";
         QTest::newRow("more digits than 15") << "0.1234567890123456 1" << "1.12345678901235";
         QTest::newRow("not numbers") << "1.2.3|*****|- 5|7" << "7";
+        // Rounded at each step, the small amounts were lost in the large one.
+        QTest::newRow("small after large") << "10000000000 " + QString("0.00001 ").repeated(10) << "10000000000.0001";
+        QTest::newRow("rounded once, up") << "99999999999999.96 0.05" << "100000000000000";
+        QTest::newRow("past 64 bits") << "99999999999999999999 99999999999999999999 -0.00001" << "200000000000000000000";
     }
     void sums()
     {
