@@ -3,6 +3,7 @@
 // The pieces the printed request is made of, shared by its general blocks
 // and its sections.
 #include "rules/request_report.h"
+#include "rules/running_total.h"
 
 #include <QHash>
 #include <QString>
@@ -60,15 +61,16 @@ const QString &rule();
 // Rule, two line feeds, the title, a line feed, rule, a line feed.
 QString titleBlock(const QString &title);
 
-// A running total of a section: the non-null values added, each addition
-// rounded as the window's totals round it (15 significant digits).
+// A running total of a section: the non-null values added exactly, as the
+// window's totals add them (each value by the text of its 15 significant
+// digits), and rounded once when written.
 class Total {
 public:
     void add(std::optional<double> value);
     QString text() const;
 
 private:
-    double sum_ = 0;
+    RunningTotal sum_;
 };
 
 // The fields of one table a section reads, looked up by name once; a

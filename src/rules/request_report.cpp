@@ -30,10 +30,10 @@ QString titleBlock(const QString &title)
 void Total::add(std::optional<double> value)
 {
     if (value)
-        sum_ = decimalRounded(sum_ + *value);
+        sum_.add(*value);
 }
 
-QString Total::text() const { return decimalText(sum_); }
+QString Total::text() const { return sum_.text(); }
 
 Fields::Fields(Recordset *table, std::initializer_list<const char *> names) : table_(table)
 {
