@@ -286,6 +286,7 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
         return false;
     }
     model->reload();
+    writtenGeneration_ = rs->table()->generation();
     for (int c = 0; c < checked.locked.size() && c < grid_->ColumnsCount(); ++c)
         grid_->Columns(c).setLocked(checked.locked[c] == u'1');
     emit controller_->rowWritten();
@@ -299,6 +300,14 @@ void RowTransfer::undo()
     Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
     if (!rs)
         return;
+    // Only the table as the rows left it is put back: after an erase, say,
+    // the records kept for it are no longer the ones to restore.
+    if (rs->table()->generation() != writtenGeneration_) {
+        written_.reset();
+        MessageBox::warning(grid_->window(), QStringLiteral("Ya no se puede deshacer: la tabla cambió después de "
+                                                            "escribir los renglones."));
+        return;
+    }
     grid_->recordModel()->discardPendingRow();
     try {
         IncomingRows::undo(folder_(), *rs, *written_);

@@ -64,6 +64,7 @@ private:
     std::function<QString()> folder_;
     std::function<IncomingRows::Context()> context_;
     std::optional<IncomingRows::Written> written_;
+    quint64 writtenGeneration_ = 0; // the table's, once the rows were written
     bool writing_ = false;
     QMenu *menu_;
 };
