@@ -126,7 +126,8 @@ private slots:
         IncomingRows::write(dir.path(), rs, IncomingRows::check(context, *rs.table(), first));
         const QByteArray before(rs.table()->record(0), rs.table()->recordLength());
         const IncomingRows::Checked next = IncomingRows::check(
-            context, *rs.table(), {{QString(), QString(), QString(), "7"}, {"260000000000003"}, {"1"}}, {before});
+            context, *rs.table(), {{QString(), QString(), QString(), "7"}, {"260000000000003"}, {"1"}, {" ", ""}}, {before});
+        // The first row changes record 0, the last (blank) adds nothing.
         QCOMPARE(next.refused, 1);
         const IncomingRows::Written written = IncomingRows::write(dir.path(), rs, next, {0});
         QCOMPARE(rs.RecordCount(), 3L);
