@@ -32,15 +32,23 @@ bool exactOf(QByteArrayView text, Wide *units, int *places)
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
+    // The digits go into 64 bits while 18 of them fit, as every stored
+    // amount of a field up to 20 wide does; into 128 past that.
+    quint64 small = 0;
     Wide value = 0;
+    int count = 0;
     int after = -1;
-    bool digits = false;
     for (; p < end; ++p) {
         const char c = *p;
         if (c >= '0' && c <= '9') {
-            digits = true;
             if (after >= 0 && ++after > kMostPlaces)
                 return false;
+            if (++count <= 18) {
+                small = small * 10 + quint64(c - '0');
+                continue;
+            }
+            if (count == 19)
+                value = small;
             if (__builtin_mul_overflow(value, 10, &value) || __builtin_add_overflow(value, c - '0', &value))
                 return false;
         } else if (c == '.' && after < 0) {
@@ -49,8 +57,10 @@ bool exactOf(QByteArrayView text, Wide *units, int *places)
             return false;
         }
     }
-    if (!digits)
+    if (count == 0)
         return false;
+    if (count <= 18)
+        value = small;
     *units = negative ? -value : value;
     *places = after < 0 ? 0 : after;
     return true;
@@ -165,11 +175,16 @@ void RunningTotal::add(const RunningTotal &other)
 
 void RunningTotal::addExact(Wide units, int places)
 {
+    Wide sum = 0;
+    if (exact_ && places == places_ && !__builtin_add_overflow(units_, units, &sum)) {
+        units_ = sum; // the usual case: amounts of one field, of its places
+        return;
+    }
     if (exact_) {
         const int to = std::max(places, places_);
         Wide mine = units_;
-        Wide sum = 0;
-        if (rescale(&mine, places_, to) && rescale(&units, places, to) && !__builtin_add_overflow(mine, units, &sum)) {
+        Wide theirs = units;
+        if (rescale(&mine, places_, to) && rescale(&theirs, places, to) && !__builtin_add_overflow(mine, theirs, &sum)) {
             units_ = sum;
             places_ = to;
             return;
