@@ -134,6 +134,21 @@ QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const
     return chosen;
 }
 
+QSet<QString> heldItems(const Context &context, Recordset &table)
+{
+    const bool imports = context.grid == QLatin1String("dbMI");
+    const int number = imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento);
+    const GridDefinition *definition = GridColumns::grid(context.grid);
+    const int numberField = table.fieldIndex(definition->columns[number].field);
+    const int itemField = imports ? table.fieldIndex(definition->columns[columnIndex(ImportCol::Fraccion)].field) : -1;
+    QSet<QString> held;
+    table.forEachRecord([&](const RecordView &r) {
+        held.insert(r.value(numberField).toString().trimmed() + u'|'
+                    + (itemField < 0 ? QString() : r.value(itemField).toString().trimmed()));
+    });
+    return held;
+}
+
 QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
                              const QHash<QString, QString> &countries, bool tariffUnit,
                              const QSet<QString> &chosen, int *present)
@@ -144,18 +159,9 @@ QList<QStringList> stageRows(const Context &context, Recordset &table, const QLi
         unitCostItems.append(FractionLine::read(line).item);
     QList<QStringList> rows = imports ? DataStage::importRows(items, unitCostItems, countries, tariffUnit, chosen)
                                       : DataStage::exportRows(items, countries, tariffUnit, chosen);
-    // What the table holds already: its pedimento numbers, with the tariff
-    // item for the imported goods.
+    const QSet<QString> held = heldItems(context, table);
     const int number = imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento);
     const int item = imports ? columnIndex(ImportCol::Fraccion) : -1;
-    const GridDefinition *definition = GridColumns::grid(context.grid);
-    const int numberField = table.fieldIndex(definition->columns[number].field);
-    const int itemField = item < 0 ? -1 : table.fieldIndex(definition->columns[item].field);
-    QSet<QString> held;
-    table.forEachRecord([&](const RecordView &r) {
-        held.insert(r.value(numberField).toString().trimmed() + u'|'
-                    + (itemField < 0 ? QString() : r.value(itemField).toString().trimmed()));
-    });
     const auto before = rows.size();
     rows.removeIf([&](const QStringList &row) {
         return held.contains(row.value(number) + u'|' + (item < 0 ? QString() : row.value(item)));

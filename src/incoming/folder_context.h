@@ -36,6 +36,10 @@ QHash<QString, QString> countryNames(const QString &folder);
 // The pedimentos of a package whose date the grid takes (this year or the
 // last, not after today), by number.
 QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const QDate &today);
+// What the table of the imported goods (dbMI) or the direct exports (dbED)
+// holds already: "pedimento|tariff item" of each record, the item empty for
+// the exports.
+QSet<QString> heldItems(const Context &context, Recordset &table);
 // The rows of a customs package for the imported goods (dbMI) or the direct
 // exports (dbED) of the request, those of the pedimentos chosen (all when
 // none is), leaving out those already in the table (the same pedimento and

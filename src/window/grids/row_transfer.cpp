@@ -380,14 +380,25 @@ void RowTransfer::importPackage()
     try {
         // A file of the unpacked folder stands for the folder.
         const QString package = path.endsWith(QLatin1String(".asc"), Qt::CaseInsensitive) ? QFileInfo(path).path() : path;
-        const QList<DataStage::Item> items = DataStage::read(package);
+        const QList<DataStage::Item> itemsRead = DataStage::read(package);
         const IncomingRows::Context context = context_();
         const bool imports = context.grid == QLatin1String("dbMI");
         StageDialog::Choice choice;
         choice.tariffUnit = true;
-        const QList<DataStage::Pedimento> found = DataStage::pedimentos(items, imports ? 1 : 2);
+        const QList<DataStage::Pedimento> found = DataStage::pedimentos(itemsRead, imports ? 1 : 2);
         choice.pedimentos = IncomingRows::acceptedDates(found, context.today);
-        if (!StageDialog::choose(grid_, found, &choice))
+        // The pedimentos whose items the grid holds: those are marked, and
+        // a pedimento held whole is not ticked.
+        QHash<QString, int> held;
+        const QSet<QString> heldKeys = IncomingRows::heldItems(context, *rs);
+        for (const DataStage::Item &item : std::as_const(itemsRead))
+            if (item.operation == (imports ? 1 : 2)
+                && heldKeys.contains(item.pedimento + u'|' + (imports ? item.fraction.trimmed() : QString())))
+                ++held[item.pedimento];
+        for (const DataStage::Pedimento &p : found)
+            if (held.value(p.number) >= p.items)
+                choice.pedimentos.remove(p.number);
+        if (!StageDialog::choose(grid_, found, held, &choice))
             return;
         if (choice.pedimentos.isEmpty()) {
             MessageBox::information(grid_->window(), QStringLiteral("No se eligió ningún pedimento del paquete."));
@@ -395,7 +406,7 @@ void RowTransfer::importPackage()
         }
         int present = 0;
         const QList<QStringList> rows = IncomingRows::stageRows(
-            context, *rs, items, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos, &present);
+            context, *rs, itemsRead, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos, &present);
         if (rows.isEmpty()) {
             MessageBox::information(grid_->window(),
                                     QStringLiteral("El paquete no tiene renglones nuevos para esta tabla (%1 ya están en "

@@ -60,7 +60,8 @@ bool chooseColumns(BoundGrid *grid, const QStringList &names, IncomingRows::Mapp
     return true;
 }
 
-bool choose(BoundGrid *grid, const QList<DataStage::Pedimento> &found, Choice *choice)
+bool choose(BoundGrid *grid, const QList<DataStage::Pedimento> &found, const QHash<QString, int> &held,
+            Choice *choice)
 {
     if (MessageBox::scripted())
         return true;
@@ -72,9 +73,9 @@ bool choose(BoundGrid *grid, const QList<DataStage::Pedimento> &found, Choice *c
                                                 "acepta quedan sin marcar; las partidas que ya están en la tabla se "
                                                 "omiten."),
                                  &dialog));
-    auto *table = new QTableWidget(int(found.size()), 4, &dialog);
-    table->setHorizontalHeaderLabels(
-        {QStringLiteral("Pedimento"), QStringLiteral("Fecha"), QStringLiteral("Partidas"), QStringLiteral("Valor")});
+    auto *table = new QTableWidget(int(found.size()), 5, &dialog);
+    table->setHorizontalHeaderLabels({QStringLiteral("Pedimento"), QStringLiteral("Fecha"), QStringLiteral("Partidas"),
+                                      QStringLiteral("Valor"), QStringLiteral("Ya en la tabla")});
     for (int row = 0; row < found.size(); ++row) {
         const DataStage::Pedimento &p = found[row];
         auto *number = new QTableWidgetItem(p.number);
@@ -84,6 +85,11 @@ bool choose(BoundGrid *grid, const QList<DataStage::Pedimento> &found, Choice *c
         table->setItem(row, 1, new QTableWidgetItem(p.paid.toString(QStringLiteral("dd/MM/yyyy"))));
         table->setItem(row, 2, new QTableWidgetItem(QString::number(p.items)));
         table->setItem(row, 3, new QTableWidgetItem(p.value));
+        const int there = held.value(p.number);
+        table->setItem(row, 4,
+                       new QTableWidgetItem(there == 0              ? QString()
+                                            : there >= p.items      ? QStringLiteral("todas (se omite)")
+                                                                    : QStringLiteral("%1 (se omiten)").arg(there)));
     }
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);

@@ -21,7 +21,9 @@ struct Choice {
     QSet<QString> pedimentos; // by number
     bool tariffUnit = true;   // quantities in the tariff's unit, or the commercial one
 };
-// The pedimentos found, those of *choice ticked. False when cancelled.
-bool choose(BoundGrid *grid, const QList<DataStage::Pedimento> &found, Choice *choice);
+// The pedimentos found, those of *choice ticked, each with how many of its
+// items the grid holds already (by number). False when cancelled.
+bool choose(BoundGrid *grid, const QList<DataStage::Pedimento> &found, const QHash<QString, int> &held,
+            Choice *choice);
 
 } // namespace StageDialog
