@@ -62,6 +62,9 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
                                  "«%1».")
                       .arg(QDir::toNativeSeparators(
                           QDir(RequestExchange::backupsFolder(choice.folder)).filePath(note.backup)))
+            : note.kind == UnfinishedWork::Note::Export
+                ? QStringLiteral("La copia a la unidad A no había terminado cuando se cerró el programa. Lo que quedó en "
+                                 "la unidad A no debe entregarse; genera el disco de nuevo.")
             : note.kind == UnfinishedWork::Note::Rows
                 ? QStringLiteral("Los renglones que se escribían en la tabla «%1» no habían terminado de escribirse "
                                  "cuando se cerró el programa; la tabla quedó como estaba antes.")

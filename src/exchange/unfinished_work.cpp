@@ -21,6 +21,7 @@ const QString kEraseAll = QStringLiteral("borrar todo");
 const QString kEraseRequest = QStringLiteral("borrar solicitud");
 const QString kRecovery = QStringLiteral("recuperar");
 const QString kRows = QStringLiteral("renglones");
+const QString kExport = QStringLiteral("disco");
 
 // The records a write of rows replaces, beside the note.
 QString replacedFile(const QString &folder) { return QDir(folder).filePath(QStringLiteral(".quelvar.renglones")); }
@@ -87,6 +88,8 @@ Note pending(const QString &folder)
         note.kind = Note::EraseRequest;
     else if (lines.value(0) == kRecovery && !lines.value(1).isEmpty() && !lines.value(2).isEmpty())
         note = {Note::Recovery, lines.value(1), lines.value(2), {}, 0};
+    else if (lines.value(0) == kExport)
+        note.kind = Note::Export;
     else if (lines.value(0) == kRows && !lines.value(1).isEmpty() && !lines.value(2).isEmpty()) {
         note.kind = Note::Rows;
         note.table = lines.value(1);
@@ -96,6 +99,8 @@ Note pending(const QString &folder)
 }
 
 void noteErase(const QString &folder, bool everything) { writeNote(folder, {everything ? kEraseAll : kEraseRequest}); }
+
+void noteExport(const QString &folder) { writeNote(folder, {kExport}); }
 
 void noteRecovery(const QString &folder, const QString &staging, const QString &backup)
 {
@@ -164,6 +169,10 @@ void finish(const QString &folder)
         RequestExchange::Recovery::resume(folder, note.staging, note.backup);
         clear(folder);
         RequestExchange::Recovery::removeLeftovers(folder, {});
+        return;
+    case Note::Export:
+        // Nothing of the folder to finish: the start only says it.
+        clear(folder);
         return;
     case Note::Rows: {
         const QString file = RequestExchange::findFile(folder, note.table);

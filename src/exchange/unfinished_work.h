@@ -16,7 +16,7 @@
 namespace UnfinishedWork {
 
 struct Note {
-    enum Kind { None, EraseAll, EraseRequest, Recovery, Rows };
+    enum Kind { None, EraseAll, EraseRequest, Recovery, Rows, Export };
     Kind kind = None;
     QString staging; // a recovery's staging folder, by its name in the request folder
     QString backup;  // and its backup folder, by its name in the backups folder
@@ -39,6 +39,9 @@ Note pending(const QString &folder);
 // Writes the note, whole and on the disk, before the work begins. Throws
 // StoreError.
 void noteErase(const QString &folder, bool everything);
+// A copy to the exchange medium under way: the folder is not changed by it,
+// but a copy cut off there must not be handed in, and the next start says so.
+void noteExport(const QString &folder);
 void noteRecovery(const QString &folder, const QString &staging, const QString &backup);
 // Rows about to be written into a table: its file name in the folder, its
 // records before, and those about to be rewritten, as they are. Undone by

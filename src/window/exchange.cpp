@@ -4,6 +4,8 @@
 // and re-establishes its links, and shows the caption and the messages.
 #include "frm_quelvar.h"
 
+#include "exchange/unfinished_work.h"
+
 #include "exchange/request_exchange.h"
 #include "platform/drive_a.h"
 #include "platform/message_box.h"
@@ -91,6 +93,9 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
                         cutLink(link);
                     recovery->install();
                 } else {
+                    // Until the copies are verified, a program that dies
+                    // leaves word for the next start not to hand them in.
+                    UnfinishedWork::noteExport(folder_);
                     linksCut = true;
                     for (qsizetype i = 0; i < links.size(); ++i) {
                         Q_ASSERT(DataLink::tableOf(links[i]->RecordSource()).compare(tables[i], Qt::CaseInsensitive)
@@ -102,6 +107,14 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
             } catch (const StoreError &e) {
                 failure = e.message();
                 leftAsItWas = !recovery || recovery->untouched();
+            }
+            // Verified, or its failure said now: the note has done its part.
+            if (!recovering && UnfinishedWork::pending(folder_).kind == UnfinishedWork::Note::Export) {
+                try {
+                    UnfinishedWork::clear(folder_);
+                } catch (const StoreError &) {
+                    // Left for the next start, which says it once more.
+                }
             }
         }
         // The links are re-established, also after a failure, before the

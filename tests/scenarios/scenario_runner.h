@@ -52,7 +52,8 @@
 //                                  command line; @carpeta is the request
 //                                  folder, @pdf a file to write, @NAME a file
 //                                  of the scenario's own
-//   file NAME TEXT                 a file of the scenario's own: TEXT as UTF-8
+//   file NAME TEXT                 a file of the scenario's own (@carpeta/NAME:
+//                                  of the request folder): TEXT as UTF-8
 //                                  text; NAME.xlsx: a sheet written by
 //                                  openpyxl (rows by line, cells by tab, a
 //                                  number as a number, yyyy-mm-dd as a date);
@@ -363,7 +364,9 @@ private:
     // other programs make them.
     bool writeFile(const QString &name, const QString &text)
     {
-        const QString path = out_.filePath(name);
+        const QString path = name.startsWith(QLatin1String("@carpeta/"))
+                                 ? QDir(h_->fixture.folder()).filePath(name.mid(9))
+                                 : out_.filePath(name);
         if (!name.endsWith(QLatin1String(".xlsx")) && !name.endsWith(QLatin1String(".zip"))) {
             QFile f(path);
             return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0;
