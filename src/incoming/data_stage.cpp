@@ -11,7 +11,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -153,17 +152,6 @@ QList<Source> readZip(const QString &path)
     return out;
 }
 
-// UTF-8 when the bytes are valid UTF-8, else Windows-1252; no byte-order mark.
-QString decode(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = CodePage::windows1252().decode(bytes.constData(), int(bytes.size()));
-    if (text.startsWith(QChar::ByteOrderMark))
-        text.remove(0, 1);
-    return text;
-}
 
 bool allDigits(QStringView text)
 {
@@ -358,7 +346,7 @@ QString pedimentoNumberOf(int year, QStringView section, QStringView patent, QSt
 
 void parse(const Source &source, const QString &package, QList<Item> &items)
 {
-    const QString text = decode(source.bytes);
+    const QString text = CodePage::decodeText(source.bytes);
     const QString where =
         QStringLiteral("del archivo de partidas «%1» del paquete Data Stage «%2»").arg(source.name, shown(package));
     const QStringView all(text);

@@ -75,11 +75,7 @@ QString csvText(const QByteArray &bytes, const QString &name)
         throw StoreError(QStringLiteral("El archivo «%1» no es un texto CSV ni una hoja de cálculo .xlsx.").arg(name));
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.sliced(3));
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return CodePage::windows1252().decode(bytes.constData(), int(bytes.size()));
+    return CodePage::decodeText(bytes);
 }
 
 // The separator that cuts the first line with text into the most cells

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace Considerations {
 
@@ -32,12 +31,7 @@ QString path(const QString &requestFolder, const QString &programData, int refun
 
 QString decode(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = CodePage::windows1252().decode(bytes.constData(), int(bytes.size()));
-    if (text.startsWith(QChar::ByteOrderMark))
-        text.remove(0, 1);
+    QString text = CodePage::decodeText(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     return text;

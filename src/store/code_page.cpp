@@ -87,3 +87,14 @@ bool CodePage::encode(QStringView text, QByteArray *out) const
     }
     return true;
 }
+
+QString CodePage::decodeText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = windows1252().decode(bytes.constData(), int(bytes.size()));
+    if (text.startsWith(QChar::ByteOrderMark))
+        text.remove(0, 1);
+    return text;
+}

@@ -14,6 +14,9 @@ public:
     // marks of 1252, 850 and 437 for theirs. Returns nullptr for any other mark.
     static const CodePage *forMark(unsigned char mark);
     static const CodePage &windows1252();
+    // A text file of ours or of another program: UTF-8 when its bytes are
+    // valid UTF-8 (a byte-order mark dropped), else Windows-1252.
+    static QString decodeText(const QByteArray &bytes);
 
     int number() const { return number_; }
     unsigned char mark() const { return mark_; }
