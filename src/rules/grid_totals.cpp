@@ -23,17 +23,83 @@ int requiredField(const Recordset &rs, const char *name)
 
 bool isNumeric(const Recordset &rs, int field) { return rs.table() && rs.table()->field(field).isNumeric(); }
 
+// Sums of some fields over the live records of a table, kept beside the
+// table: read once, then brought up to date by each record the program
+// writes, so a row written costs the same at any size. Split by origin,
+// each field has two sums: the records from the TLCAN, then the others.
+class KeptSums final : public DbfTable::Follower {
+public:
+    KeptSums(Recordset &rs, const QStringList &fields, const char *splitBy)
+    {
+        for (const QString &f : fields) {
+            fields_.append(requiredField(rs, f.toLatin1().constData()));
+            numeric_.append(isNumeric(rs, fields_.last()));
+        }
+        split_ = splitBy ? requiredField(rs, splitBy) : -1;
+    }
+
+    // The sums, read from the table again when they are behind it.
+    const std::vector<RunningTotal> &of(Recordset &rs)
+    {
+        if (lost_ || followed != rs.table()->generation()) {
+            sums_.assign(size_t(fields_.size() * (split_ < 0 ? 1 : 2)), RunningTotal());
+            lost_ = false;
+            rs.forEachRecord([this](const RecordView &record) { count(record, true); });
+            followed = rs.table()->generation();
+        }
+        return sums_;
+    }
+
+    void recordChanged(const DbfTable &table, const char *before, const char *after) override
+    {
+        if (before && before[0] != '*')
+            count(RecordView(table, before), false);
+        if (after[0] != '*')
+            count(RecordView(table, after), true);
+        // A sum gone on in doubles would drift with each change: read again.
+        for (const RunningTotal &sum : sums_)
+            lost_ = lost_ || !sum.isExact();
+    }
+
+private:
+    void count(const RecordView &record, bool in)
+    {
+        const size_t half = split_ >= 0 && !isTlcanOrigin(record.storedBytes(split_)) ? 1 : 0;
+        for (qsizetype i = 0; i < fields_.size(); ++i) {
+            const RunningTotal::Amount amount(record, fields_[i], numeric_[i]);
+            RunningTotal &sum = sums_[size_t(i) * (split_ < 0 ? 1 : 2) + half];
+            if (in)
+                sum.add(amount);
+            else
+                sum.subtract(amount);
+        }
+    }
+
+    QList<int> fields_;
+    QList<bool> numeric_;
+    int split_ = -1;
+    bool lost_ = false;
+    std::vector<RunningTotal> sums_;
+};
+
+const std::vector<RunningTotal> &keptSums(Recordset &rs, const QStringList &fields, const char *splitBy = nullptr)
+{
+    rs.rowCount(); // a table that cannot be read says so here
+    DbfTable &table = *rs.table();
+    const QString key = QStringLiteral("sumas %1 %2").arg(fields.join(u','), QString::fromLatin1(splitBy));
+    auto *kept = static_cast<KeptSums *>(table.follower(key));
+    if (!kept)
+        kept = static_cast<KeptSums *>(&table.addFollower(key, std::make_unique<KeptSums>(rs, fields, splitBy)));
+    return kept->of(rs);
+}
+
 } // namespace
 
 std::optional<QString> unitCosts(Recordset &insunit, int opcDT)
 {
     if (opcDT == 3 || opcDT == 5)
         return std::nullopt;
-    const int cost = requiredField(insunit, "COSTO_UNIT");
-    const bool numeric = isNumeric(insunit, cost);
-    RunningTotal total;
-    insunit.forEachRecord([&](const RecordView &record) { total.add(RunningTotal::Amount(record, cost, numeric)); });
-    return total.text();
+    return keptSums(insunit, {QStringLiteral("COSTO_UNIT")})[0].text();
 }
 
 bool isTlcanOrigin(QByteArrayView storedName)
@@ -47,41 +113,34 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
     const int rows = insupedi.rowCount();
     if (rows == 0)
         return out;
-    const int amountField = requiredField(insupedi, "MONT_SOLIC");
-    const int countryField = requiredField(insupedi, "PAIS_IMPOR");
-    const bool byOrigin = how.mDev == 2 || how.mDev == 3;
-    // Under appendix 8 a transfer counts the share not exported to the TLCAN.
-    const bool shareOnly = how.transfer && how.appendix8;
-    const bool numeric = isNumeric(insupedi, amountField);
+    const std::vector<RunningTotal> &sums =
+        keptSums(insupedi, {QStringLiteral("MONT_SOLIC")}, "PAIS_IMPOR");
+    const RunningTotal &tlcan = sums[0];
+    const RunningTotal &other = sums[1];
     RunningTotal originating;
     RunningTotal nonOriginating;
-    insupedi.forEachRecord([&](const RecordView &record) {
-        const RunningTotal::Amount amount(record, amountField, numeric);
-        if (amount.isNull())
-            return;
-        const bool tlcan = byOrigin && isTlcanOrigin(record.storedBytes(countryField));
-        switch (how.mDev) {
-        case 0:
-        case 1:
-            originating.add(amount);
-            break;
-        case 2:
-            if (tlcan)
-                originating.add(amount);
-            else if (shareOnly)
-                nonOriginating.add(amount.value() * (100 - how.percentage) / 100);
-            else
-                nonOriginating.add(amount);
-            break;
-        case 3:
-            if (tlcan)
-                originating.add(amount);
-            break;
-        default:
-            // Mode 4 counts nothing; so does a mode of no meaning.
-            break;
-        }
-    });
+    switch (how.mDev) {
+    case 0:
+    case 1:
+        originating.add(tlcan);
+        originating.add(other);
+        break;
+    case 2:
+        originating.add(tlcan);
+        // Under appendix 8 a transfer counts the share not exported to the
+        // TLCAN.
+        if (how.transfer && how.appendix8)
+            nonOriginating.add(other.text().toDouble() * (100 - how.percentage) / 100);
+        else
+            nonOriginating.add(other);
+        break;
+    case 3:
+        originating.add(tlcan);
+        break;
+    default:
+        // Mode 4 counts nothing; so does a mode of no meaning.
+        break;
+    }
     // As a walk from the first record to the last would, the set ends past
     // the last record (the grid's cursor follows it there).
     insupedi.moveToRow(rows);
@@ -95,30 +154,10 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
 
 QStringList fieldSums(Recordset &table, const QStringList &fields)
 {
-    QList<int> indexes;
-    QList<bool> numeric;
-    for (const QString &f : fields) {
-        indexes.append(requiredField(table, f.toLatin1().constData()));
-        numeric.append(isNumeric(table, indexes.last()));
-    }
-    std::vector<RunningTotal> sums(size_t(fields.size()));
-    table.forEachRecord([&](const RecordView &record) {
-        for (qsizetype i = 0; i < indexes.size(); ++i)
-            sums[size_t(i)].add(RunningTotal::Amount(record, indexes[i], numeric[i]));
-    });
     QStringList out;
-    for (const RunningTotal &sum : sums)
+    for (const RunningTotal &sum : keptSums(table, fields))
         out.append(sum.text());
     return out;
-}
-
-QStringList StoredSums::of(Recordset &table, const QStringList &fields)
-{
-    const quint64 generation = table.table() ? table.table()->generation() : 0;
-    Taken &taken = taken_[table.tableName()];
-    if (generation == 0 || taken.generation != generation || taken.fields != fields)
-        taken = {generation, fields, fieldSums(table, fields)};
-    return taken.sums;
 }
 
 QStringList directExportFields()

@@ -1,16 +1,16 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 class Recordset;
 
-// The totals of the document grids, read from their stored records. Each
-// addition reads the total so far as the window shows it and writes it back
-// as plain decimal text (15 significant digits), so the sums are the ones
-// the window shows step by step.
+// The totals of the grids, read from their stored records: exact sums of
+// the stored amounts (running_total.h), rounded once as the window shows
+// them. The sums are kept beside each open table and brought up to date by
+// every record the program writes; a table is read whole only the first
+// time, or when it changed behind the program's back.
 namespace GridTotals {
 
 // The unit costs (table insunit): the sum of COSTO_UNIT over every record,
@@ -52,22 +52,6 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how);
 // The sums of some fields over every stored record, a null field counting
 // for nothing; "0" each for none.
 QStringList fieldSums(Recordset &table, const QStringList &fields);
-
-// fieldSums taken again only when the table was written (or another table
-// opened in its place) since they were last taken: a field of a pending row
-// committed changes nothing stored.
-class StoredSums {
-public:
-    QStringList of(Recordset &table, const QStringList &fields);
-
-private:
-    struct Taken {
-        quint64 generation = 0;
-        QStringList fields;
-        QStringList sums;
-    };
-    QHash<QString, Taken> taken_;
-};
 
 // The fields the totals of the export documents and the TLCAN imports add,
 // in the order of their total boxes. An indirect export's values are taken

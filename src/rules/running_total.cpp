@@ -153,6 +153,16 @@ void RunningTotal::add(const Amount &amount)
         add(amount.value_);
 }
 
+void RunningTotal::subtract(const Amount &amount)
+{
+    if (amount.null_)
+        return;
+    if (amount.exact_)
+        addExact(-amount.units_, amount.places_);
+    else
+        add(-amount.value_);
+}
+
 void RunningTotal::add(double amount)
 {
     // A figure of doubles counts by the text of its 15 digits, as shown.

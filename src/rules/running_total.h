@@ -37,6 +37,10 @@ public:
     void add(const Amount &amount);
     void add(double amount);
     void add(const RunningTotal &other);
+    // Takes an amount added before back out: exact while the sum is.
+    void subtract(const Amount &amount);
+    // False once the sum went on in doubles (past 128 bits).
+    bool isExact() const { return exact_; }
     // The sum as the window writes it (see decimalText).
     QString text() const;
 

@@ -324,11 +324,17 @@ void DbfTable::writeRecord(quint32 recno, const QByteArray &bytes)
     Q_ASSERT(bytes.size() == recordLength_);
     if (recno >= count_)
         fail(QStringLiteral("se quiso escribir el registro %1 de %2").arg(recno + 1).arg(count_));
+    const quint64 from = generation_;
+    QByteArray before;
+    if (followed())
+        before = QByteArray(record(recno), recordLength_);
     writeAt(qint64(headerLength_) + qint64(recno) * recordLength_, bytes.constData(), recordLength_);
     if (bufferCount_ > 0 && recno >= bufferFirst_ && recno - bufferFirst_ < bufferCount_)
         std::memcpy(buffer_.data() + size_t(recno - bufferFirst_) * size_t(recordLength_), bytes.constData(),
                     size_t(recordLength_));
     stampHeader(false);
+    if (!before.isNull())
+        tell(from, before.constData(), bytes.constData());
 }
 
 quint32 DbfTable::appendRecord(const QByteArray &bytes)
@@ -337,6 +343,9 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
     ensureWritable();
     // Another handle on the same file may have appended since we last looked.
     const quint32 recno = refreshCount();
+    // (after the count is read again: records another program appended are
+    // a change no follower is told of)
+    const quint64 from = generation_;
     QByteArray withEnd = bytes;
     withEnd.append(kEndOfFile);
     // Durability rule: the record and the end mark after it reach the disk
@@ -350,6 +359,7 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
         syncData();
     count_ = recno + 1;
     stampHeader(true);
+    tell(from, nullptr, bytes.constData());
     return recno;
 }
 
@@ -359,6 +369,7 @@ quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
     const quint32 first = refreshCount();
     if (records.isEmpty())
         return first;
+    const quint64 from = generation_;
     // The same rule as one append: every record on the disk before the count
     // that covers them, and that count synced before the caller goes on. The
     // records, which may be many, go a megabyte at a time, the end mark
@@ -384,6 +395,13 @@ quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
     count_ = first + quint32(records.size());
     stampHeader(true);
     syncData();
+    for (auto &[key, follower] : followers_) {
+        if (follower->followed != from)
+            continue;
+        for (const QByteArray &record : records)
+            follower->recordChanged(*this, nullptr, record.constData());
+        follower->followed = generation_;
+    }
     return first;
 }
 
@@ -410,10 +428,56 @@ void DbfTable::markDeleted(quint32 recno)
     if (recno >= count_)
         fail(QStringLiteral("se quiso borrar el registro %1 de %2").arg(recno + 1).arg(count_));
     const char flag = '*';
+    const quint64 from = generation_;
+    QByteArray before;
+    if (followed())
+        before = QByteArray(record(recno), recordLength_);
     writeAt(qint64(headerLength_) + qint64(recno) * recordLength_, &flag, 1);
     if (bufferCount_ > 0 && recno >= bufferFirst_ && recno - bufferFirst_ < bufferCount_)
         buffer_[size_t(recno - bufferFirst_) * size_t(recordLength_)] = flag;
     stampHeader(false);
+    if (!before.isNull()) {
+        QByteArray after = before;
+        after[0] = flag;
+        tell(from, before.constData(), after.constData());
+    }
+}
+
+DbfTable::Follower *DbfTable::follower(const QString &key) const
+{
+    for (const auto &[name, follower] : followers_)
+        if (name == key)
+            return follower.get();
+    return nullptr;
+}
+
+DbfTable::Follower &DbfTable::addFollower(const QString &key, std::unique_ptr<Follower> follower)
+{
+    for (auto &[name, kept] : followers_)
+        if (name == key) {
+            kept = std::move(follower);
+            return *kept;
+        }
+    followers_.emplace_back(key, std::move(follower));
+    return *followers_.back().second;
+}
+
+bool DbfTable::followed() const
+{
+    for (const auto &[key, follower] : followers_)
+        if (follower->followed == generation_)
+            return true;
+    return false;
+}
+
+void DbfTable::tell(quint64 from, const char *before, const char *after)
+{
+    for (auto &[key, follower] : followers_) {
+        if (follower->followed != from)
+            continue;
+        follower->recordChanged(*this, before, after);
+        follower->followed = generation_;
+    }
 }
 
 void DbfTable::syncData()

@@ -54,6 +54,26 @@ public:
     // header anew, and no two tables open in the program share one: the same
     // number means the same records.
     quint64 generation() const { return generation_; }
+
+    // Something kept beside the records (sums over a field, say) and
+    // brought up to date by every record this handle writes, instead of
+    // reading the table again. A follower is up to date while `followed` is
+    // the table's generation: each write that finds it so tells it the
+    // record before and after and moves `followed` on with the generation; a
+    // change it is not told of (records another program appended, a table
+    // cut short, a write that failed half-way) leaves it behind, and its
+    // owner reads the table again. The table owns its followers: a table
+    // opened anew starts without any.
+    class Follower {
+    public:
+        virtual ~Follower() = default;
+        // One record changed: its bytes before (null for a record appended)
+        // and after.
+        virtual void recordChanged(const DbfTable &table, const char *before, const char *after) = 0;
+        quint64 followed = 0;
+    };
+    Follower *follower(const QString &key) const;
+    Follower &addFollower(const QString &key, std::unique_ptr<Follower> follower);
     quint32 refreshCount();
     // True while the header counts records the file does not hold whole;
     // declaredCount() is the count the header gives.
@@ -118,6 +138,11 @@ private:
     bool syncEachAppend_ = true;
     quint64 generation_ = nextGeneration();
     static quint64 nextGeneration();
+
+    // Whether any follower is up to date, and telling those that are.
+    bool followed() const;
+    void tell(quint64 from, const char *before, const char *after);
+    std::vector<std::pair<QString, std::unique_ptr<Follower>>> followers_;
 
     std::vector<char> buffer_; // a run of consecutive records
     quint32 bufferFirst_ = 0;

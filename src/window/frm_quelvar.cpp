@@ -21,8 +21,7 @@
 #include <algorithm>
 
 FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
-    : QMainWindow(parent), folder_(folder), links_(new RequestLinks(this)),
-      storedSums_(std::make_unique<GridTotals::StoredSums>())
+    : QMainWindow(parent), folder_(folder), links_(new RequestLinks(this))
 {
     buildWindow();
     bindFields();

@@ -13,7 +13,6 @@
 #include <QStringList>
 
 class BoundGrid;
-namespace GridTotals { class StoredSums; }
 namespace CompletenessReview { struct SingleCheck; }
 class BoundField;
 class DataLink;
@@ -325,7 +324,6 @@ private:
     void releaseTotals();
     bool holdingTotals_ = false;
     int totalsHeld_ = 0;
-    std::unique_ptr<GridTotals::StoredSums> storedSums_;
     bool tlcanHeldLast_ = false;
     void writeTotals(const QString &array, const QStringList &totals);
     bool sumTlcanImports();

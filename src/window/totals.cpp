@@ -129,7 +129,7 @@ void FrmQuelvar::TotalExpDirecta()
         return;
     try {
         writeTotals(QStringLiteral("txtTED"),
-                    storedSums_->of(links_->dtsExporped->openRecordset(), GridTotals::directExportFields()));
+                    GridTotals::fieldSums(links_->dtsExporped->openRecordset(), GridTotals::directExportFields()));
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar los documentos de exportación directa."), e.message());
     }
@@ -153,7 +153,7 @@ void FrmQuelvar::TotalExpIndirecta()
             lbl(QStringLiteral("LblUD"))
                 ->setText(pesos ? QStringLiteral("Valor Utilizado Doc. M.N.") : QStringLiteral("Valor Utilizado Doc. dls."));
         }
-        writeTotals(QStringLiteral("txtTEI"), storedSums_->of(factura, GridTotals::indirectExportFields(pesos)));
+        writeTotals(QStringLiteral("txtTEI"), GridTotals::fieldSums(factura, GridTotals::indirectExportFields(pesos)));
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar los documentos de exportación indirecta."), e.message());
     }
@@ -171,7 +171,7 @@ bool FrmQuelvar::sumTlcanImports()
 {
     try {
         writeTotals(QStringLiteral("txtTLCAN"),
-                    storedSums_->of(links_->dtsImpTLC->openRecordset(), GridTotals::tlcanFields()));
+                    GridTotals::fieldSums(links_->dtsImpTLC->openRecordset(), GridTotals::tlcanFields()));
         return true;
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar las importaciones TLCAN."), e.message());

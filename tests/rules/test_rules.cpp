@@ -304,6 +304,61 @@ private slots:
         QVERIFY(insupedi->Eof()); // the walk ends past the last record
     }
 
+    // The sums kept beside the table follow each record the program writes,
+    // and the table is read again after a change made behind its back: the
+    // totals are those of the table opened anew.
+    void keptSums_data()
+    {
+        QTest::addColumn<QString>("changes"); // row:amount:country, "-row" deleted, "+amount:country" appended
+        QTest::addColumn<QString>("totals");
+        QTest::newRow("amount and origin changed") << "0:7.5:CANADA 2:1.25:JAPON" << "237.5 1.45 238.95";
+        QTest::newRow("deleted, appended") << "-1 +0.00001:JAPON -3" << "0 1000.30001 1000.30001";
+        QTest::newRow("appended by another program") << "*9:JAPON +5:CANADA 0:1:JAPON" << "235 10.3 245.3";
+    }
+    void keptSums()
+    {
+        QFETCH(QString, changes);
+        QFETCH(QString, totals);
+        QTemporaryDir dir;
+        const TableSchema *schema = RequestSchema::find(QStringLiteral("insupedi"));
+        const QString path = dir.filePath(schema->file);
+        DbfTable::create(path, schema->fields);
+        Recordset rs(DbfTable::open(path));
+        Recordset other(DbfTable::open(path));
+        const auto put = [](Recordset &to, const QString &amount, const QString &country) {
+            to.Fields(QStringLiteral("MONT_SOLIC")).setValue(amount.toDouble());
+            to.Fields(QStringLiteral("PAIS_IMPOR")).setValue(country);
+            to.Update();
+        };
+        for (const QString &row : QStringList{"1000:JAPON", "200:CANADA", "0.1:JAPON", "0.2:JAPON", "30:CANADA"}) {
+            rs.AddNew();
+            put(rs, row.section(u':', 0, 0), row.section(u':', 1));
+        }
+        const GridTotals::Totalling mode2{2, false, false, 0};
+        GridTotals::importedGoods(rs, mode2);
+        for (const QString &change : changes.split(u' ')) {
+            const QStringList p = change.mid(1).split(u':');
+            if (change[0] == u'-') {
+                rs.moveToRow(p[0].toInt());
+                rs.Delete();
+            } else if (change[0] == u'+' || change[0] == u'*') {
+                Recordset &by = change[0] == u'+' ? rs : other;
+                by.AddNew();
+                put(by, p[0], p[1]);
+            } else {
+                const QStringList q = change.split(u':');
+                rs.moveToRow(q[0].toInt());
+                rs.Edit();
+                put(rs, q[1], q[2]);
+            }
+        }
+        Recordset fresh(DbfTable::open(path));
+        const auto kept = GridTotals::importedGoods(rs, mode2);
+        const auto walked = GridTotals::importedGoods(fresh, mode2);
+        QCOMPARE(walked.originating + u' ' + walked.nonOriginating + u' ' + *walked.requested, totals);
+        QCOMPARE(kept.originating + u' ' + kept.nonOriginating + u' ' + *kept.requested, totals);
+    }
+
     // The exact sum of the amounts however they are written, rounded once
     // to 15 significant digits.
     void sums_data()
