@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -59,6 +60,10 @@ BoundGrid::BoundGrid(const QList<GridColumn> &columns, DataLink *link, QWidget *
         emit BeforeUpdate(cancel);
     });
     connect(model_, &RecordTableModel::rowWritten, this, [this] { emit AfterUpdate(); });
+    connect(model_, &RecordTableModel::rowMarkChanged, this, [this](int row) {
+        QHeaderView *header = verticalHeader();
+        header->viewport()->update(0, header->sectionViewportPosition(row), header->width(), header->sectionSize(row));
+    });
     connect(model_, &RecordTableModel::rowDeleted, this, [this] { emit AfterDelete(); });
     if (link) {
         connect(link, &DataLink::currentRecordMoved, this, &BoundGrid::scheduleFollow);
@@ -309,11 +314,34 @@ bool BoundGrid::writeRowLeft(int column)
     }
 }
 
+QRect BoundGrid::rowRect(int row) const
+{
+    return QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row));
+}
+
+void BoundGrid::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
+{
+    // A row written or marked is drawn again alone: for anything wider than
+    // a cell the base class draws the whole grid.
+    if (topLeft.isValid() && topLeft.row() == bottomRight.row() && topLeft != bottomRight) {
+        for (int column = topLeft.column(); column <= bottomRight.column(); ++column) {
+            const QModelIndex cell = model_->index(topLeft.row(), column);
+            QTableView::dataChanged(cell, cell, roles);
+        }
+        return;
+    }
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+}
+
 void BoundGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     // The base class first hands the text of the cell left to the model.
     QTableView::currentChanged(current, previous);
-    viewport()->update(); // the cell button moves with the cursor
+    // The cell button moves with the cursor: the rows it leaves and enters
+    // are drawn again, not the whole grid.
+    for (const QModelIndex &at : {previous, current})
+        if (at.isValid())
+            viewport()->update(rowRect(at.row()));
     if (deleting_ || following_ || !current.isValid())
         return;
     if (model_->hasPendingRow() && model_->pendingRow() != current.row()) {

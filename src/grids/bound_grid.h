@@ -159,6 +159,8 @@ signals:
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
@@ -168,6 +170,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    QRect rowRect(int row) const;
     // Typing on a cell edits it; it never jumps to a row by its text.
     void keyboardSearch(const QString &) override {}
 

@@ -10,7 +10,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTextLayout>
+
 
 GridCellDelegate::GridCellDelegate(BoundGrid *grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
@@ -96,27 +96,47 @@ void GridCellDelegate::drawText(QPainter *painter, const QStyleOptionViewItem &c
     painter->setPen(
         cell.palette.color(group, cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setClipRect(area, Qt::IntersectClip);
-    // Laid out and placed as the style places it: across the whole width,
-    // aligned by the text option, centred on whole pixels.
-    QTextLayout layout(text, cell.font, painter->device());
-    QTextOption option(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTextDirection(cell.direction);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(area.width());
-    layout.endLayout();
-    if (line.naturalTextWidth() > area.width()) {
+    // Placed as the style places it: aligned across the whole width by the
+    // text option, centred on whole pixels.
+    painter->setFont(cell.font);
+    const QStaticText &laid = laidOut(text, cell.font);
+    const QSizeF size = laid.size();
+    if (size.width() > area.width()) {
         // Too long for its column: cut short as the style cuts it.
         painter->drawText(area, int(cell.displayAlignment) | Qt::TextSingleLine,
                           cell.fontMetrics.elidedText(text, cell.textElideMode, area.width()));
     } else {
+        const Qt::Alignment across = QStyle::visualAlignment(cell.direction, cell.displayAlignment);
+        qreal x = area.left();
+        if (across & Qt::AlignRight)
+            x += area.width() - size.width();
+        else if (across & Qt::AlignHCenter)
+            x += (area.width() - size.width()) / 2;
         const QRect placed = QStyle::alignedRect(cell.direction, cell.displayAlignment & Qt::AlignVertical_Mask,
-                                                 QSize(area.width(), int(line.height())), area);
-        line.draw(painter, QPointF(area.left(), placed.top()));
+                                                 QSize(area.width(), int(size.height())), area);
+        painter->drawStaticText(QPointF(x, placed.top()), laid);
     }
     painter->restore();
+}
+
+const QStaticText &GridCellDelegate::laidOut(const QString &text, const QFont &font) const
+{
+    // A few thousand texts are kept: more than a screen of any grid shows.
+    if (font != laidOutFont_ || laidOut_.size() >= 4096) {
+        laidOut_.clear();
+        laidOutFont_ = font;
+    }
+    auto it = laidOut_.find(text);
+    if (it == laidOut_.end()) {
+        QStaticText laid(text);
+        laid.setTextFormat(Qt::PlainText);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        laid.setTextOption(option);
+        laid.prepare(QTransform(), font);
+        it = laidOut_.insert(text, laid);
+    }
+    return *it;
 }
 
 bool GridCellDelegate::eventFilter(QObject *object, QEvent *event)

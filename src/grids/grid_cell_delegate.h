@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QFont>
+#include <QHash>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 
 class QStyle;
@@ -29,6 +32,12 @@ protected:
 
 private:
     void drawText(QPainter *painter, const QStyleOptionViewItem &cell, QStyle *style, const QString &text) const;
+    // The text laid out once in the font: a grid shows the same figures
+    // again and again as it is drawn, scrolled and written.
+    const QStaticText &laidOut(const QString &text, const QFont &font) const;
+
+    mutable QHash<QString, QStaticText> laidOut_;
+    mutable QFont laidOutFont_;
 
     BoundGrid *grid_;
 };

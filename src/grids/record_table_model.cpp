@@ -252,7 +252,7 @@ void RecordTableModel::markRow(int row)
     if (row < 0 || row >= rowCount())
         return;
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-    emit headerDataChanged(Qt::Vertical, row, row);
+    emit rowMarkChanged(row);
 }
 
 bool RecordTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -284,7 +284,7 @@ bool RecordTableModel::setCellValue(int row, int column, const QString &text)
     pendingTexts_.insert(column, text);
     emit dataChanged(index, index);
     if (started)
-        emit headerDataChanged(Qt::Vertical, row, row);
+        emit rowMarkChanged(row);
     return true;
 }
 
