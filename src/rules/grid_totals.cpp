@@ -29,25 +29,45 @@ bool isNumeric(const Recordset &rs, int field) { return rs.table() && rs.table()
 // each field has two sums: the records from the TLCAN, then the others.
 class KeptSums final : public DbfTable::Follower {
 public:
-    KeptSums(Recordset &rs, const QStringList &fields, const char *splitBy)
-    {
-        for (const QString &f : fields) {
-            fields_.append(requiredField(rs, f.toLatin1().constData()));
-            numeric_.append(isNumeric(rs, fields_.last()));
-        }
-        split_ = splitBy ? requiredField(rs, splitBy) : -1;
-    }
+    KeptSums(Recordset &rs, const char *splitBy) : split_(splitBy ? requiredField(rs, splitBy) : -1) {}
 
-    // The sums, read from the table again when they are behind it.
-    const std::vector<RunningTotal> &of(Recordset &rs)
+    // The sums of the fields (and the TLCAN and other halves when split, in
+    // that order), read from the table again when they are behind it.
+    std::vector<RunningTotal> of(Recordset &rs, const QStringList &names)
     {
+        QList<int> wanted;
+        for (const QString &name : names) {
+            const int field = requiredField(rs, name.toLatin1().constData());
+            if (!fields_.contains(field)) {
+                // A field not kept so far: the table is read again for it.
+                fields_.append(field);
+                numeric_.append(isNumeric(rs, field));
+                decimals_.append(rs.table()->field(field).decimals);
+                spans_.append({rs.table()->field(field).offset, rs.table()->field(field).length});
+                lost_ = true;
+            }
+            wanted.append(int(fields_.indexOf(field)));
+        }
         if (lost_ || followed != rs.table()->generation()) {
-            sums_.assign(size_t(fields_.size() * (split_ < 0 ? 1 : 2)), RunningTotal());
-            lost_ = false;
+            restart();
             rs.forEachRecord([this](const RecordView &record) { count(record, true); });
             followed = rs.table()->generation();
         }
-        return sums_;
+        std::vector<RunningTotal> out;
+        for (const int at : wanted)
+            for (int half = 0; half < halves(); ++half) {
+                const size_t slot = size_t(at * halves() + half);
+                out.push_back(sums_[slot]);
+                out.back().addUnits(units_[slot], decimals_[at]);
+            }
+        return out;
+    }
+
+    void restart() override
+    {
+        sums_.assign(size_t(fields_.size() * halves()), RunningTotal());
+        units_.assign(sums_.size(), 0);
+        lost_ = false;
     }
 
     void recordChanged(const DbfTable &table, const char *before, const char *after) override
@@ -61,36 +81,68 @@ public:
             lost_ = lost_ || !sum.isExact();
     }
 
+    void keep(Recordset &rs, const QStringList &names)
+    {
+        for (const QString &name : names) {
+            const int field = rs.fieldIndex(name);
+            if (field >= 0 && !fields_.contains(field)) {
+                fields_.append(field);
+                numeric_.append(isNumeric(rs, field));
+                decimals_.append(rs.table()->field(field).decimals);
+                spans_.append({rs.table()->field(field).offset, rs.table()->field(field).length});
+            }
+        }
+        restart();
+        followed = 0; // the first reading of the table brings them up
+    }
+
 private:
+    int halves() const { return split_ < 0 ? 1 : 2; }
+
     void count(const RecordView &record, bool in)
     {
-        const size_t half = split_ >= 0 && !isTlcanOrigin(record.storedBytes(split_)) ? 1 : 0;
+        const int half = split_ >= 0 && !isTlcanOrigin(record.storedBytes(split_)) ? 1 : 0;
         for (qsizetype i = 0; i < fields_.size(); ++i) {
+            const size_t at = size_t(i * halves() + half);
+            // Most amounts are whole numbers of units of the field's last
+            // place: added as such, the rest as read.
+            const QByteArrayView bytes(record.bytes() + spans_[i].first, spans_[i].second);
+            if (qint64 units = 0; numeric_[i] && RunningTotal::fixedUnits(bytes, decimals_[i], &units)) {
+                units_[at] += in ? units : -units;
+                continue;
+            }
             const RunningTotal::Amount amount(record, fields_[i], numeric_[i]);
-            RunningTotal &sum = sums_[size_t(i) * (split_ < 0 ? 1 : 2) + half];
             if (in)
-                sum.add(amount);
+                sums_[at].add(amount);
             else
-                sum.subtract(amount);
+                sums_[at].subtract(amount);
         }
     }
 
     QList<int> fields_;
     QList<bool> numeric_;
-    int split_ = -1;
+    QList<int> decimals_;
+    QList<std::pair<int, int>> spans_; // offset and length in the record
+    const int split_;
     bool lost_ = false;
     std::vector<RunningTotal> sums_;
+    std::vector<__int128> units_; // of each field's last place
+
 };
 
-const std::vector<RunningTotal> &keptSums(Recordset &rs, const QStringList &fields, const char *splitBy = nullptr)
+KeptSums &keptBeside(Recordset &rs, const char *splitBy)
+{
+    DbfTable &table = *rs.table();
+    const QString key = splitBy ? QStringLiteral("sumas por %1").arg(QString::fromLatin1(splitBy)) : QStringLiteral("sumas");
+    if (auto *kept = static_cast<KeptSums *>(table.follower(key)))
+        return *kept;
+    return static_cast<KeptSums &>(table.addFollower(key, std::make_unique<KeptSums>(rs, splitBy)));
+}
+
+std::vector<RunningTotal> keptSums(Recordset &rs, const QStringList &fields, const char *splitBy = nullptr)
 {
     rs.rowCount(); // a table that cannot be read says so here
-    DbfTable &table = *rs.table();
-    const QString key = QStringLiteral("sumas %1 %2").arg(fields.join(u','), QString::fromLatin1(splitBy));
-    auto *kept = static_cast<KeptSums *>(table.follower(key));
-    if (!kept)
-        kept = static_cast<KeptSums *>(&table.addFollower(key, std::make_unique<KeptSums>(rs, fields, splitBy)));
-    return kept->of(rs);
+    return keptBeside(rs, splitBy).of(rs, fields);
 }
 
 } // namespace
@@ -113,8 +165,7 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
     const int rows = insupedi.rowCount();
     if (rows == 0)
         return out;
-    const std::vector<RunningTotal> &sums =
-        keptSums(insupedi, {QStringLiteral("MONT_SOLIC")}, "PAIS_IMPOR");
+    const std::vector<RunningTotal> sums = keptSums(insupedi, {QStringLiteral("MONT_SOLIC")}, "PAIS_IMPOR");
     const RunningTotal &tlcan = sums[0];
     const RunningTotal &other = sums[1];
     RunningTotal originating;
@@ -158,6 +209,32 @@ QStringList fieldSums(Recordset &table, const QStringList &fields)
     for (const RunningTotal &sum : keptSums(table, fields))
         out.append(sum.text());
     return out;
+}
+
+void follow(Recordset &rs)
+{
+    // What the window totals of each table, kept from the table's first
+    // reading on (both currencies of the indirect exports).
+    const QString table = rs.tableName().toLower();
+    QStringList fields;
+    const char *splitBy = nullptr;
+    if (table == u"insupedi") {
+        fields = {QStringLiteral("MONT_SOLIC")};
+        splitBy = "PAIS_IMPOR";
+    } else if (table == u"insunit") {
+        fields = {QStringLiteral("COSTO_UNIT")};
+    } else if (table == u"exporped") {
+        fields = directExportFields();
+    } else if (table == u"factura") {
+        fields = indirectExportFields(true) + indirectExportFields(false).mid(2);
+    } else if (table == u"imptlc") {
+        fields = tlcanFields();
+    } else {
+        return;
+    }
+    if (splitBy && rs.fieldIndex(QString::fromLatin1(splitBy)) < 0)
+        return; // said when the totals are asked for
+    keptBeside(rs, splitBy).keep(rs, fields);
 }
 
 QStringList directExportFields()

@@ -53,6 +53,10 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how);
 // for nothing; "0" each for none.
 QStringList fieldSums(Recordset &table, const QStringList &fields);
 
+// Keeps the sums the window's totals of the table need from the table's
+// first reading on: called as the table opens, before its rows are counted.
+void follow(Recordset &rs);
+
 // The fields the totals of the export documents and the TLCAN imports add,
 // in the order of their total boxes. An indirect export's values are taken
 // in pesos or in dollars, as the grid's first row shown holds them.

@@ -1,6 +1,7 @@
 #include "running_total.h"
 
 #include "checks/number_text.h"
+#include "store/dbf_field.h"
 #include "store/recordset.h"
 
 #include <cstring>
@@ -27,8 +28,10 @@ bool exactOf(QByteArrayView text, Wide *units, int *places)
     }
     while (p < end && (*p == ' ' || *p == '\0'))
         ++p;
-    if (p == end)
+    if (p == end) {
+        *places = -1; // blank: no amount at all
         return false;
+    }
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
@@ -65,6 +68,10 @@ bool exactOf(QByteArrayView text, Wide *units, int *places)
     *places = after < 0 ? 0 : after;
     return true;
 }
+
+} // namespace
+
+namespace {
 
 // units at `from` places brought to `to` places (to >= from); false past
 // 128 bits.
@@ -131,10 +138,24 @@ QString exactText(Wide units, int places)
 RunningTotal::Amount::Amount(const RecordView &record, int field, bool numeric)
 {
     // (The stored bytes come without the blanks that pad them at the end.)
-    if (numeric && exactOf(record.storedBytes(field), &units_, &places_)) {
-        null_ = false;
-        exact_ = true;
-        return;
+    if (numeric) {
+        const FieldDef &f = record.field(field);
+        if (qint64 units = 0; fixedUnits(record.fieldBytes(field), f.decimals, &units)) {
+            units_ = units;
+            places_ = f.decimals;
+            null_ = false;
+            exact_ = true;
+            return;
+        }
+        if (exactOf(record.storedBytes(field), &units_, &places_)) {
+            null_ = false;
+            exact_ = true;
+            return;
+        }
+        if (places_ < 0) { // a blank number field holds none
+            places_ = 0;
+            return;
+        }
     }
     bool isNull = false;
     value_ = record.number(field, &isNull);

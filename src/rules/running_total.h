@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
+#include <cstring>
 
 class RecordView;
 
@@ -34,7 +36,14 @@ public:
         double value_ = 0;
     };
 
+    // A stored amount of a fixed-point field, as most are written (blanks,
+    // a minus, at most 18 digits with every decimal place): false for
+    // anything else, which Amount reads.
+    static bool fixedUnits(QByteArrayView field, int decimals, qint64 *units);
+
     void add(const Amount &amount);
+    // A whole number of units of the place given.
+    void addUnits(__int128 units, int places) { addExact(units, places); }
     void add(double amount);
     void add(const RunningTotal &other);
     // Takes an amount added before back out: exact while the sum is.
@@ -53,3 +62,42 @@ private:
     int places_ = 0;
     double value_ = 0;
 };
+
+// (inline: the walks call it for every amount of every record)
+inline bool RunningTotal::fixedUnits(QByteArrayView field, int decimals, qint64 *units)
+{
+    const qsizetype length = field.size();
+    if (decimals <= 0 || length > 19 || length < decimals + 2)
+        return false;
+    const char *p = field.data();
+    const char *dot = p + length - decimals - 1;
+    if (*dot != '.')
+        return false;
+    static constexpr quint64 kEightBlanks = 0x2020202020202020ULL;
+    for (quint64 word = 0; dot - p >= 8; p += 8) {
+        std::memcpy(&word, p, 8);
+        if (word != kEightBlanks)
+            break;
+    }
+    while (p < dot && *p == ' ')
+        ++p;
+    const bool negative = p < dot && *p == '-';
+    p += negative ? 1 : 0;
+    if (p == dot)
+        return false;
+    quint64 value = 0;
+    for (; p < dot; ++p) {
+        const unsigned digit = unsigned(*p) - '0';
+        if (digit > 9)
+            return false;
+        value = value * 10 + digit;
+    }
+    for (const char *end = field.data() + length; ++p < end;) {
+        const unsigned digit = unsigned(*p) - '0';
+        if (digit > 9)
+            return false;
+        value = value * 10 + digit;
+    }
+    *units = negative ? -qint64(value) : qint64(value);
+    return true;
+}

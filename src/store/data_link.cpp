@@ -114,6 +114,8 @@ void DataLink::Refresh()
                              .arg(tableOf(recordSource_), QDir::toNativeSeparators(databaseName_)));
     auto fresh = std::make_unique<Recordset>(DbfTable::open(file));
     fresh->setMoveListener([this] { emit currentRecordMoved(); });
+    if (opening_)
+        opening_(*fresh);
     recordset_ = std::move(fresh);
     emit reopened();
 }

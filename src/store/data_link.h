@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <QString>
 #include <memory>
 
@@ -54,6 +55,9 @@ public:
     // table cannot be found or opened; the old record set then stays open.
     void Refresh();
 
+    // Called with each record set the link opens, before anyone reads it.
+    void setOpening(std::function<void(Recordset &)> opening) { opening_ = std::move(opening); }
+
     // The open record set, or nullptr when the link is detached.
     Recordset *recordset() const { return recordset_.get(); }
     // The open record set; throws StoreError when the link is detached.
@@ -83,6 +87,7 @@ private:
     QString databaseName_;
     QString recordSource_;
     std::unique_ptr<Recordset> recordset_;
+    std::function<void(Recordset &)> opening_;
     QList<BoundEditor *> editors_;
     QList<PendingRowWriter *> rowWriters_;
 };

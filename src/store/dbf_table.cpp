@@ -462,6 +462,15 @@ DbfTable::Follower &DbfTable::addFollower(const QString &key, std::unique_ptr<Fo
     return *followers_.back().second;
 }
 
+std::vector<DbfTable::Follower *> DbfTable::followersBehind() const
+{
+    std::vector<Follower *> behind;
+    for (const auto &[key, follower] : followers_)
+        if (follower->followed != generation_)
+            behind.push_back(follower.get());
+    return behind;
+}
+
 bool DbfTable::followed() const
 {
     for (const auto &[key, follower] : followers_)

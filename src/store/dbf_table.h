@@ -70,9 +70,14 @@ public:
         // One record changed: its bytes before (null for a record appended)
         // and after.
         virtual void recordChanged(const DbfTable &table, const char *before, const char *after) = 0;
+        // Forgets everything: the live records follow as appended.
+        virtual void restart() = 0;
         quint64 followed = 0;
     };
     Follower *follower(const QString &key) const;
+    // The followers behind the table, for a reading of the whole table to
+    // bring up to date (see Recordset).
+    std::vector<Follower *> followersBehind() const;
     Follower &addFollower(const QString &key, std::unique_ptr<Follower> follower);
     quint32 refreshCount();
     // True while the header counts records the file does not hold whole;

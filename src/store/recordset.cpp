@@ -58,9 +58,21 @@ void Recordset::buildIndex()
     DbfTable &t = open();
     std::vector<quint32> rows;
     rows.reserve(t.recordCount());
-    for (quint32 r = 0; r < t.recordCount(); ++r)
-        if (!t.isDeleted(r))
-            rows.push_back(r);
+    // What is kept beside the table and is behind it is brought up to date
+    // on the way: the table is read once.
+    const std::vector<DbfTable::Follower *> behind = t.followersBehind();
+    for (DbfTable::Follower *follower : behind)
+        follower->restart();
+    for (quint32 r = 0; r < t.recordCount(); ++r) {
+        const char *record = t.record(r);
+        if (record[0] == '*')
+            continue;
+        rows.push_back(r);
+        for (DbfTable::Follower *follower : behind)
+            follower->recordChanged(t, nullptr, record);
+    }
+    for (DbfTable::Follower *follower : behind)
+        follower->followed = t.generation();
     live_ = std::move(rows);
     indexedCount_ = t.recordCount();
 }
@@ -214,6 +226,14 @@ double RecordView::number(int index, bool *isNull) const
 }
 
 QVariant RecordView::value(int index) const { return table_.value(bytes_, index); }
+
+QByteArrayView RecordView::fieldBytes(int index) const
+{
+    const FieldDef &f = table_.field(index);
+    return QByteArrayView(bytes_ + f.offset, f.length);
+}
+
+const FieldDef &RecordView::field(int index) const { return table_.field(index); }
 
 QByteArrayView RecordView::storedBytes(int index) const
 {

@@ -9,6 +9,7 @@
 #include <vector>
 
 class DbfTable;
+struct FieldDef;
 class Recordset;
 
 // One record as a walk over the table reads it: valid only during the visit.
@@ -21,6 +22,10 @@ public:
     // the blanks that pad them: for comparing with a known text without
     // decoding it.
     QByteArrayView storedBytes(int index) const;
+    // All the bytes of a field, padding included.
+    QByteArrayView fieldBytes(int index) const;
+    const FieldDef &field(int index) const;
+    const char *bytes() const { return bytes_; }
     // The value of any field, decoded as Recordset::value decodes it.
     QVariant value(int index) const;
 

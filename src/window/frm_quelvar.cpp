@@ -23,6 +23,11 @@
 FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     : QMainWindow(parent), folder_(folder), links_(new RequestLinks(this))
 {
+    // The totals' sums are taken as the rows are first counted, in the
+    // same reading of each table.
+    for (DataLink *link : {links_->dtsInsunit, links_->dtsInsupedi, links_->dtsExporped, links_->dtsFactura,
+                           links_->dtsImpTLC})
+        link->setOpening(&GridTotals::follow);
     buildWindow();
     bindFields();
     connect(SSTabDatos, &QTabWidget::currentChanged, this, &FrmQuelvar::onTabChanged);

@@ -33,15 +33,15 @@ QList<std::pair<QString, QString>> pairs(const QString &text)
     return out;
 }
 
-// The sum of amounts held as written, by any writer, in a field N(20,5).
+// The sum of amounts held as written, by any writer, in a field N(19,5).
 QString sumOf(const QStringList &amounts)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("importes.dbf"));
-    DbfTable::create(path, {numField(QStringLiteral("MONTO"), 20, 5)});
+    DbfTable::create(path, {numField(QStringLiteral("MONTO"), 19, 5)});
     QByteArray file = readAll(path).chopped(1); // without its end-of-file mark
     for (const QString &a : amounts)
-        file += ' ' + a.toLatin1().rightJustified(20);
+        file += ' ' + a.toLatin1().rightJustified(19);
     putLe32(file, 4, quint32(amounts.size()));
     writeAll(path, file + char(0x1A));
     Recordset table(DbfTable::open(path));
@@ -371,7 +371,8 @@ private slots:
         // Rounded at each step, the small amounts were lost in the large one.
         QTest::newRow("small after large") << "10000000000 " + QString("0.00001 ").repeated(10) << "10000000000.0001";
         QTest::newRow("rounded once, up") << "99999999999999.96 0.05" << "100000000000000";
-        QTest::newRow("past 64 bits") << "99999999999999999999 99999999999999999999 -0.00001" << "200000000000000000000";
+        QTest::newRow("past 64 bits") << "9999999999999999999 9999999999999999999 -0.00001" << "20000000000000000000";
+        QTest::newRow("fixed point, as written") << "-12.50000|    0.00001|  .50000|-.50000" << "-12.49999";
     }
     void sums()
     {
