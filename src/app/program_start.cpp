@@ -6,10 +6,13 @@
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
 #include "platform/table_check.h"
+#include "platform/work_progress.h"
+#include "store/recordset.h"
 #include "store/store_error.h"
 #include "window/frm_quelvar.h"
 
 #include <QDir>
+#include <QLocale>
 
 RunningProgram::~RunningProgram()
 {
@@ -86,11 +89,31 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
         return program;
     // What a program that died left beside the tables goes.
     UnfinishedWork::removeLeftovers(choice.folder);
+    // A very large request takes a while to read the first time: its
+    // progress is shown, and a cancel ends the program before the window
+    // opens, nothing written.
+    std::unique_ptr<WorkProgress> progress;
+    QString reading;
+    Recordset::setReadingProgress([&](const QString &table, quint32 done, quint32 total) {
+        if (!progress || table != reading) {
+            reading = table;
+            progress = std::make_unique<WorkProgress>(
+                nullptr, QStringLiteral("Leyendo la tabla %1 (%2 renglones)…").arg(table, QLocale().toString(total)),
+                int(total));
+        }
+        const bool goOn = progress->step(int(done));
+        if (done == total)
+            progress.reset();
+        return goOn;
+    });
     try {
         program->window = std::make_unique<FrmQuelvar>(choice.folder);
     } catch (const StoreError &e) {
         MessageBox::warning(nullptr, QStringLiteral("No se pudo abrir la solicitud de la carpeta «%1».\n\n%2")
                                          .arg(choice.folder, e.message()));
+    } catch (const Recordset::ReadingStopped &) {
+        program->window.reset();
     }
+    Recordset::setReadingProgress({});
     return program;
 }

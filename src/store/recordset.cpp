@@ -51,6 +51,22 @@ quint32 Recordset::previousLive(quint32 from)
     return kNone;
 }
 
+namespace {
+
+// Tables of fewer records are read before anyone could see a progress.
+constexpr quint32 kToldFrom = 100000;
+constexpr quint32 kToldEvery = 32768;
+
+Recordset::ReadingProgress &readingProgress()
+{
+    static Recordset::ReadingProgress progress;
+    return progress;
+}
+
+} // namespace
+
+void Recordset::setReadingProgress(ReadingProgress progress) { readingProgress() = std::move(progress); }
+
 void Recordset::buildIndex()
 {
     if (live_)
@@ -63,7 +79,11 @@ void Recordset::buildIndex()
     const std::vector<DbfTable::Follower *> behind = t.followersBehind();
     for (DbfTable::Follower *follower : behind)
         follower->restart();
-    for (quint32 r = 0; r < t.recordCount(); ++r) {
+    const quint32 count = t.recordCount();
+    const bool told = readingProgress() && count >= kToldFrom;
+    for (quint32 r = 0; r < count; ++r) {
+        if (told && r % kToldEvery == 0 && !readingProgress()(t.name(), r, count))
+            throw ReadingStopped{};
         const char *record = t.record(r);
         if (record[0] == '*')
             continue;
@@ -71,6 +91,8 @@ void Recordset::buildIndex()
         for (DbfTable::Follower *follower : behind)
             follower->recordChanged(t, nullptr, record);
     }
+    if (told)
+        readingProgress()(t.name(), count, count);
     for (DbfTable::Follower *follower : behind)
         follower->followed = t.generation();
     live_ = std::move(rows);

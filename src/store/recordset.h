@@ -133,6 +133,13 @@ public:
     // matched, and the record that an Update appended becoming current).
     void setMoveListener(std::function<void()> listener) { moved_ = std::move(listener); }
 
+    // The first reading of a large table (counting its live records, and
+    // what is kept beside it) says how far it got, every so many records;
+    // a false answer stops it with ReadingStopped, the set as unread.
+    using ReadingProgress = std::function<bool(const QString &table, quint32 done, quint32 total)>;
+    static void setReadingProgress(ReadingProgress progress);
+    struct ReadingStopped {};
+
     DbfTable *table() const { return table_.get(); }
 
 private:
