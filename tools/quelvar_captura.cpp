@@ -20,10 +20,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
-#include <QPrinter>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <QTextStream>
 
 namespace {
@@ -117,13 +115,12 @@ int main(int argc, char *argv[])
         window.resize(1280, 720);
         window.show();
         if (args[1].endsWith(QStringLiteral(".pdf"))) {
-            QTextDocument document;
             const RequestReport::Report report = window.reportAsShown();
-            PrintSurface::setText(document, report.text, PrintSurface::kReportPoints, report.centred);
-            QPrinter letter;
-            letter.setPageSize(QPageSize(QPageSize::Letter));
-            if (const QString error = PrintSurface::writePdf(document, args[1], &letter); !error.isEmpty()) {
-                err << error << "\n";
+            const PrintedPages pages =
+                PrintSurface::pagedForPdf(report.text, report.centred, PrintSurface::kReportPoints);
+            const PrintSurface::Result written = PrintSurface::writePdf(pages, PrintSurface::kReportPoints, args[1]);
+            if (written.outcome != PrintSurface::Outcome::Done) {
+                err << written.error << "\n";
                 return 1;
             }
             MessageBox::setNextAnswer(MessageBox::Answer::No);

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QTextDocument>
 #include <QTextStream>
 #include <cstring>
 
@@ -92,10 +91,11 @@ int printRequest(const QStringList &arguments)
                         ? RequestReport::kIncomplete
                         : QStringLiteral("La solicitud no tiene tipo de devolución; no hay nada que imprimir."),
                     2);
-    QTextDocument document;
-    PrintSurface::setText(document, report.text, PrintSurface::kReportPoints, report.centred);
-    if (const QString error = PrintSurface::writePdf(document, QFileInfo(output).absoluteFilePath()); !error.isEmpty())
-        return fail(error, 1);
+    const PrintedPages pages = PrintSurface::pagedForPdf(report.text, report.centred, PrintSurface::kReportPoints);
+    const PrintSurface::Result written =
+        PrintSurface::writePdf(pages, PrintSurface::kReportPoints, QFileInfo(output).absoluteFilePath());
+    if (written.outcome != PrintSurface::Outcome::Done)
+        return fail(written.error, 1);
     return 0;
 }
 

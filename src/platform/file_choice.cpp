@@ -21,9 +21,9 @@ QString toRead(QWidget *parent, const QString &title, const QString &filter)
     return isScripted ? next() : QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
-QString toWrite(QWidget *parent, const QString &title, const QString &filter)
+QString toWrite(QWidget *parent, const QString &title, const QString &filter, const QString &suggested)
 {
-    return isScripted ? next() : QFileDialog::getSaveFileName(parent, title, QString(), filter);
+    return isScripted ? next() : QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
 void setScripted(const QStringList &choices)

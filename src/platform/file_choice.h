@@ -12,7 +12,8 @@ namespace FileChoice {
 
 // An empty text when the user cancels.
 QString toRead(QWidget *parent, const QString &title, const QString &filter);
-QString toWrite(QWidget *parent, const QString &title, const QString &filter);
+// The dialog opens on the file suggested, if any.
+QString toWrite(QWidget *parent, const QString &title, const QString &filter, const QString &suggested = {});
 
 void setScripted(const QStringList &choices);
 bool scripted();

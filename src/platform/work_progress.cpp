@@ -3,9 +3,18 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
+namespace {
+
+bool cancelling = false;
+
+} // namespace
+
+void WorkProgress::cancelNext() { cancelling = true; }
+
 WorkProgress::WorkProgress(QWidget *parent, const QString &what, int total)
-    : dialog_(new QProgressDialog(what, QStringLiteral("Cancelar"), 0, total, parent))
+    : dialog_(new QProgressDialog(what, QStringLiteral("Cancelar"), 0, total, parent)), cancelled_(cancelling)
 {
+    cancelling = false;
     dialog_->setWindowTitle(QStringLiteral("QUELVAR"));
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(500);
@@ -17,6 +26,8 @@ WorkProgress::~WorkProgress() { done(); }
 
 bool WorkProgress::step(int done)
 {
+    if (cancelled_)
+        return false;
     if (!dialog_)
         return true;
     dialog_->setValue(done);

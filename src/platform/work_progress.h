@@ -18,6 +18,12 @@ public:
     bool step(int done);
     void done();
 
+    // --- for tests ---
+    // The next work started is cancelled at its first step, as if its
+    // "Cancelar" had been pressed.
+    static void cancelNext();
+
 private:
     QProgressDialog *dialog_;
+    bool cancelled_ = false;
 };

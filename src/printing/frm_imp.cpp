@@ -1,30 +1,50 @@
 #include "frm_imp.h"
 
+#include "platform/file_choice.h"
 #include "platform/message_box.h"
+#include "platform/work_progress.h"
+#include "print_preview.h"
 #include "print_surface.h"
 #include "rules/window_texts.h"
 
 #include <QDir>
 #include <algorithm>
-#include <cmath>
-#include <QFileDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QScreen>
-#include <QFontMetricsF>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QSettings>
-#include <QTextEdit>
 
 namespace {
 
 const QString kPaperKey = QStringLiteral("impresion/papel");
+
+// The progress of a print or a PDF over its pages, shown once it takes
+// half a second; "%1" in what is done stands for the pages.
+class PagesProgress {
+public:
+    PagesProgress(QWidget *parent, const QString &what) : parent_(parent), what_(what) {}
+    PrintSurface::Progress callback()
+    {
+        return [this](int done, int total) {
+            if (!progress_)
+                progress_ = std::make_unique<WorkProgress>(
+                    parent_, what_.arg(total == 1 ? QStringLiteral("1 página") : QStringLiteral("%1 páginas").arg(total)),
+                    total);
+            return progress_->step(done);
+        };
+    }
+
+private:
+    QWidget *parent_;
+    QString what_;
+    std::unique_ptr<WorkProgress> progress_;
+};
 
 QPushButton *button(const QString &name, const QString &text, QWidget *parent)
 {
@@ -40,14 +60,11 @@ FrmImp::FrmImp(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmImp"));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    rtImpCG = new QTextEdit(this);
-    rtImpCG->setObjectName(QStringLiteral("rtImpCG"));
-    rtImpCG->setAcceptRichText(false);
     // What is printed is the request as stored: shown, selectable, not
     // edited here.
-    rtImpCG->setReadOnly(true);
-    rtImpCG->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    rtImpCG->setFont(PrintSurface::courier(PrintSurface::kConsiderationsPoints));
+    rtImpCG = new PrintedTextView(this);
+    rtImpCG->setObjectName(QStringLiteral("rtImpCG"));
+    pages_ = rtImpCG->pages();
 
     cmdImprimir = button(QStringLiteral("cmdImprimir"), QStringLiteral("&Imprimir"), this);
     cmdCerrar = button(QStringLiteral("cmdCerrar"), QStringLiteral("&Cerrar"), this);
@@ -64,7 +81,7 @@ FrmImp::FrmImp(QWidget *parent) : QWidget(parent, Qt::Window)
         // The whole document, or what is selected in it; no page numbers.
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-        dialog.setOption(QAbstractPrintDialog::PrintSelection, rtImpCG->textCursor().hasSelection());
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, rtImpCG->hasSelection());
         return dialog.exec() == QDialog::Accepted;
     };
     askPdfFile = [this] {
@@ -73,8 +90,8 @@ FrmImp::FrmImp(QWidget *parent) : QWidget(parent, Qt::Window)
             folder = QDir::homePath();
         const QString name =
             showingConsiderations_ ? QStringLiteral("consideraciones.pdf") : QStringLiteral("solicitud.pdf");
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Guardar PDF"), QDir(folder).filePath(name),
-                                            QStringLiteral("Documentos PDF (*.pdf)"));
+        return FileChoice::toWrite(this, QStringLiteral("Guardar PDF"), QStringLiteral("Documentos PDF (*.pdf)"),
+                                   QDir(folder).filePath(name));
     };
 
     // Twips of the original layout: about 10 by 7 inches.
@@ -154,21 +171,13 @@ void FrmImp::fitIntoScreen(bool opening)
 
 void FrmImp::fitLinesToPaper()
 {
-    // The screen breaks lines where the paper will: after as many
-    // characters of the fixed-pitch face as a printed line holds, each as
-    // wide as the screen draws it (the screen rounds the face's size to
-    // whole pixels, the paper does not, so a width in inches would not do).
-    const QFont &face = rtImpCG->document()->defaultFont();
-    const int columns = PrintSurface::printedColumns(printer(), face);
-    // (The document's own margin lies within the width it is given.)
-    const int lineWidth = int(std::ceil(QFontMetricsF(face, rtImpCG).horizontalAdvance(u'M') * columns
-                                        + 2 * rtImpCG->document()->documentMargin()))
-                          + 1;
-    rtImpCG->setLineWrapMode(QTextEdit::FixedPixelWidth);
-    rtImpCG->setLineWrapColumnOrWidth(lineWidth);
-    rtImpCG->moveCursor(QTextCursor::Start);
+    // The screen breaks lines where the paper will (the text is paged for
+    // the printer's paper), each character as wide as the screen draws it:
+    // the screen rounds the face's size to whole pixels, the paper does
+    // not, so a width in inches would not do.
+    rtImpCG->setPages(pages_, PrintSurface::courier(points_));
     // Wide enough to show a whole line, as far as the screen allows.
-    const int wanted = lineWidth + twips(200) + 2 * rtImpCG->frameWidth()
+    const int wanted = rtImpCG->lineWidth() + twips(200) + 2 * rtImpCG->frameWidth()
                        + rtImpCG->verticalScrollBar()->sizeHint().width() + 8;
     if (!isVisible() && width() < wanted) {
         const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, wanted, height());
@@ -176,24 +185,34 @@ void FrmImp::fitLinesToPaper()
     }
 }
 
+void FrmImp::fitToPaper()
+{
+    const PrintSurface::PageGeometry geometry(printer(), points_);
+    if (pages_->columns() == geometry.columns() && pages_->linesPerPage() == geometry.linesPerPage())
+        return;
+    pages_ = std::make_shared<const PrintedPages>(geometry.paged(*pages_));
+    fitLinesToPaper();
+}
+
+void FrmImp::showText(const QString &text, const QList<RequestReport::Range> &centred, double points)
+{
+    points_ = points;
+    pages_ = std::make_shared<const PrintedPages>(PrintSurface::PageGeometry(printer(), points).paged(text, centred));
+    fitLinesToPaper();
+}
+
 void FrmImp::showConsiderations(const QString &text)
 {
     showingConsiderations_ = true;
     setCaption(considerationsCaption());
-    // The box's own font is its document's: set both, or the box would
-    // give its document back its own size when it is shown.
-    rtImpCG->setFont(PrintSurface::courier(PrintSurface::kConsiderationsPoints));
-    PrintSurface::setText(*rtImpCG->document(), text, PrintSurface::kConsiderationsPoints);
-    fitLinesToPaper();
+    showText(text, {}, PrintSurface::kConsiderationsPoints);
 }
 
 void FrmImp::showReport(const RequestReport::Report &report)
 {
     showingConsiderations_ = false;
     setCaption(reportCaption());
-    rtImpCG->setFont(PrintSurface::courier(PrintSurface::kReportPoints));
-    PrintSurface::setText(*rtImpCG->document(), report.text, PrintSurface::kReportPoints, report.centred);
-    fitLinesToPaper();
+    showText(report.text, report.centred, PrintSurface::kReportPoints);
 }
 
 void FrmImp::resizeEvent(QResizeEvent *event)
@@ -222,10 +241,20 @@ void FrmImp::ImprimeConsideraciones()
     if (!askPrinter(p))
         return;
     keepPaperChoice();
-    pagesLastPrinted_ = PrintSurface::ImprimeRTF(*rtImpCG->document(), p);
-    if (pagesLastPrinted_ == 0)
-        MessageBox::warning(this, QStringLiteral("No se pudo imprimir: la impresora no respondió."));
-    fitLinesToPaper();
+    // The part selected, when the dialog was asked to print it. (A copy:
+    // the text shown may change while the pages print.)
+    const bool selection = p.printRange() == QPrinter::Selection && rtImpCG->hasSelection();
+    const PrintedPages pages = selection ? pages_->part(rtImpCG->selectionStart(), rtImpCG->selectionEnd()) : *pages_;
+    PagesProgress progress(this, showingConsiderations_
+                                     ? QStringLiteral("Imprimiendo las consideraciones generales (%1)…")
+                                     : QStringLiteral("Imprimiendo la solicitud (%1)…"));
+    const PrintSurface::Result printed = PrintSurface::ImprimeRTF(pages, points_, p, progress.callback());
+    pagesLastPrinted_ = printed.outcome == PrintSurface::Outcome::Done ? printed.pages : 0;
+    if (printed.outcome == PrintSurface::Outcome::Failed)
+        MessageBox::warning(this, printed.error.isEmpty()
+                                      ? QStringLiteral("No se pudo imprimir: la impresora no respondió.")
+                                      : printed.error);
+    fitToPaper();
 }
 
 void FrmImp::saveAsPdf()
@@ -233,20 +262,20 @@ void FrmImp::saveAsPdf()
     const QString path = askPdfFile();
     if (path.isEmpty())
         return;
-    const QString error = PrintSurface::writePdf(*rtImpCG->document(), path, &printer());
-    if (!error.isEmpty())
-        MessageBox::warning(this, error);
+    PagesProgress progress(this, QStringLiteral("Escribiendo el PDF (%1)…"));
+    const std::shared_ptr<const PrintedPages> pages = pages_; // kept while it is written
+    const PrintSurface::Result written = PrintSurface::writePdf(*pages, points_, path, &printer(), progress.callback());
+    if (written.outcome == PrintSurface::Outcome::Failed)
+        MessageBox::warning(this, written.error);
 }
 
 void FrmImp::showPreview()
 {
-    QPrintPreviewDialog preview(&printer(), this);
-    preview.setObjectName(QStringLiteral("dlgVistaPrevia"));
+    PrintPreview preview(printer(), pages_, points_, this);
     preview.setWindowTitle(windowTitle());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *p) { PrintSurface::ImprimeRTF(*rtImpCG->document(), *p); });
+    preview.print = [this] { ImprimeConsideraciones(); };
     preview.resize(width(), height() + twips(1440));
     preview.exec();
     keepPaperChoice();
-    fitLinesToPaper();
+    fitToPaper();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printed_text_view.h"
 #include "rules/request_report.h"
 
 #include <QWidget>
@@ -8,12 +9,13 @@
 
 class QPrinter;
 class QPushButton;
-class QTextEdit;
 
-// The printing window: a document shown as it will print (the general
-// considerations, or the request's report) and the commands to print it,
-// see its pages, or save them as a PDF file. It does not block the request
-// window; it keeps its document until it is filled again or closed.
+// The printing window: a text shown as it will print (the general
+// considerations, or the request's report), paged for the printer's paper,
+// and the commands to print it, see its pages, or save them as a PDF file.
+// It does not block the request window; it keeps its text until it is
+// filled again or closed. What takes more than half a second (printing,
+// the PDF) shows its progress and can be cancelled, leaving nothing done.
 class FrmImp : public QWidget {
     Q_OBJECT
 public:
@@ -31,15 +33,16 @@ public:
     // The request's report in 8 points, its header and titles centred.
     void showReport(const RequestReport::Report &report);
 
-    // Prints the document as shown through the printer dialog; a cancel
-    // prints nothing and says nothing.
+    // Prints the text as shown (or the part selected, when the printer
+    // dialog says so) through the printer dialog; a cancel prints nothing
+    // and says nothing.
     void ImprimeConsideraciones();
-    // Asks for a file name and writes the document's pages there as PDF.
+    // Asks for a file name and writes the text's pages there as PDF.
     void saveAsPdf();
     // The print preview of the pages as they will print.
     void showPreview();
 
-    QTextEdit *rtImpCG = nullptr;
+    PrintedTextView *rtImpCG = nullptr;
     QPushButton *cmdImprimir = nullptr;
     QPushButton *cmdCerrar = nullptr;
     QPushButton *cmdVistaPrevia = nullptr;
@@ -58,6 +61,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void showText(const QString &text, const QList<RequestReport::Range> &centred, double points);
+    // Paged anew if the printer's paper changed.
+    void fitToPaper();
     void fitLinesToPaper();
     int twips(int value) const;
     void setCaption(const QString &caption);
@@ -67,6 +73,8 @@ private:
     void keepPaperChoice();
 
     std::unique_ptr<QPrinter> printer_;
+    std::shared_ptr<const PrintedPages> pages_;
+    double points_ = 8;
     QString folderName_;
     bool showingConsiderations_ = false;
     int pagesLastPrinted_ = 0;

@@ -1,23 +1,135 @@
 #include "print_surface.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPrintEngine>
 #include <QPrinter>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QTemporaryFile>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QTextLayout>
 
 #include <cstdio>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace PrintSurface {
 
+namespace {
+
+// The options the print dialog set for the printing system (Qt's own key).
+constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// Hands a whole job, spooled to a file, to the printing system (CUPS), with
+// the options Qt's own printer engine gives it. An error message, or
+// nothing.
+QString submitJob(const QPrinter &printer, const QString &file)
+{
+    struct Option {
+        char *name;
+        char *value;
+    };
+    using PrintFile = int (*)(const char *, const char *, const char *, int, Option *);
+    using LastError = const char *(*)();
+    const QString failed = QStringLiteral("No se pudo imprimir: la impresora no recibió el trabajo.");
+    void *cups = ::dlopen("libcups.so.2", RTLD_NOW);
+    const auto printFile = cups ? reinterpret_cast<PrintFile>(::dlsym(cups, "cupsPrintFile")) : nullptr;
+    const auto lastError = cups ? reinterpret_cast<LastError>(::dlsym(cups, "cupsLastErrorString")) : nullptr;
+    if (!printFile)
+        return failed;
+
+    QList<std::pair<QByteArray, QByteArray>> options{{"media", printer.pageLayout().pageSize().key().toUtf8()}};
+    if (printer.copyCount() > 1) {
+        options.emplace_back("copies", QByteArray::number(printer.copyCount()));
+        if (printer.collateCopies())
+            options.emplace_back("Collate", "True");
+    }
+    const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone:
+        options.emplace_back("sides", "one-sided");
+        break;
+    case QPrinter::DuplexAuto:
+        options.emplace_back("sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge");
+        break;
+    case QPrinter::DuplexLongSide:
+        options.emplace_back("sides", "two-sided-long-edge");
+        break;
+    case QPrinter::DuplexShortSide:
+        options.emplace_back("sides", "two-sided-short-edge");
+        break;
+    }
+    if (landscape)
+        options.emplace_back("landscape", "");
+    const QStringList chosen = printer.printEngine()->property(kCupsOptions).toStringList();
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        options.emplace_back(chosen[i].toUtf8(), chosen[i + 1].toUtf8());
+    QList<Option> list;
+    for (auto &[name, value] : options)
+        list.append(Option{name.data(), value.data()});
+
+    // An instance ("printer/instance") prints on its printer.
+    const QByteArray name = printer.printerName().section(u'/', 0, 0).toUtf8();
+    const int job = printFile(name.constData(), QFile::encodeName(file).constData(), printer.docName().toUtf8().constData(),
+                              int(list.size()), list.data());
+    if (job > 0)
+        return {};
+    return lastError && lastError() ? failed + QStringLiteral("\n\n") + QString::fromUtf8(lastError()) : failed;
+}
+
+// Draws every page on the printer, or stops when the progress says so.
+Result drawPages(const PrintedPages &source, double points, QPrinter &printer, const Progress &progress)
+{
+    // Measures from the paper's corner: the margins are the paper's, the
+    // printer's unprintable border lies within them.
+    printer.setFullPage(true);
+    const PageGeometry geometry(printer, points);
+    const PrintedPages pages = geometry.paged(source);
+    const int total = pages.pageCount();
+    if (progress && !progress(0, total))
+        return {Outcome::Cancelled, 0, {}};
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return {Outcome::Failed, 0, {}};
+    for (int page = 0; page < total; ++page) {
+        if (page > 0 && !printer.newPage()) {
+            painter.end();
+            return {Outcome::Failed, page, {}};
+        }
+        geometry.draw(painter, pages, page);
+        if (progress && !progress(page + 1, total)) {
+            printer.abort();
+            painter.end();
+            return {Outcome::Cancelled, page + 1, {}};
+        }
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return {Outcome::Failed, total, {}};
+    return {Outcome::Done, total, {}};
+}
+
+// A PDF on the page of the printer set up, or the users' Letter.
+void setUpPdf(QPrinter &pdf, const QPrinter *pageFrom)
+{
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setCreator(QStringLiteral("QUELVAR"));
+    pdf.setPageSize(pageFrom ? pageFrom->pageLayout().pageSize() : QPageSize(QPageSize::Letter));
+}
+
+// A PDF written whole ends with its end-of-file mark.
+bool endsWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16))
+        return false;
+    return file.read(16).contains("%%EOF");
+}
+
+} // namespace
 
 QFont courier(double points)
 {
@@ -30,25 +142,6 @@ QFont courier(double points)
     return font;
 }
 
-void setText(QTextDocument &document, const QString &text, double points, const QList<RequestReport::Range> &centred)
-{
-    document.setDefaultFont(courier(points));
-    // Plain text, never markup: a "<" in a company's name is a "<".
-    document.setPlainText(text);
-    QTextCursor cursor(&document);
-    for (const RequestReport::Range &range : centred) {
-        if (range.length <= 0)
-            continue;
-        // The range ends with the line feed that closes its last paragraph;
-        // the paragraph after it is not part of the range.
-        cursor.setPosition(range.start);
-        cursor.setPosition(range.start + range.length - 1, QTextCursor::KeepAnchor);
-        QTextBlockFormat format;
-        format.setAlignment(Qt::AlignHCenter);
-        cursor.mergeBlockFormat(format);
-    }
-}
-
 QRectF drawingRect(const QPrinter &printer, const Margins &m)
 {
     const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
@@ -57,69 +150,141 @@ QRectF drawingRect(const QPrinter &printer, const Margins &m)
                   paper.height() - (m.top + m.bottom) * px);
 }
 
-int printedColumns(QPrinter &printer, const QFont &font, const Margins &m)
+PageGeometry::PageGeometry(QPrinter &printer, double points, const Margins &margins)
+    : points_(points), resolution_(printer.resolution()), paper_(printer.paperRect(QPrinter::DevicePixel).size()),
+      draw_(drawingRect(printer, margins))
 {
-    const double advance = QFontMetricsF(font, &printer).horizontalAdvance(u'M');
-    return advance > 0 ? int(drawingRect(printer, m).width() / advance) : 0;
+    const QFont face = courier(points);
+    advance_ = QFontMetricsF(face, &printer).horizontalAdvance(u'M');
+    // The face as drawn, in the printer's pixels.
+    face_ = QRawFont::fromFont(face);
+    face_.setPixelSize(points * resolution_ / 72);
+    if (advance_ > 0)
+        columns_ = std::max(1, int(draw_.width() / advance_));
+    // A line's height as the text layout gives it on the printer.
+    QTextLayout layout(QStringLiteral("M"), face, &printer);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    pitch_ = line.height();
+    ascent_ = line.ascent();
+    if (pitch_ > 0)
+        linesPerPage_ = std::max(1, int(draw_.height() / pitch_ + 1e-9));
 }
 
-int ImprimeRTF(const QTextDocument &source, QPrinter &printer, const Margins &margins)
+PrintedPages PageGeometry::paged(const QString &text, const QList<RequestReport::Range> &centred) const
 {
-    // Measures from the paper's corner: the margins are the paper's, the
-    // printer's unprintable border lies within them.
-    printer.setFullPage(true);
-    const QRectF draw = drawingRect(printer, margins);
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return 0;
+    return PrintedPages(text, centred, columns_, linesPerPage_);
+}
 
-    // Laid out anew for the printer: a line that would cross the foot of a
-    // page goes whole to the next one, so each page starts with the first
-    // line the one before could not hold.
-    std::unique_ptr<QTextDocument> document(source.clone());
-    document->documentLayout()->setPaintDevice(&printer);
-    document->setDocumentMargin(0);
-    document->setPageSize(draw.size());
-    const int pages = document->pageCount();
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0)
-            printer.newPage();
-        painter.save();
-        painter.translate(draw.left(), draw.top() - page * draw.height());
-        const QRectF view(0, page * draw.height(), draw.width(), draw.height());
-        painter.setClipRect(view);
-        // Only the lines of this page are drawn: the line the page before
-        // ended with, or the one the next begins with, may reach a device
-        // pixel into it where the layout rounds their positions.
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view.adjusted(0, 1, 0, -1);
-        document->documentLayout()->draw(&painter, context);
-        painter.restore();
+PrintedPages PageGeometry::paged(const PrintedPages &pages) const
+{
+    if (pages.columns() == columns_ && pages.linesPerPage() == linesPerPage_)
+        return pages;
+    return pages.withLines(columns_, linesPerPage_);
+}
+
+void PageGeometry::draw(QPainter &painter, const PrintedPages &pages, int index) const
+{
+    painter.save();
+    painter.setPen(Qt::black);
+    painter.setClipRect(draw_, Qt::IntersectClip);
+    double baseline = draw_.top() + ascent_;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    for (const PrintedPages::Line &line : pages.page(index)) {
+        const double x = draw_.left() + (line.centred ? std::max(0.0, (draw_.width() - line.width * advance_) / 2) : 0);
+        // Each character at its column, the glyphs of the face without
+        // shaping, and the blanks that line up the columns (most of a
+        // report) left out: in a PDF each glyph is written on its own.
+        const QString text = pages.textOf(line).toString();
+        const QList<quint32> all = face_.glyphIndexesForString(text);
+        bool whole = all.size() == text.size();
+        glyphs.clear();
+        positions.clear();
+        for (qsizetype i = 0; whole && i < text.size(); ++i) {
+            if (text[i] == u' ')
+                continue;
+            whole = all[i] != 0;
+            glyphs.append(all[i]);
+            positions.append(QPointF(i * advance_, 0));
+        }
+        if (!whole) {
+            // A character the face lacks: the line laid out as text, with
+            // the system's fallback for it.
+            const int dpi = painter.device() ? painter.device()->logicalDpiY() : 0;
+            painter.setFont(courier(dpi > 0 ? points_ * resolution_ / dpi : points_));
+            painter.drawText(QPointF(x, baseline), text);
+        } else if (!glyphs.isEmpty()) {
+            QGlyphRun run;
+            run.setRawFont(face_);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            painter.drawGlyphRun(QPointF(x, baseline), run);
+        }
+        baseline += pitch_;
     }
-    painter.end();
-    return pages;
+    painter.restore();
 }
 
-QString writePdf(const QTextDocument &document, const QString &path, const QPrinter *pageFrom)
+Result ImprimeRTF(const PrintedPages &pages, double points, QPrinter &printer, const Progress &progress)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return writePdf(pages, points, printer.outputFileName(), &printer, progress);
+    // A printer's job is spooled to a file of ours and handed over only when
+    // whole: the printing system would otherwise print the pages already
+    // drawn when a print is cancelled (it cannot abort a job). The file's
+    // name is not a PDF's, or the printer would turn into a PDF writer.
+    const bool spooled = printer.outputFormat() == QPrinter::NativeFormat && printer.outputFileName().isEmpty()
+                         && !printer.printerName().isEmpty();
+    QTemporaryFile spool(QDir(QDir::tempPath()).filePath(QStringLiteral("quelvar-XXXXXX.trabajo")));
+    if (spooled) {
+        if (!spool.open())
+            return {Outcome::Failed, 0, QStringLiteral("No se pudo imprimir: no hay lugar para preparar el trabajo.")};
+        spool.close();
+        printer.setOutputFileName(spool.fileName());
+    }
+    Result result = drawPages(pages, points, printer, progress);
+    if (spooled) {
+        printer.setOutputFileName(QString());
+        if (result.outcome == Outcome::Done)
+            result.error = submitJob(printer, spool.fileName());
+        if (!result.error.isEmpty())
+            result.outcome = Outcome::Failed;
+    }
+    return result;
+}
+
+PrintedPages pagedForPdf(const QString &text, const QList<RequestReport::Range> &centred, double points,
+                         const QPrinter *pageFrom)
+{
+    QPrinter pdf(QPrinter::HighResolution);
+    setUpPdf(pdf, pageFrom);
+    return PageGeometry(pdf, points).paged(text, centred);
+}
+
+Result writePdf(const PrintedPages &pages, double points, const QString &path, const QPrinter *pageFrom,
+                const Progress &progress)
 {
     const QFileInfo target(path);
     const QString failed = QStringLiteral("No se pudo escribir el archivo «%1».").arg(QDir::toNativeSeparators(path));
     // Written under another name in the same folder, synced, then renamed
-    // over the target: a failure leaves any earlier file as it was.
+    // over the target: a failure or a cancel leaves any earlier file as it
+    // was, and the scratch file goes.
     QTemporaryFile scratch(target.absoluteDir().filePath(QStringLiteral(".quelvar-XXXXXX.pdf")));
     if (!scratch.open())
-        return failed + QStringLiteral("\n\nLa carpeta no admite archivos nuevos.");
+        return {Outcome::Failed, 0, failed + QStringLiteral("\n\nLa carpeta no admite archivos nuevos.")};
     const QString scratchPath = scratch.fileName();
     scratch.close();
 
     QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
+    setUpPdf(pdf, pageFrom);
     pdf.setOutputFileName(scratchPath);
-    pdf.setCreator(QStringLiteral("QUELVAR"));
-    // The page of the printer set up, or the users' Letter.
-    pdf.setPageSize(pageFrom ? pageFrom->pageLayout().pageSize() : QPageSize(QPageSize::Letter));
-    if (ImprimeRTF(document, pdf) == 0 || QFileInfo(scratchPath).size() == 0)
-        return failed;
+    Result result = drawPages(pages, points, pdf, progress);
+    if (result.outcome == Outcome::Cancelled)
+        return result;
+    if (result.outcome == Outcome::Failed || !endsWhole(scratchPath))
+        return {Outcome::Failed, result.pages, failed};
 
     const int fd = ::open(QFile::encodeName(scratchPath).constData(), O_RDONLY);
     // The scratch file is made private; the PDF gets the permissions of
@@ -130,14 +295,14 @@ QString writePdf(const QTextDocument &document, const QString &path, const QPrin
     if (fd >= 0)
         ::close(fd);
     if (!synced || std::rename(QFile::encodeName(scratchPath).constData(), QFile::encodeName(path).constData()) != 0)
-        return failed;
+        return {Outcome::Failed, result.pages, failed};
     scratch.setAutoRemove(false);
     const int dir = ::open(QFile::encodeName(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
-    return {};
+    return result;
 }
 
 } // namespace PrintSurface

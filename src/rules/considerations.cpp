@@ -34,7 +34,23 @@ QString decode(const QByteArray &bytes)
     QString text = CodePage::decodeText(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
-    return text;
+    // Shown and printed in a fixed-pitch face, a column per character: a
+    // tab is the blanks up to the next multiple of eight columns.
+    if (!text.contains(u'\t'))
+        return text;
+    QString expanded;
+    qsizetype column = 0;
+    for (const QChar c : std::as_const(text)) {
+        if (c == u'\t') {
+            const qsizetype blanks = 8 - column % 8;
+            expanded.append(QString(blanks, u' '));
+            column += blanks;
+        } else {
+            expanded.append(c);
+            column = c == u'\n' ? 0 : column + 1;
+        }
+    }
+    return expanded;
 }
 
 Loaded load(const QString &path)

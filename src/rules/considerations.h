@@ -17,7 +17,8 @@ QString fileName(int refundTypePosition);
 QString path(const QString &requestFolder, const QString &programData, int refundTypePosition);
 
 // A text file's bytes as text: UTF-8 when they are valid UTF-8 (a byte-order
-// mark is dropped), else Windows-1252. Line ends become line feeds.
+// mark is dropped), else Windows-1252. Line ends become line feeds, tabs
+// blanks up to the next multiple of eight columns.
 QString decode(const QByteArray &bytes);
 
 struct Loaded {

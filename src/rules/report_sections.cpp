@@ -186,7 +186,7 @@ void totalsLine(Appender &out, const QString &label, const Total &first, int gap
     out.blanks(gap) << label2 << second.text() << u'\n';
 }
 
-QString importDocuments(const Choices &choices, const Tables &tables)
+void importDocuments(const Choices &choices, const Tables &tables, QString &body)
 {
     const int code = choices.opcDT;
     const QString label = (code == 2 || code == 5) ? QStringLiteral("DOCUMENTO") : QStringLiteral("PEDIMENTO");
@@ -205,10 +205,9 @@ QString importDocuments(const Choices &choices, const Tables &tables)
     const QString numberLabel = u"No. "_s + label + u"  : "_s;
     const QString dateLabel = u"FECHA "_s + label + u" : "_s;
 
-    // Ten thousand documents make a long text: each piece is appended in
-    // place rather than joined first.
-    QString body;
-    body.reserve(qsizetype(tables.insupedi->rowCount()) * 1024);
+    // A hundred thousand documents make a long text: each piece is appended
+    // in place, into the report itself, rather than joined after.
+    body.reserve(body.size() + qsizetype(tables.insupedi->rowCount()) * 1024);
     Appender out(body);
     f.forEach([&](const RecordView &r) {
         incorporated.add(number(r, f["VALINCREAL"]));
@@ -252,7 +251,6 @@ QString importDocuments(const Choices &choices, const Tables &tables)
         out << u"MONTO A DEVOLVER NO ORIGINARIOS : "_s << nonOriginating.text() << u'\n';
         break;
     }
-    return body;
 }
 
 // ---- exports and TLCAN imports ------------------------------------------
@@ -292,13 +290,12 @@ const ValueLine &tlcanLine()
     return line;
 }
 
-QString directExport(const Tables &tables)
+void directExport(const Tables &tables, QString &body)
 {
     const Fields f(tables.exporped, {"NO_PEDIMEN", "FECHA_PEDI", "PAIS_EXPOR", "CANT_TOTAL", "CANT_UTIL",
                                      "VAL_TOTPED", "VALOR_UTI"});
     const PreparedLine values = prepared(directExportLine(), f);
     Total total, used, value, usedValue;
-    QString body;
     Appender out(body);
     f.forEach([&](const RecordView &r) {
         total.add(number(r, f["CANT_TOTAL"]));
@@ -313,17 +310,15 @@ QString directExport(const Tables &tables)
     out << u"\n T O T A L E S : \n"_s;
     totalsLine(out, u"CANTIDAD TOTAL : "_s, total, 39, u"CANTIDAD UTILIZADA : "_s, used);
     totalsLine(out, u"VALOR TOTAL PEDIMENTO DÓLARES : "_s, value, 24, u"VALOR UTILIZADO DÓLARES : "_s, usedValue);
-    return body;
 }
 
-QString indirectExport(const Tables &tables)
+void indirectExport(const Tables &tables, QString &body)
 {
     const Fields f(tables.factura, {"NODOC", "FECHADOC", "CANT_TOTAL", "CANT_UTIL", "VALTOTNP", "VALREPNP",
                                     "VALTOTDLL", "VALREPDLL", "NOM_EXPIDE"});
     const PreparedLine pesosLine = prepared(indirectExportLine(true), f);
     const PreparedLine dollarsLine = prepared(indirectExportLine(false), f);
     Total total, used, value, usedValue;
-    QString body;
     Appender out(body);
     f.forEach([&](const RecordView &r) {
         total.add(number(r, f["CANT_TOTAL"]));
@@ -342,16 +337,14 @@ QString indirectExport(const Tables &tables)
     out << u"\n T O T A L E S : \n"_s;
     totalsLine(out, u"CANTIDAD TOTAL : "_s, total, 31, u"CANTIDAD UTILIZADA : "_s, used);
     totalsLine(out, u"VALOR TOTAL PEDIMENTO : "_s, value, 24, u"VALOR UTILIZADO : "_s, usedValue);
-    return body;
 }
 
-QString tlcanImports(const Tables &tables)
+void tlcanImports(const Tables &tables, QString &body)
 {
     const Fields f(tables.impTLC, {"PAIS_IMPOR", "FRACCION", "FECHA", "CAN_MIMP", "PU_MIMP", "VAL_TOT_IN",
                                    "TASA_ADVAL", "MONT_SOLIC"});
     const PreparedLine values = prepared(tlcanLine(), f);
     Total imported, value;
-    QString body;
     Appender out(body);
     f.forEach([&](const RecordView &r) {
         imported.add(number(r, f["CAN_MIMP"]));
@@ -367,28 +360,50 @@ QString tlcanImports(const Tables &tables)
     });
     out << u"\n T O T A L E S : \n"_s;
     totalsLine(out, u"CANTIDAD IMPORTADA : "_s, imported, 31, u"VALOR TOTAL DÓLARES : "_s, value);
-    return body;
 }
 
 } // namespace
 
-Section section(int index, const ShownText &shown, const Choices &choices, const Tables &tables)
+QString sectionTitle(int index, const Choices &choices)
 {
     switch (index) {
     case 1:
-        return {QStringLiteral("ESTRUCTURA DE COSTOS DE LA MERCANCIA DE EXPORTACIÓN"), costStructure(shown)};
+        return QStringLiteral("ESTRUCTURA DE COSTOS DE LA MERCANCIA DE EXPORTACIÓN");
     case 2:
-        return {QStringLiteral("COSTOS UNITARIOS DE INSUMOS DE IMPORTACIÓN"), unitCosts(shown, tables)};
+        return QStringLiteral("COSTOS UNITARIOS DE INSUMOS DE IMPORTACIÓN");
     case 3:
-        return {QStringLiteral("DATOS GENERALES DE IMPORTACIÓN"), importDocuments(choices, tables)};
+        return QStringLiteral("DATOS GENERALES DE IMPORTACIÓN");
     case 4:
-        return {QStringLiteral("DATOS GENERALES DE EXPORTACIÓN DIRECTA"), directExport(tables)};
+        return QStringLiteral("DATOS GENERALES DE EXPORTACIÓN DIRECTA");
     case 5:
-        return {choices.tDevolucion == 2 ? QStringLiteral("CONSTANCIA DE TRANSFERENCIA DE MERCANCÍA")
-                                         : QStringLiteral("DATOS GENERALES DE EXPORTACIÓN INDIRECTA"),
-                indirectExport(tables)};
+        return choices.tDevolucion == 2 ? QStringLiteral("CONSTANCIA DE TRANSFERENCIA DE MERCANCÍA")
+                                        : QStringLiteral("DATOS GENERALES DE EXPORTACIÓN INDIRECTA");
     default:
-        return {QStringLiteral("DATOS GENERALES. DEL BIEN IMPORTADO EN LOS E.U. O CANADA"), tlcanImports(tables)};
+        return QStringLiteral("DATOS GENERALES. DEL BIEN IMPORTADO EN LOS E.U. O CANADA");
+    }
+}
+
+void appendSection(int index, const ShownText &shown, const Choices &choices, const Tables &tables, QString &text)
+{
+    switch (index) {
+    case 1:
+        text += costStructure(shown);
+        break;
+    case 2:
+        text += unitCosts(shown, tables);
+        break;
+    case 3:
+        importDocuments(choices, tables, text);
+        break;
+    case 4:
+        directExport(tables, text);
+        break;
+    case 5:
+        indirectExport(tables, text);
+        break;
+    default:
+        tlcanImports(tables, text);
+        break;
     }
 }
 

@@ -92,13 +92,11 @@ private:
 QString printed(const RecordView &record, int field);
 std::optional<double> number(const RecordView &record, int field);
 
-// The sections of the mask, each as its title block followed by its body.
-// section is 1 to 6.
-struct Section {
-    QString title;
-    QString body;
-};
-Section section(int index, const ShownText &shown, const Choices &choices, const Tables &tables);
+// The sections of the mask, each as its title block followed by its body;
+// index is 1 to 6. A body is appended to the report's text: the documents'
+// sections, long, are written in place rather than held twice.
+QString sectionTitle(int index, const Choices &choices);
+void appendSection(int index, const ShownText &shown, const Choices &choices, const Tables &tables, QString &text);
 
 // The attestation and the signature lines.
 QString closingBlock();

@@ -221,13 +221,6 @@ QString refundTitle(int opcDT)
     return block;
 }
 
-// The blocks of the report in the order they are joined, each marked when
-// it is centred.
-struct Block {
-    QString text;
-    bool centred;
-};
-
 } // namespace
 
 QString sectionMask(const Choices &choices)
@@ -256,37 +249,31 @@ Report build(const ShownText &shown, const Choices &choices, const Tables &table
     if (mask.isEmpty())
         return report;
     try {
-        QList<Block> blocks = {
-            {header(), true},
-            {identification(shown, choices), false},
-            {titleBlock(QStringLiteral(" DATOS GENERALES ")), true},
-            {linesBlock(generalLines(), shown), false},
-            {titleBlock(QStringLiteral(" DATOS DEL REPRESENTANTE LEGAL ")), true},
-            {linesBlock(representativeLines(), shown), false},
-            {refundTitle(choices.opcDT), true},
-            {titleBlock(QStringLiteral(" CUENTA BANCARIA ")), true},
-            {linesBlock(bankLines(), shown), false},
-            {titleBlock(QStringLiteral(" MERCANCIA DE EXPORTACIÓN MOTIVO DEL CUESTIONARIO ")), true},
-            {linesBlock(goodsLines(), shown), false},
+        // Appended block by block, the documents' sections in place: a long
+        // report is never held twice.
+        const auto add = [&report](const QString &block, bool centred) {
+            if (centred)
+                report.centred.append({int(report.text.size()), int(block.size())});
+            report.text += block;
         };
+        add(header(), true);
+        add(identification(shown, choices), false);
+        add(titleBlock(QStringLiteral(" DATOS GENERALES ")), true);
+        add(linesBlock(generalLines(), shown), false);
+        add(titleBlock(QStringLiteral(" DATOS DEL REPRESENTANTE LEGAL ")), true);
+        add(linesBlock(representativeLines(), shown), false);
+        add(refundTitle(choices.opcDT), true);
+        add(titleBlock(QStringLiteral(" CUENTA BANCARIA ")), true);
+        add(linesBlock(bankLines(), shown), false);
+        add(titleBlock(QStringLiteral(" MERCANCIA DE EXPORTACIÓN MOTIVO DEL CUESTIONARIO ")), true);
+        add(linesBlock(goodsLines(), shown), false);
         for (int i = 1; i <= 6; ++i) {
             if (mask.at(i - 1) != u'1')
                 continue;
-            const Section s = section(i, shown, choices, tables);
-            blocks.append({titleBlock(s.title), true});
-            blocks.append({s.body, false});
+            add(titleBlock(sectionTitle(i, choices)), true);
+            appendSection(i, shown, choices, tables, report.text);
         }
-        blocks.append({closingBlock(), false});
-
-        qsizetype length = 0;
-        for (const Block &b : std::as_const(blocks))
-            length += b.text.size();
-        report.text.reserve(length);
-        for (const Block &b : std::as_const(blocks)) {
-            if (b.centred)
-                report.centred.append({int(report.text.size()), int(b.text.size())});
-            report.text += b.text;
-        }
+        add(closingBlock(), false);
         report.outcome = Report::Outcome::Built;
     } catch (const Unfit &) {
         report = Report{Report::Outcome::Incomplete, {}, {}};

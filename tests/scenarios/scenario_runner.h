@@ -60,6 +60,8 @@
 //                                  NAME.zip: a customs package holding TEXT
 //                                  as its file 551
 //   choose NAME                    the next file dialog answers file NAME
+//   cancel                         the next work shown with its progress
+//                                  (printing, a PDF) is cancelled at once
 //
 // What is found (every message the program shows must be expected, in order):
 //   message TEXT                   the next message shown is TEXT
@@ -92,7 +94,9 @@
 //                                  open in the middle of the screen
 //   exit N                         the last program run ended with status N
 //   output TEXT                    ... and printed TEXT (either stream)
-//   pdf TEXT|none                  the PDF it wrote holds TEXT, or none written
+//   pdf TEXT|none                  the PDF it wrote (or the printing window's,
+//                                  after choose solicitud.pdf) holds TEXT, or
+//                                  none written and no scratch file left
 #pragma once
 
 #include "complete_request.h"
@@ -100,6 +104,7 @@
 #include "grids/bound_grid.h"
 #include "platform/drive_a.h"
 #include "platform/file_choice.h"
+#include "platform/work_progress.h"
 #include "printing/frm_imp.h"
 #include "store/dbf_table.h"
 
@@ -112,7 +117,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTextEdit>
 
 namespace scenario {
 
@@ -461,6 +465,8 @@ book.save(path)
             return needs(w, 3) && writeFile(arg, plain(w[2]));
         if (verb == QLatin1String("choose"))
             return FileChoice::setScripted({out_.filePath(arg)}), true;
+        if (verb == QLatin1String("cancel"))
+            return WorkProgress::cancelNext(), true;
         if (verb == QLatin1String("program"))
             return written() && runProgram(w.mid(1));
         if (verb == QLatin1String("answer")) {
@@ -544,7 +550,8 @@ book.save(path)
         if (verb == QLatin1String("pdf")) {
             const QString pdf = out_.filePath(QStringLiteral("solicitud.pdf"));
             if (arg == QLatin1String("none"))
-                return expect(!QFileInfo::exists(pdf), arg, QStringLiteral("a PDF"));
+                return expect(!QFileInfo::exists(pdf) && QDir(out_.path()).entryList(QDir::Files | QDir::Hidden).isEmpty(),
+                              arg, QDir(out_.path()).entryList(QDir::Files | QDir::Hidden).join(u' '));
             QProcess text;
             text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
             text.waitForFinished(60000);
