@@ -163,7 +163,13 @@ void BoundGrid::followRecordset()
     }
     {
         const QScopedValueRollback following(following_, true);
+        // Past the last record, where a walk over the table leaves the set,
+        // the cursor goes to the new-record line without carrying the grid
+        // there: the rows the user was working on stay in sight.
+        const bool scrolling = hasAutoScroll();
+        setAutoScroll(scrolling && !model_->isNewRecordRow(target));
         setCurrentIndex(model_->index(target, column));
+        setAutoScroll(scrolling);
     }
     moveRecordsetTo(target);
 }
