@@ -7,6 +7,10 @@
 #include "store/store_error.h"
 
 #include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <vector>
 
 namespace GridTotals {
@@ -96,7 +100,55 @@ public:
         followed = 0; // the first reading of the table brings them up
     }
 
+    // The sums as a line of the file kept for the next start: the table's
+    // stamp, its fields and the sums; nothing when they may not be the
+    // file's (behind it, or the file written by someone else since).
+    QString keptLine(const DbfTable &table, const QString &key) const
+    {
+        if (lost_ || followed != table.generation() || table.stamp() != table.ownStamp())
+            return {};
+        QStringList sums;
+        for (size_t slot = 0; slot < sums_.size(); ++slot) {
+            RunningTotal sum = sums_[slot];
+            sum.addUnits(units_[slot], decimals_[qsizetype(slot) / halves()]);
+            sums.append(sum.keptForm());
+        }
+        return QStringList{table.name().toLower(), key, stampText(table.stamp()), fieldList(), sums.join(u',')}.join(u'\t');
+    }
+
+    // Takes the sums of such a line when the file is as it was then.
+    void restore(const DbfTable &table, const QStringList &line)
+    {
+        if (line.size() != 5 || line[2] != stampText(table.stamp()) || line[3] != fieldList())
+            return;
+        const QStringList forms = line[4].split(u',');
+        if (forms.size() != qsizetype(sums_.size()))
+            return;
+        std::vector<RunningTotal> sums;
+        for (const QString &form : forms) {
+            const std::optional<RunningTotal> sum = RunningTotal::fromKeptForm(form);
+            if (!sum)
+                return;
+            sums.push_back(*sum);
+        }
+        sums_ = std::move(sums);
+        units_.assign(sums_.size(), 0);
+        followed = table.generation();
+    }
+
 private:
+    static QString stampText(const DbfTable::Stamp &s)
+    {
+        return QStringLiteral("%1 %2 %3 %4 %5").arg(s.device).arg(s.inode).arg(s.size).arg(s.modified).arg(s.changed);
+    }
+    QString fieldList() const
+    {
+        QStringList out;
+        for (const int f : fields_)
+            out.append(QString::number(f));
+        return out.join(u',') + u'/' + QString::number(split_);
+    }
+
     int halves() const { return split_ < 0 ? 1 : 2; }
 
     void count(const RecordView &record, bool in)
@@ -130,10 +182,33 @@ private:
 
 };
 
+// The sums of the last session, for tables no one wrote since: beside the
+// tables, one line a table and key. A file that cannot be read, or a line
+// that does not match the table as it is now, only means reading the table.
+const QString kKeptFile = QStringLiteral(".quelvar.sumas");
+const QStringList kKeys{QStringLiteral("sumas"), QStringLiteral("sumas por PAIS_IMPOR")};
+
+QString keyOf(const char *splitBy)
+{
+    return splitBy ? QStringLiteral("sumas por %1").arg(QString::fromLatin1(splitBy)) : QStringLiteral("sumas");
+}
+
+QList<QStringList> keptLines(const QString &folder)
+{
+    QFile file(QDir(folder).filePath(kKeptFile));
+    QList<QStringList> lines;
+    if (file.size() > (1 << 20) || !file.open(QIODevice::ReadOnly))
+        return lines;
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (!line.isEmpty())
+            lines.append(QString::fromLatin1(line).split(u'\t'));
+    return lines;
+}
+
 KeptSums &keptBeside(Recordset &rs, const char *splitBy)
 {
     DbfTable &table = *rs.table();
-    const QString key = splitBy ? QStringLiteral("sumas por %1").arg(QString::fromLatin1(splitBy)) : QStringLiteral("sumas");
+    const QString key = keyOf(splitBy);
     if (auto *kept = static_cast<KeptSums *>(table.follower(key)))
         return *kept;
     return static_cast<KeptSums &>(table.addFollower(key, std::make_unique<KeptSums>(rs, splitBy)));
@@ -234,7 +309,32 @@ void follow(Recordset &rs)
     }
     if (splitBy && rs.fieldIndex(QString::fromLatin1(splitBy)) < 0)
         return; // said when the totals are asked for
-    keptBeside(rs, splitBy).keep(rs, fields);
+    KeptSums &kept = keptBeside(rs, splitBy);
+    kept.keep(rs, fields);
+    const DbfTable &opened = *rs.table();
+    for (const QStringList &line : keptLines(QFileInfo(opened.path()).absolutePath()))
+        if (line.size() > 1 && line[0] == table && line[1] == keyOf(splitBy))
+            kept.restore(opened, line);
+}
+
+void keepForNextStart(const QString &folder, const QList<Recordset *> &tables)
+{
+    QStringList lines;
+    for (Recordset *rs : tables) {
+        const DbfTable *table = rs ? rs->table() : nullptr;
+        for (const QString &key : kKeys)
+            if (const auto *kept = table ? static_cast<const KeptSums *>(table->follower(key)) : nullptr)
+                if (const QString line = kept->keptLine(*table, key); !line.isEmpty())
+                    lines.append(line);
+    }
+    // Written whole under another name and renamed: a reader finds the old
+    // lines or the new ones. A file cut short only costs a reading.
+    QSaveFile file(QDir(folder).filePath(kKeptFile));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.setDirectWriteFallback(false);
+        file.write((lines.join(u'\n') + u'\n').toLatin1());
+        file.commit();
+    }
 }
 
 QStringList directExportFields()

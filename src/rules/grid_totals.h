@@ -55,7 +55,11 @@ QStringList fieldSums(Recordset &table, const QStringList &fields);
 
 // Keeps the sums the window's totals of the table need from the table's
 // first reading on: called as the table opens, before its rows are counted.
+// Takes the sums kept from the last session for a table no one wrote since.
 void follow(Recordset &rs);
+// Keeps the sums of the tables given, each as its file now stands, for the
+// next start (in the request folder, beside the tables).
+void keepForNextStart(const QString &folder, const QList<Recordset *> &tables);
 
 // The fields the totals of the export documents and the TLCAN imports add,
 // in the order of their total boxes. An indirect export's values are taken

@@ -234,3 +234,32 @@ void RunningTotal::addDouble(double amount)
 }
 
 QString RunningTotal::text() const { return exact_ ? exactText(units_, places_) : decimalText(value_); }
+
+QString RunningTotal::keptForm() const
+{
+    if (!exact_)
+        return QStringLiteral("d") + QString::number(value_, 'g', 17);
+    return QStringLiteral("e%1:%2:%3").arg(places_).arg(qint64(units_ >> 64)).arg(quint64(units_));
+}
+
+std::optional<RunningTotal> RunningTotal::fromKeptForm(const QString &form)
+{
+    RunningTotal total;
+    bool ok = false;
+    if (form.startsWith(u'd')) {
+        total.exact_ = false;
+        total.value_ = form.mid(1).toDouble(&ok);
+        return ok ? std::optional(total) : std::nullopt;
+    }
+    const QStringList parts = form.mid(1).split(u':');
+    if (!form.startsWith(u'e') || parts.size() != 3)
+        return std::nullopt;
+    bool placesOk = false, highOk = false, lowOk = false;
+    total.places_ = parts[0].toInt(&placesOk);
+    const qint64 high = parts[1].toLongLong(&highOk);
+    const quint64 low = parts[2].toULongLong(&lowOk);
+    if (!placesOk || !highOk || !lowOk || total.places_ < 0 || total.places_ > kMostPlaces)
+        return std::nullopt;
+    total.units_ = (Wide(high) << 64) | Wide(low);
+    return total;
+}

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <cstring>
+#include <optional>
 
 class RecordView;
 
@@ -52,6 +53,9 @@ public:
     bool isExact() const { return exact_; }
     // The sum as the window writes it (see decimalText).
     QString text() const;
+    // The sum whole, to be kept in a file and read back as it was.
+    QString keptForm() const;
+    static std::optional<RunningTotal> fromKeptForm(const QString &form);
 
 private:
     void addExact(__int128 units, int places);

@@ -111,7 +111,18 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString &path)
     if (::fstat(t->fd_, &st) != 0 || !S_ISREG(st.st_mode))
         t->fail(QStringLiteral("no es un archivo"));
     t->readHeader();
+    t->ownStamp_ = t->stamp();
     return t;
+}
+
+DbfTable::Stamp DbfTable::stamp() const
+{
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        return {};
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
 
 void DbfTable::readHeader()
@@ -333,6 +344,7 @@ void DbfTable::writeRecord(quint32 recno, const QByteArray &bytes)
         std::memcpy(buffer_.data() + size_t(recno - bufferFirst_) * size_t(recordLength_), bytes.constData(),
                     size_t(recordLength_));
     stampHeader(false);
+    ownStamp_ = stamp();
     if (!before.isNull())
         tell(from, before.constData(), bytes.constData());
 }
@@ -359,6 +371,7 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
         syncData();
     count_ = recno + 1;
     stampHeader(true);
+    ownStamp_ = stamp();
     tell(from, nullptr, bytes.constData());
     return recno;
 }
@@ -395,6 +408,7 @@ quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
     count_ = first + quint32(records.size());
     stampHeader(true);
     syncData();
+    ownStamp_ = stamp();
     for (auto &[key, follower] : followers_) {
         if (follower->followed != from)
             continue;
@@ -436,6 +450,7 @@ void DbfTable::markDeleted(quint32 recno)
     if (bufferCount_ > 0 && recno >= bufferFirst_ && recno - bufferFirst_ < bufferCount_)
         buffer_[size_t(recno - bufferFirst_) * size_t(recordLength_)] = flag;
     stampHeader(false);
+    ownStamp_ = stamp();
     if (!before.isNull()) {
         QByteArray after = before;
         after[0] = flag;

@@ -55,6 +55,22 @@ public:
     // number means the same records.
     quint64 generation() const { return generation_; }
 
+    // What the file system says of the file now; the same stamp as before
+    // means no one wrote the file in between (its status changes with every
+    // write, and cannot be set back).
+    struct Stamp {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = 0;
+        qint64 modified = 0; // nanoseconds
+        qint64 changed = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+    Stamp stamp() const;
+    // The stamp as this handle last saw the file: when it opened it, and
+    // after each write of its own that completed.
+    const Stamp &ownStamp() const { return ownStamp_; }
+
     // Something kept beside the records (sums over a field, say) and
     // brought up to date by every record this handle writes, instead of
     // reading the table again. A follower is up to date while `followed` is
@@ -148,6 +164,7 @@ private:
     bool followed() const;
     void tell(quint64 from, const char *before, const char *after);
     std::vector<std::pair<QString, std::unique_ptr<Follower>>> followers_;
+    Stamp ownStamp_;
 
     std::vector<char> buffer_; // a run of consecutive records
     quint32 bufferFirst_ = 0;

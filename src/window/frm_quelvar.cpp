@@ -39,7 +39,14 @@ FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     Form_Load();
 }
 
-FrmQuelvar::~FrmQuelvar() = default;
+FrmQuelvar::~FrmQuelvar()
+{
+    // The totals' sums of the tables as they stand, so that the next start
+    // need not work them out again.
+    GridTotals::keepForNextStart(folder_, {links_->dtsInsunit->recordset(), links_->dtsInsupedi->recordset(),
+                                           links_->dtsExporped->recordset(), links_->dtsFactura->recordset(),
+                                           links_->dtsImpTLC->recordset()});
+}
 
 FieldEdit *FrmQuelvar::txt(const QString &name) const
 {

@@ -18,6 +18,7 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
 using Ints = QList<int>;
 using Cells = QMap<int, QString>;
 using ImportCells = QMap<ImportCol, QString>;
@@ -357,6 +358,51 @@ private slots:
         const auto walked = GridTotals::importedGoods(fresh, mode2);
         QCOMPARE(walked.originating + u' ' + walked.nonOriginating + u' ' + *walked.requested, totals);
         QCOMPARE(kept.originating + u' ' + kept.nonOriginating + u' ' + *kept.requested, totals);
+    }
+
+    // The sums kept for the next start are taken when the table is as it was
+    // left, and the table is read when anyone wrote it since.
+    void sumsKeptForTheNextStart()
+    {
+        QTemporaryDir dir;
+        const TableSchema *schema = RequestSchema::find(QStringLiteral("insupedi"));
+        const QString path = dir.filePath(schema->file);
+        DbfTable::create(path, schema->fields);
+        const auto opened = [&] {
+            auto rs = std::make_unique<Recordset>(DbfTable::open(path));
+            GridTotals::follow(*rs);
+            return rs;
+        };
+        const auto totals = [](Recordset &rs) {
+            const auto t = GridTotals::importedGoods(rs, {2, false, false, 0});
+            return t.originating + u' ' + t.nonOriginating;
+        };
+        {
+            auto rs = opened();
+            for (const auto &[amount, country] : {std::pair{12.5, "CANADA"}, {0.25, "JAPON"}}) {
+                rs->AddNew();
+                rs->Fields(QStringLiteral("MONT_SOLIC")).setValue(amount);
+                rs->Fields(QStringLiteral("PAIS_IMPOR")).setValue(QString::fromLatin1(country));
+                rs->Update();
+            }
+            QCOMPARE(totals(*rs), u"12.5 0.25"_s);
+            GridTotals::keepForNextStart(dir.path(), {rs.get()});
+        }
+        // What the file says is taken as it is (here, made up)...
+        QFile kept(dir.filePath(QStringLiteral(".quelvar.sumas")));
+        QVERIFY(kept.open(QIODevice::ReadWrite));
+        const QByteArray madeUp = kept.readAll().replace("e5:0:1250000,", "e5:0:1300000,");
+        kept.resize(0);
+        kept.write(madeUp);
+        kept.close();
+        QCOMPARE(totals(*opened()), u"13 0.25"_s);
+        // ...until the table is written by anyone.
+        Recordset other(DbfTable::open(path));
+        other.AddNew();
+        other.Fields(QStringLiteral("MONT_SOLIC")).setValue(1);
+        other.Fields(QStringLiteral("PAIS_IMPOR")).setValue(u"CANADA"_s);
+        other.Update();
+        QCOMPARE(totals(*opened()), u"13.5 0.25"_s);
     }
 
     // The exact sum of the amounts however they are written, rounded once
