@@ -20,7 +20,8 @@
 //   cut TABLE N                    the table file cut to its first N bytes
 //                                  (N < 0: its last -N bytes gone)
 //   poke TABLE ROW FIELD TEXT      TEXT put into the field's bytes as they are
-//   remove TABLE                   the table file deleted (also while open)
+//   remove TABLE                   the table file deleted (also while open);
+//                                  remove @carpeta/NAME: that file or folder
 //   open                           the folder written if not yet, and the
 //                                  program started on it as its main does
 //   reopen                         the window gone, the program started again
@@ -53,7 +54,8 @@
 //                                  folder, @pdf a file to write, @NAME a file
 //                                  of the scenario's own
 //   file NAME TEXT                 a file of the scenario's own (@carpeta/NAME:
-//                                  of the request folder): TEXT as UTF-8
+//                                  of the request folder; folders in NAME are
+//                                  made): TEXT as UTF-8
 //                                  text; NAME.xlsx: a sheet written by
 //                                  openpyxl (rows by line, cells by tab, a
 //                                  number as a number, yyyy-mm-dd as a date);
@@ -368,6 +370,7 @@ private:
                                  ? QDir(h_->fixture.folder()).filePath(name.mid(9))
                                  : out_.filePath(name);
         if (!name.endsWith(QLatin1String(".xlsx")) && !name.endsWith(QLatin1String(".zip"))) {
+            QDir().mkpath(QFileInfo(path).path());
             QFile f(path);
             return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0;
         }
@@ -437,6 +440,10 @@ book.save(path)
             return needs(w, 3) && written() && cut(h_->fixture.file(arg), plain(w[2]));
         if (verb == QLatin1String("poke"))
             return needs(w, 5) && written() && poke(w);
+        if (verb == QLatin1String("remove") && arg.startsWith(QLatin1String("@carpeta/"))) {
+            const QString path = QDir(h_->fixture.folder()).filePath(arg.mid(9));
+            return QFile::remove(path) || QDir(path).removeRecursively() || fail(QStringLiteral("cannot remove ") + arg);
+        }
         if (verb == QLatin1String("remove"))
             return (written() && QFile::remove(h_->fixture.file(arg))) || fail(QStringLiteral("cannot remove ") + arg);
         if (verb == QLatin1String("open") || verb == QLatin1String("reopen"))
