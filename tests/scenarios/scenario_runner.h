@@ -44,6 +44,10 @@
 //                                  combination such as Ctrl+Z
 //   pick COMBO N                   entry N chosen from the combo's list
 //   answer Yes|No ...              the answers to the next questions
+//   cancel N                       "Cancelar" on the next progress dialog at
+//                                  its Nth step (a copy to or from drive A:
+//                                  one a table copied, then one a table read
+//                                  back or checked)
 //   close                          the window's close button
 //   medium [none|readonly]         drive A: an empty folder, missing, or one
 //                                  that cannot be written
@@ -102,6 +106,7 @@
 #include "grids/bound_grid.h"
 #include "platform/drive_a.h"
 #include "platform/file_choice.h"
+#include "platform/work_progress.h"
 #include "printing/frm_imp.h"
 #include "store/dbf_table.h"
 
@@ -470,6 +475,8 @@ book.save(path)
             return FileChoice::setScripted({out_.filePath(arg)}), true;
         if (verb == QLatin1String("program"))
             return written() && runProgram(w.mid(1));
+        if (verb == QLatin1String("cancel"))
+            return WorkProgress::cancelNextAt(arg.toInt()), true;
         if (verb == QLatin1String("answer")) {
             QList<MessageBox::Answer> answers;
             for (const QString &a : w.mid(1))
