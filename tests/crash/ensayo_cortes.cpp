@@ -354,7 +354,7 @@ bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
 // The folder's tables as our engine reads them, with what is wrong with
 // them: a table that is missing, that our engine or python3-dbf cannot read
 // or where they count different records, a count over bytes the file lacks.
-Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = false)
+Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = false, bool byPython = true)
 {
     Tables disk;
     QStringList files;
@@ -386,10 +386,10 @@ Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = f
             faults << QStringLiteral("%1: la cabecera cuenta %2 registros y el archivo no los tiene").arg(t).arg(counted);
     }
     QString error;
-    const QJsonObject python = QJsonDocument::fromJson(PythonDbf::runTool(QStringList{"dumpall", folder} + files, {}, &error)).object();
+    const QJsonObject python = byPython ? QJsonDocument::fromJson(PythonDbf::runTool(QStringList{"dumpall", folder} + files, {}, &error)).object() : QJsonObject();
     if (!error.isEmpty())
         faults << "python3-dbf no lee la carpeta: " + error.right(200);
-    for (qsizetype i = 0, live = 0; error.isEmpty() && i < files.size(); ++i, live = 0) {
+    for (qsizetype i = 0, live = 0; byPython && error.isEmpty() && i < files.size(); ++i, live = 0) {
         for (const QJsonValue r : python[files[i]][QLatin1String("records")].toArray())
             live += !r[QLatin1String("deleted")].toBool();
         if (const QString t = files[i].chopped(4); disk.contains(t) && live != disk[t].size())
@@ -411,7 +411,7 @@ Tables nextStart(const QString &folder, QStringList &faults)
     } catch (const StoreError &e) {
         faults << "el siguiente inicio no termina la nota: " + e.message();
     }
-    return readFolder(copy.path(), faults);
+    return readFolder(copy.path(), faults, false, false);
 }
 
 // Writes the request's tables (and the catalogues, unless onlyTables) into the folder.
