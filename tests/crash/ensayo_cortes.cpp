@@ -565,25 +565,27 @@ int main(int argc, char **argv)
         const Note::Kind kind = op == kOps[5] ? Note::EraseAll : op == kOps[6] ? Note::EraseRequest : op == kOps[7] ? Note::Recovery
                                 : op == "arranque"                                                   ? before : Note::None;
         const Tables finished = kind == Note::Rows || kind == Note::Save ? want : finishedOf(kind, now);
-        const bool saving = op == kOps[0] || op == kOps[1], bare = op == kOps[0] || op == "disco"; // bare: nothing typed
+        const bool bare = op == kOps[0] || op == "disco"; // saves with nothing typed
         const Rows refund{{cut.value(2).isEmpty() ? QString() : cut.value(2) + u'\n'}}; // what a save writes there
         int done = 0, undone = 0;
         const qsizetype row = cut.value(3).toInt();
-        const auto flushedOf = [&](const QString &t) { // a save or an erase writes the window's boxes to the first record
-            const Rows &o = old[t], &g = now[t];
+        const auto flushedOf = [&](const QString &t, const Rows &g) { // a save or an erase writes the window's boxes to the first record
+            const Rows &o = old[t];
             return (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
         };
+        // What saves with nothing typed may leave (a change of tab may lead to another: one whole, the next cut).
+        const auto bareFits = [&](const QString &t, const Rows &g) { return g == old[t] || (t == kRefund ? g == refund : flushedOf(t, g)); };
         for (const auto &[t, g] : now.asKeyValueRange()) {
             const Rows &o = old[t];
             const bool thinned = std::all_of(g.begin(), g.end(), [&o](const QStringList &r) { return o.contains(r); });
             Rows edited = o, deleted = o;
             if (row < o.size())
                 edited[row] = g.value(row), deleted.removeAt(row);
-            const bool flushed = flushedOf(t);
+            const bool flushed = flushedOf(t, g);
             const bool fits = g == o
                               // a save: taken back by the next start, or (a typed one) whole below; a bare one may write the refund type
                               || (saved.contains(t) && (after == Note::Save || (op == kOps[1] && after == Note::None)))
-                              || (bare && (t == kRefund ? g == refund : flushed))
+                              || (bare && bareFits(t, g))
                               || (kind != Note::None && (flushed || g == finished[t]))
                               || (kind != Note::None && kind != Note::Recovery && after != Note::None && thinned) // record by record
                               || (t == cut.value(2) && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
@@ -603,17 +605,21 @@ int main(int argc, char **argv)
         // holds the three as before it or all three as it writes them.
         if (op == kOps[1] && after == Note::None
             && !(now["empresas"] == old["empresas"] && now["solicitu"] == old["solicitu"] && now[kRefund] == old[kRefund])
-            && !(now["empresas"] != old["empresas"] && flushedOf("empresas") && now["solicitu"] != old["solicitu"] && flushedOf("solicitu") && now[kRefund] == refund))
+            && !(now["empresas"] != old["empresas"] && flushedOf("empresas", now["empresas"]) && now["solicitu"] != old["solicitu"]
+                 && flushedOf("solicitu", now["solicitu"]) && now[kRefund] == refund))
             faults << "«grabar» cortado dejó la empresa, la solicitud y el tipo de devolución mezclados, sin nota";
-        if (saving && after == Note::Save)
+        // A save cut off is taken back: a typed one (the only save of its
+        // operation) to exactly what was before it.
+        if (after == Note::Save && (op == kOps[1] || bare))
             for (const QString &t : saved)
-                if (next[t] != old[t])
+                if (op == kOps[1] ? next[t] != old[t] : !bareFits(t, next[t]))
                     faults << "el siguiente inicio no deja " + t + " como antes de «" + op + "»";
         if (op == "disco" && after != Note::None && after != Note::Export && after != Note::Save)
             faults << "«disco» cortado dejó otra nota";
         if (!FolderLock(folder).acquire().isEmpty())
             faults << "el bloqueo de la carpeta quedó tomado";
-        ++states[op + (after != Note::None ? " nota" : now == old ? " antes" : " después")];
+        static const char *const kNotes[] = {"", "borrado", "borrado", "recuperación", "renglones", "disco", "guardado"};
+        ++states[op + (after != Note::None ? QString(" nota de ") + kNotes[after] : now == old ? " antes" : " después")];
         disk = now;
         want = after == Note::None ? disk : after == Note::Rows ? (op == "arranque" ? want : old) : after == Note::Save ? next : finishedOf(after, disk);
 
@@ -631,7 +637,7 @@ int main(int argc, char **argv)
         << "\nCortes por operación:";
     for (auto it = cuts.cbegin(); it != cuts.cend(); ++it)
         out << " " << it.key() << "=" << it.value() << ";";
-    out << "\nLo que dejó cada corte (antes, después, nota para el siguiente inicio):";
+    out << "\nLo que dejó cada corte (la carpeta como antes, como después, o con la nota de qué para el siguiente inicio):";
     for (auto it = states.cbegin(); it != states.cend(); ++it)
         out << " " << it.key() << "=" << it.value() << ";";
     out << "\nTablas revisadas (motor y python3-dbf): " << option["--ensayos"] * tables().size() << "; tablas que el corte alcanzó: "
