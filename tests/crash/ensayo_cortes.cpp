@@ -257,7 +257,11 @@ struct Child {
         } else if (roll < 69) {
             say("inicio\t" + kOps[roll < 63 ? 5 : roll < 66 ? 6 : 7]);
             run(roll < 63 ? "click cmdAccion(2)" : roll < 66 ? "click cmdAccion(3)" : "click cmdAccion(7)");
-        } else { // "Generar disco" to a drive of its own: the recoveries' stays as it is
+        } else { // "Generar disco" to a drive of its own, after a recovery (a request the review passes)
+            say("inicio\trecuperar");
+            run("click cmdAccion(7)");
+            done();
+            run("answer Yes Yes Yes");
             const QByteArray drive = qgetenv("QUELVAR_UNIDAD_A");
             qputenv("QUELVAR_UNIDAD_A", qgetenv("QUELVAR_ENSAYO_DISCO"));
             saving("disco"); // the review may open a tab, which saves
