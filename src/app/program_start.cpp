@@ -44,7 +44,8 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
     };
 
     // An erase or a recovery that a program did not live to end is ended
-    // first, with the folder locked: the tables are then whole.
+    // first (a save or rows cut off, taken back), with the folder locked:
+    // the tables are then whole.
     if (const UnfinishedWork::Note note = UnfinishedWork::pending(choice.folder);
         note.kind != UnfinishedWork::Note::None) {
         if (!lock())
@@ -68,6 +69,10 @@ std::unique_ptr<RunningProgram> startProgram(const QStringList &arguments)
             : note.kind == UnfinishedWork::Note::Export
                 ? QStringLiteral("La copia a la unidad A no había terminado cuando se cerró el programa. Lo que quedó en "
                                  "la unidad A no debe entregarse; genera el disco de nuevo.")
+            : note.kind == UnfinishedWork::Note::Save
+                ? QStringLiteral("La información de la empresa y de la solicitud no había terminado de guardarse "
+                                 "cuando se cerró el programa; quedó como estaba antes de ese guardado. Revisa lo "
+                                 "que capturaste después del último guardado completo.")
             : note.kind == UnfinishedWork::Note::Rows
                 ? QStringLiteral("Los renglones que se escribían en la tabla «%1» no habían terminado de escribirse "
                                  "cuando se cerró el programa; la tabla quedó como estaba antes.")

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -53,8 +54,9 @@ qint64 readFull(int fd, char *data, size_t size)
 }
 
 // Compares two files; -1 when equal, else the offset of the first byte
-// (from 0) that differs or that one of them lacks. Throws on a read error.
-qint64 firstDifference(const QString &a, const QString &b)
+// (from 0) that differs or that one of them lacks. Throws on a read error;
+// `compared` hears of the bytes of `a` compared so far.
+qint64 firstDifference(const QString &a, const QString &b, const std::function<bool(qint64)> &compared)
 {
     const FileHandle fa(a, O_RDONLY);
     const FileHandle fb(b, O_RDONLY);
@@ -87,6 +89,8 @@ qint64 firstDifference(const QString &a, const QString &b)
         if (ra == 0)
             return -1;
         offset += ra;
+        if (compared && !compared(offset))
+            throw Cancelled{};
     }
 }
 
@@ -105,6 +109,15 @@ QString backupsFolder(const QString &requestFolder)
     return QDir(requestFolder).filePath(QStringLiteral("respaldos"));
 }
 
+qint64 tablesSize(const QString &folder)
+{
+    qint64 size = 0;
+    for (const QString &table : tables())
+        if (const QString file = findFile(folder, fileOf(table)); !file.isEmpty())
+            size += QFileInfo(file).size();
+    return size;
+}
+
 QString findFile(const QString &folder, const QString &file)
 {
     const QStringList found = matchingFiles(folder, file);
@@ -115,7 +128,7 @@ QString findFile(const QString &folder, const QString &file)
 
 void setWriteFunction(WriteFunction write) { writeFunction() = std::move(write); }
 
-void copyTable(const QString &from, const QString &to, const QString &file)
+void copyTable(const QString &from, const QString &to, const QString &file, const Progress &progress)
 {
     const QString source = findFile(from, file);
     if (source.isEmpty())
@@ -138,8 +151,10 @@ void copyTable(const QString &from, const QString &to, const QString &file)
     FileHandle out(temp, O_WRONLY | O_CREAT | O_TRUNC);
     if (out.fd() < 0)
         writeFailed(errno);
+    struct stat st {};
+    const qint64 size = ::fstat(in.fd(), &st) == 0 ? qint64(st.st_size) : 0;
     std::vector<char> buffer(kChunk);
-    for (;;) {
+    for (qint64 copied = 0;;) {
         const qint64 got = readFull(in.fd(), buffer.data(), kChunk);
         if (got < 0) {
             const int err = errno;
@@ -155,6 +170,11 @@ void copyTable(const QString &from, const QString &to, const QString &file)
             if (w <= 0)
                 writeFailed(w == 0 ? ENOSPC : errno); // nothing written: the medium is full
             done += w;
+        }
+        copied += got;
+        if (progress && !progress(copied, std::max(size, copied))) {
+            ::unlink(QFile::encodeName(temp).constData());
+            throw Cancelled{};
         }
     }
     // Durability, 2: the file is synced, so that its bytes are on the medium
@@ -182,16 +202,21 @@ void copyTable(const QString &from, const QString &to, const QString &file)
     syncFolder(to);
 }
 
-void verifyCopies(const QString &requestFolder, const QString &medium)
+void verifyCopies(const QString &requestFolder, const QString &medium, const Progress &progress)
 {
     // Every copy is read back whole and compared byte for byte with the
     // request's table before the export counts as done.
+    const qint64 total = progress ? tablesSize(requestFolder) : 0;
+    qint64 before = 0;
     for (const QString &table : tables()) {
         const QString file = fileOf(table);
         const QString local = findFile(requestFolder, file);
         if (local.isEmpty())
             throw StoreError(QStringLiteral("No se encontró «%1» en «%2».").arg(file, nativePath(requestFolder)));
-        const qint64 at = firstDifference(local, QDir(medium).filePath(file));
+        const qint64 at = firstDifference(local, QDir(medium).filePath(file), [&](qint64 compared) {
+            return !progress || progress(before + compared, std::max(total, before + compared));
+        });
+        before += QFileInfo(local).size();
         if (at >= 0)
             throw StoreError(QStringLiteral("La copia de «%1» en «%2» no es igual a la tabla de la solicitud "
                                             "(difiere desde el byte %3).")

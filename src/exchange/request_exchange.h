@@ -31,6 +31,15 @@ constexpr int kFurtherPasses = 2;
 QString backupsFolder(const QString &requestFolder);
 constexpr int kBackupsKept = 5;
 
+// How far long work has gone, in bytes of the tables: `done` of `total`.
+// Answering false stops the work, which then throws Cancelled and leaves
+// nothing half done of its own (a copy's temporary file goes).
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+struct Cancelled {};
+
+// The bytes of the seven tables found in the folder.
+qint64 tablesSize(const QString &folder);
+
 // The file of that name in the folder, matched without regard to case
 // (other programs write "IMPTLC.DBF"), the exact name first. Empty when
 // there is none.
@@ -38,18 +47,21 @@ QString findFile(const QString &folder, const QString &file);
 
 // Copies the file (found in `from` without regard to case) to `to` under
 // its exact name, replacing any older copy there whatever its case.
-void copyTable(const QString &from, const QString &to, const QString &file);
+// `progress` hears of the file's bytes as they are written.
+void copyTable(const QString &from, const QString &to, const QString &file, const Progress &progress = {});
 
 // Reads the seven tables back from the medium and compares them byte for
-// byte with the request's; throws naming the first that differs.
-void verifyCopies(const QString &requestFolder, const QString &medium);
+// byte with the request's; throws naming the first that differs. `progress`
+// hears of the request's bytes compared, of all seven.
+void verifyCopies(const QString &requestFolder, const QString &medium, const Progress &progress = {});
 
 // Why a table read from the medium cannot take the place of the request's:
 // it fails the check of a request folder's tables at start-up (it does not
 // open, or lacks a field the program uses: TableCheck::open), its header
 // counts more records than the file holds (a copy cut short), or a record
-// cannot be read. Empty when it is sound.
-QString tableFault(const QString &table);
+// cannot be read. Empty when it is sound. `progress` hears of the file's
+// bytes read.
+QString tableFault(const QString &table, const Progress &progress = {});
 
 // A recovery: the tables read from the medium wait in a staging folder
 // inside the request folder (the same file system, so that putting them in
@@ -63,7 +75,8 @@ public:
 
     // Checks the seven staged tables; throws naming the first that cannot
     // take its place, as `medium` (where they were read) holds it.
-    void check(const QString &medium) const;
+    // `progress` hears of the bytes checked, of all seven.
+    void check(const QString &medium, const Progress &progress = {}) const;
     // Once checked: moves the request's seven (and the refund type kept
     // beside them) into a new backup folder and the staged ones into their
     // place. Returns the backup folder. On a failure the request folder is

@@ -65,7 +65,7 @@ void pruneBackups(const QString &requestFolder)
 
 } // namespace
 
-QString tableFault(const QString &table)
+QString tableFault(const QString &table, const Progress &progress)
 {
     try {
         // The check the request folder gets at every start, then what only
@@ -75,8 +75,15 @@ QString tableFault(const QString &table)
         if (t->countAhead())
             return QStringLiteral("La tabla «%1» está incompleta: %2 (su copia no terminó o el medio está dañado).")
                 .arg(nativePath(table), t->countAheadText());
-        for (quint32 recno = 0; recno < t->recordCount(); ++recno)
+        const qint64 size = progress ? QFileInfo(table).size() : 0;
+        const qint64 header = size - qint64(t->recordCount()) * t->recordLength(); // and the end mark
+        for (quint32 recno = 0; recno < t->recordCount(); ++recno) {
             t->record(recno);
+            if (progress && recno % 4096 == 4095 && !progress(header + qint64(recno) * t->recordLength(), size))
+                throw Cancelled{};
+        }
+        if (progress && !progress(size, size))
+            throw Cancelled{};
     } catch (const StoreError &e) {
         return e.message();
     }
@@ -97,13 +104,18 @@ Recovery::Recovery(const QString &requestFolder)
                              .arg(nativePath(requestFolder), staging_.errorString()));
 }
 
-void Recovery::check(const QString &medium) const
+void Recovery::check(const QString &medium, const Progress &progress) const
 {
     // All seven staged tables are checked before anything of the request
     // is touched; a fault names the table as the medium holds it.
+    const qint64 total = progress ? tablesSize(staging()) : 0;
+    qint64 before = 0;
     for (const QString &table : tables()) {
         const QString staged = QDir(staging()).filePath(fileOf(table));
-        QString fault = tableFault(staged);
+        QString fault = tableFault(staged, progress ? Progress([&](qint64 done, qint64) {
+            return progress(before + done, std::max(total, before + done));
+        }) : Progress());
+        before += QFileInfo(staged).size();
         if (!fault.isEmpty()) {
             QString onMedium = findFile(medium, fileOf(table));
             if (onMedium.isEmpty())

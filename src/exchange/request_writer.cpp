@@ -1,6 +1,7 @@
 #include "request_writer.h"
 
 #include "store/data_link.h"
+#include "store/dbf_table.h"
 #include "store/recordset.h"
 #include "store/request_schema.h"
 #include "store/request_links.h"
@@ -31,17 +32,29 @@ RequestWriter::RequestWriter(RequestLinks &links, const QString &folder) : links
 
 void RequestWriter::save(const Unbound &values, const std::function<void()> &relink)
 {
-    try {
-        // Pending edits of the fields and grid rows reach their tables, and
-        // each set is opened again on its first record.
-        for (DataLink *link : {links_.dtsEmpresas, links_.dtsSolicitu, links_.dtsInsupedi, links_.dtsExporped,
-                               links_.dtsFactura, links_.dtsImpTLC})
-            link->Refresh();
+    // Rows typed in the grids reach their tables first, each whole as when
+    // the user leaves it.
+    for (DataLink *link : {links_.dtsInsupedi, links_.dtsExporped, links_.dtsFactura, links_.dtsImpTLC})
+        link->Refresh();
 
-        Recordset &empresas = links_.dtsEmpresas->openRecordset();
-        Recordset &solicitu = links_.dtsSolicitu->openRecordset();
-        beginEdit(empresas);
-        beginEdit(solicitu);
+    // The company's record, the request's and the refund type are one step:
+    // the note keeps them as they were until all three are on the disk, and
+    // a failure (or the next start, after a crash) puts them back.
+    Recordset &empresas = links_.dtsEmpresas->openRecordset();
+    Recordset &solicitu = links_.dtsSolicitu->openRecordset();
+    const auto rewritten = [](Recordset &rs) {
+        return std::pair{rs.table()->path(), rs.Eof() ? qint64(-1) : qint64(rs.recordOfRow(rs.currentRow()))};
+    };
+    const UnfinishedWork::SaveBefore before = UnfinishedWork::beforeSave(folder_, {rewritten(empresas), rewritten(solicitu)});
+    UnfinishedWork::noteSave(folder_, before);
+    QList<BoundEditor *> typed;
+    try {
+        // What the bound boxes hold goes into the two records, which the
+        // choices and lists then complete: one write of each.
+        typed = links_.dtsEmpresas->stagePendingEdits() + links_.dtsSolicitu->stagePendingEdits();
+        for (Recordset *rs : {&empresas, &solicitu})
+            if (rs->editMode() == Recordset::EditMode::None)
+                beginEdit(*rs);
 
         const RequestChoices::Codes codes = RequestChoices::encode(values.choices);
         const std::pair<const char *, QVariant> fields[] = {{"OTipoExpor", codes.oTipoExpor},
@@ -64,17 +77,40 @@ void RequestWriter::save(const Unbound &values, const std::function<void()> &rel
 
         empresas.Update();
         solicitu.Update();
-
-        relink();
         // A save is on disk when it is reported done: a power cut after it
         // loses nothing.
         links_.syncRequestTables();
         // The refund type a transfer's "T" hides, beside the tables.
         RequestChoices::writeRefundType(folder_, codes.keptRefundType);
-    } catch (const StoreError &) {
+        UnfinishedWork::clear(folder_);
+    } catch (const StoreError &e) {
         cancelEdits(links_);
-        throw;
+        throw StoreError(e.message() + takeBack(before));
     }
+    // The boxes let go of what they held only now that it is stored; until
+    // then a failed save leaves it typed, to be saved again.
+    for (BoundEditor *editor : std::as_const(typed))
+        editor->pendingEditSaved();
+    relink();
+}
+
+QString RequestWriter::takeBack(const UnfinishedWork::SaveBefore &before)
+{
+    try {
+        const DataLink *written[] = {links_.dtsEmpresas, links_.dtsSolicitu};
+        for (qsizetype i = 0; i < before.tables.size(); ++i) {
+            Recordset &rs = written[i]->openRecordset();
+            UnfinishedWork::undoTable(*rs.table(), before.tables[i].count, before.tables[i].replaced);
+            rs.tableChanged();
+            rs.MoveFirst();
+        }
+        UnfinishedWork::undoRefundType(folder_, before.refundType);
+        UnfinishedWork::clear(folder_);
+    } catch (const StoreError &) {
+        return QStringLiteral(" No se pudo deshacer lo que alcanzó a guardarse: al iniciar de nuevo, el programa "
+                              "dejará la empresa y la solicitud como estaban antes de guardar.");
+    }
+    return QStringLiteral(" La empresa y la solicitud quedaron como estaban antes de guardar.");
 }
 
 void RequestWriter::erase(bool everything)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/request_choices.h"
+#include "unfinished_work.h"
 
 #include <QString>
 #include <QVariant>
@@ -26,9 +27,11 @@ public:
         QString unit;
     };
 
-    // Stores the company and request records; `relink` re-establishes the
-    // window's links once they are written. Throws StoreError, leaving no
-    // record in edit mode.
+    // Stores the rows pending in the grids, then the company and request
+    // records and the refund type as one step (unfinished_work.h); `relink`
+    // re-establishes the window's links once they are written. Throws
+    // StoreError, leaving no record in edit mode, the two records and the
+    // refund type as they were, and the boxes' edits pending.
     void save(const Unbound &values, const std::function<void()> &relink);
 
     // Empties the request's tables (and the company's with `everything`)
@@ -38,6 +41,10 @@ public:
     void erase(bool everything);
 
 private:
+    // Puts back what a failed save wrote over; answers what to add to its
+    // message.
+    QString takeBack(const UnfinishedWork::SaveBefore &before);
+
     RequestLinks &links_;
     QString folder_;
 };

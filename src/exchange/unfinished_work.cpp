@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <cstring>
@@ -22,6 +23,10 @@ const QString kEraseRequest = QStringLiteral("borrar solicitud");
 const QString kRecovery = QStringLiteral("recuperar");
 const QString kRows = QStringLiteral("renglones");
 const QString kExport = QStringLiteral("disco");
+const QString kSave = QStringLiteral("grabar");
+const QString kSaveTable = QStringLiteral("tabla");
+const QString kSaveRefund = QStringLiteral("devolucion");
+const QString kSaveNoRefund = QStringLiteral("sin devolucion");
 
 // The records a write of rows replaces, beside the note.
 QString replacedFile(const QString &folder) { return QDir(folder).filePath(QStringLiteral(".quelvar.renglones")); }
@@ -80,15 +85,30 @@ Note pending(const QString &folder)
     QFile file(noteFile(folder));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QStringList lines = QString::fromUtf8(file.read(4096)).split(u'\n');
+    // A save's note keeps two records: a few kilobytes, more with wide tables.
+    const QStringList lines = QString::fromUtf8(file.read(1 << 20)).split(u'\n');
     Note note;
     if (lines.value(0) == kEraseAll)
         note.kind = Note::EraseAll;
     else if (lines.value(0) == kEraseRequest)
         note.kind = Note::EraseRequest;
-    else if (lines.value(0) == kRecovery && !lines.value(1).isEmpty() && !lines.value(2).isEmpty())
-        note = {Note::Recovery, lines.value(1), lines.value(2), {}, 0};
-    else if (lines.value(0) == kExport)
+    else if (lines.value(0) == kRecovery && !lines.value(1).isEmpty() && !lines.value(2).isEmpty()) {
+        note.kind = Note::Recovery;
+        note.staging = lines.value(1);
+        note.backup = lines.value(2);
+    } else if (const QString last = lines.value(lines.size() - 2);
+               lines.value(0) == kSave && (last == kSaveNoRefund || last.startsWith(kSaveRefund + u'\t'))) {
+        note.kind = Note::Save;
+        for (const QString &line : lines) {
+            const QStringList w = line.split(u'\t');
+            if (w.value(0) == kSaveTable && w.size() >= 3)
+                note.before.tables.append({w[1], w[2].toUInt(), w.size() >= 5
+                                               ? QList<Replaced>{{w[3].toUInt(), QByteArray::fromBase64(w[4].toLatin1())}}
+                                               : QList<Replaced>()});
+            else if (w.value(0) == kSaveRefund && w.size() == 2)
+                note.before.refundType = QByteArray::fromBase64(w[1].toLatin1());
+        }
+    } else if (lines.value(0) == kExport)
         note.kind = Note::Export;
     else if (lines.value(0) == kRows && !lines.value(1).isEmpty() && !lines.value(2).isEmpty()) {
         note.kind = Note::Rows;
@@ -107,6 +127,75 @@ void noteRecovery(const QString &folder, const QString &staging, const QString &
     writeNote(folder, {kRecovery, staging, backup});
 }
 
+SaveBefore beforeSave(const QString &folder, const QList<std::pair<QString, qint64>> &tables)
+{
+    SaveBefore before;
+    for (const auto &[path, record] : tables) {
+        const std::unique_ptr<DbfTable> t = DbfTable::open(path);
+        TableBefore table{QFileInfo(path).fileName(), t->recordCount(), {}};
+        if (record >= 0 && record < t->recordCount())
+            table.replaced.append({quint32(record), QByteArray(t->record(quint32(record)), t->recordLength())});
+        before.tables.append(table);
+    }
+    const QString refundType = RequestChoices::refundTypeFile(folder);
+    if (QFileInfo(refundType).isFile()) {
+        QFile file(refundType);
+        if (!file.open(QIODevice::ReadOnly))
+            throw StoreError(QStringLiteral("No se pudo leer «%1»: %2.")
+                                 .arg(RequestExchange::nativePath(refundType), file.errorString()));
+        before.refundType = file.read(4096);
+    }
+    return before;
+}
+
+void noteSave(const QString &folder, const SaveBefore &before)
+{
+    // One line a table (its records, and the one rewritten in base64), the
+    // refund type last.
+    QStringList lines{kSave};
+    for (const TableBefore &t : before.tables) {
+        QStringList w{kSaveTable, t.table, QString::number(t.count)};
+        for (const Replaced &r : t.replaced)
+            w << QString::number(r.record) << QString::fromLatin1(r.bytes.toBase64());
+        lines.append(w.join(u'\t'));
+    }
+    lines.append(before.refundType ? kSaveRefund + u'\t' + QString::fromLatin1(before.refundType->toBase64())
+                                   : kSaveNoRefund);
+    writeNote(folder, lines);
+}
+
+void undoTable(DbfTable &t, quint32 count, const QList<Replaced> &replaced)
+{
+    bool written = false;
+    if (t.refreshCount() > count) {
+        t.truncate(count);
+        written = true;
+    }
+    for (const Replaced &r : replaced)
+        if (r.record < t.recordCount() && r.bytes.size() == t.recordLength()
+            && std::memcmp(t.record(r.record), r.bytes.constData(), size_t(r.bytes.size())) != 0) {
+            t.writeRecord(r.record, r.bytes);
+            written = true;
+        }
+    if (written)
+        t.sync();
+}
+
+void undoRefundType(const QString &folder, const std::optional<QByteArray> &before)
+{
+    const QString path = RequestChoices::refundTypeFile(folder);
+    QFile file(path);
+    if (!before) {
+        // Only a file of its name goes: anything else in its place is no
+        // work of the save.
+        if (QFileInfo(path).isFile())
+            RequestChoices::removeRefundType(folder);
+    } else if (!file.open(QIODevice::ReadOnly) || file.read(4096) != *before) {
+        file.close();
+        writeWhole(folder, path, *before);
+    }
+}
+
 void noteRows(const QString &folder, const QString &table, quint32 count, const QList<Replaced> &replaced)
 {
     // The replaced records first: the note that names them is the last
@@ -123,14 +212,8 @@ void noteRows(const QString &folder, const QString &table, quint32 count, const 
 void undoRows(const QString &folder, const QString &table, quint32 count, const QList<Replaced> &replaced)
 {
     const QString file = RequestExchange::findFile(folder, table);
-    if (file.isEmpty())
-        return;
-    const std::unique_ptr<DbfTable> t = DbfTable::open(file);
-    for (const Replaced &r : replaced)
-        if (r.record < t->recordCount() && r.bytes.size() == t->recordLength())
-            t->writeRecord(r.record, r.bytes);
-    t->truncate(count);
-    t->sync();
+    if (!file.isEmpty())
+        undoTable(*DbfTable::open(file), count, replaced);
 }
 
 void clear(const QString &folder)
@@ -174,6 +257,12 @@ void finish(const QString &folder)
         // Nothing of the folder to finish: the start only says it.
         clear(folder);
         return;
+    case Note::Save:
+        for (const TableBefore &t : note.before.tables)
+            undoRows(folder, t.table, t.count, t.replaced);
+        undoRefundType(folder, note.before.refundType);
+        clear(folder);
+        return;
     case Note::Rows: {
         const QString file = RequestExchange::findFile(folder, note.table);
         undoRows(folder, note.table, note.count, file.isEmpty() ? QList<Replaced>() : readReplaced(folder, file));
@@ -187,7 +276,7 @@ void removeLeftovers(const QString &folder)
 {
     // A note or a refund type cut while being written leaves its scratch
     // copy (QSaveFile's: the name and six characters).
-    static const QRegularExpression scratch(QStringLiteral(R"(^\.quelvar\.(pendiente|devolucion|renglones)\.[A-Za-z0-9]{6}$)"));
+    static const QRegularExpression scratch(QStringLiteral(R"(^\.quelvar\.(pendiente|devolucion|renglones|sumas)\.[A-Za-z0-9]{6}$)"));
     const QDir dir(folder);
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
         if (scratch.match(name).hasMatch())

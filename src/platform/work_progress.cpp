@@ -3,18 +3,25 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
+#include <climits>
+#include <utility>
+
 namespace {
 
-bool cancelling = false;
+int &nextCancel()
+{
+    static int step = 0;
+    return step;
+}
 
 } // namespace
 
-void WorkProgress::cancelNext() { cancelling = true; }
-
-WorkProgress::WorkProgress(QWidget *parent, const QString &what, int total)
-    : dialog_(new QProgressDialog(what, QStringLiteral("Cancelar"), 0, total, parent)), cancelled_(cancelling)
+WorkProgress::WorkProgress(QWidget *parent, const QString &what, qint64 total)
+    : dialog_(new QProgressDialog(what, QStringLiteral("Cancelar"), 0, 0, parent)),
+      scale_(1 + total / INT_MAX),
+      cancelAt_(std::exchange(nextCancel(), 0))
 {
-    cancelling = false;
+    dialog_->setMaximum(int(total / scale_));
     dialog_->setWindowTitle(QStringLiteral("QUELVAR"));
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(500);
@@ -24,13 +31,23 @@ WorkProgress::WorkProgress(QWidget *parent, const QString &what, int total)
 
 WorkProgress::~WorkProgress() { done(); }
 
-bool WorkProgress::step(int done)
+void WorkProgress::cancelNextAt(int step) { nextCancel() = step; }
+
+void WorkProgress::setText(const QString &what)
 {
-    if (cancelled_)
-        return false;
+    if (dialog_)
+        dialog_->setLabelText(what);
+}
+
+bool WorkProgress::step(qint64 done)
+{
     if (!dialog_)
         return true;
-    dialog_->setValue(done);
+    if (cancelAt_ > 0 && ++steps_ >= cancelAt_) {
+        dialog_->cancel();
+        return false;
+    }
+    dialog_->setValue(int(std::min<qint64>(done / scale_, dialog_->maximum())));
     QCoreApplication::processEvents();
     return !dialog_->wasCanceled();
 }

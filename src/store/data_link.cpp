@@ -63,11 +63,11 @@ QString DataLink::tableFile(const QString &folder, const QString &recordSource)
     return {};
 }
 
-void DataLink::writePendingEdits()
+QList<BoundEditor *> DataLink::stagePendingEdits()
 {
     Recordset *rs = recordset_.get();
     if (!rs || !rs->isOpen())
-        return;
+        return {};
     bool pending = false;
     for (BoundEditor *e : std::as_const(editors_))
         pending = pending || e->hasPendingEdit();
@@ -85,7 +85,14 @@ void DataLink::writePendingEdits()
                 e->writePendingEdit(*rs);
                 written.append(e);
             }
-    if (rs->editMode() != Recordset::EditMode::None) {
+    return written;
+}
+
+void DataLink::writePendingEdits()
+{
+    const QList<BoundEditor *> written = stagePendingEdits();
+    Recordset *rs = recordset_.get();
+    if (rs && rs->isOpen() && rs->editMode() != Recordset::EditMode::None) {
         if (rs->isDirty())
             rs->Update();
         else
@@ -93,7 +100,7 @@ void DataLink::writePendingEdits()
     }
     // Only now, with the record in the table, do the controls drop their marks:
     // a refused value leaves every typed edit in place for another try.
-    for (BoundEditor *e : std::as_const(written))
+    for (BoundEditor *e : written)
         e->pendingEditSaved();
 }
 

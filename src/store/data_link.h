@@ -58,6 +58,14 @@ public:
     // Called with each record set the link opens, before anyone reads it.
     void setOpening(std::function<void(Recordset &)> opening) { opening_ = std::move(opening); }
 
+    // Writes the pending edits of the bound controls into the current record,
+    // begun for them (on an empty set, a new record), and leaves it in edit
+    // mode: nothing reaches the table yet. Answers the controls written,
+    // which keep their marks until the caller has the record in the table
+    // and calls pendingEditSaved() on them. Throws StoreError when a value
+    // does not fit its field.
+    QList<BoundEditor *> stagePendingEdits();
+
     // The open record set, or nullptr when the link is detached.
     Recordset *recordset() const { return recordset_.get(); }
     // The open record set; throws StoreError when the link is detached.

@@ -1,7 +1,8 @@
 // Commands 4 and 7 after their questions: the request's seven tables copied
 // to drive A for the ministry, or read back from there. The files are
 // handled by exchange/request_exchange.h; the window chooses the drive, cuts
-// and re-establishes its links, and shows the caption and the messages.
+// and re-establishes its links, and shows the caption, the progress and the
+// messages.
 #include "frm_quelvar.h"
 
 #include "exchange/unfinished_work.h"
@@ -9,6 +10,7 @@
 #include "exchange/request_exchange.h"
 #include "platform/drive_a.h"
 #include "platform/message_box.h"
+#include "platform/work_progress.h"
 #include "store/data_link.h"
 #include "store/request_links.h"
 #include "rules/window_texts.h"
@@ -67,6 +69,7 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
     QString relinkFailure;
     bool linksCut = false;
     bool leftAsItWas = true;
+    bool cancelled = false;
     {
         // While the links are cut, the boxes bound to them empty and their
         // handlers ask for totals over tables not open: those are taken once,
@@ -78,16 +81,36 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
             const QString kept = windowTitle();
             const auto restoreCaption = qScopeGuard([&] { setWindowTitle(kept); });
             setWindowTitle(WindowTexts::withFolder(recovering ? kRecovering : kCopying, QDir(folder_).dirName()));
+            // The copies and their check (a read of every byte) show how far
+            // they are once they take half a second, with "Cancelar".
+            const QString source = recovering ? driveA : folder_;
+            WorkProgress progress(this, QString(), 2 * RequestExchange::tablesSize(source));
+            qint64 base = 0, size = 0;
+            const RequestExchange::Progress along = [&](qint64 done, qint64 total) {
+                size = total;
+                return progress.step(base + done);
+            };
+            const auto copy = [&](const QString &to, DataLink *link, const QString &table) {
+                progress.setText(recovering ? QStringLiteral("Leyendo la tabla %1 de la unidad A…").arg(table)
+                                            : QStringLiteral("Copiando la tabla %1 a la unidad A…").arg(table));
+                CopiaA(source, to, link, table, 0, along);
+                base += size;
+                size = 0;
+            };
             std::unique_ptr<RequestExchange::Recovery> recovery;
             try {
                 if (recovering) {
                     // The seven are copied into a staging folder and checked
                     // there while the request stays linked and untouched; only
-                    // then are the links cut and the tables replaced.
+                    // then are the links cut and the tables replaced. A cancel
+                    // until then leaves the request as it was, and the staging
+                    // folder goes with the recovery.
                     recovery = std::make_unique<RequestExchange::Recovery>(folder_);
                     for (const QString &table : tables)
-                        CopiaA(driveA, recovery->staging(), nullptr, table, 0);
-                    recovery->check(driveA);
+                        copy(recovery->staging(), nullptr, table);
+                    progress.setText(QStringLiteral("Revisando las tablas leídas de la unidad A…"));
+                    recovery->check(driveA, along);
+                    progress.done();
                     linksCut = true;
                     for (DataLink *link : links)
                         cutLink(link);
@@ -100,15 +123,20 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
                     for (qsizetype i = 0; i < links.size(); ++i) {
                         Q_ASSERT(DataLink::tableOf(links[i]->RecordSource()).compare(tables[i], Qt::CaseInsensitive)
                                  == 0);
-                        CopiaA(folder_, driveA, links[i], tables[i], 0);
+                        copy(driveA, links[i], tables[i]);
                     }
-                    RequestExchange::verifyCopies(folder_, driveA);
+                    progress.setText(QStringLiteral("Comparando las copias de la unidad A con las tablas de la "
+                                                    "solicitud…"));
+                    RequestExchange::verifyCopies(folder_, driveA, along);
                 }
             } catch (const StoreError &e) {
                 failure = e.message();
                 leftAsItWas = !recovery || recovery->untouched();
+            } catch (const RequestExchange::Cancelled &) {
+                cancelled = true;
             }
-            // Verified, or its failure said now: the note has done its part.
+            progress.done();
+            // Verified, or why not said now: the note has done its part.
             if (!recovering && UnfinishedWork::pending(folder_).kind == UnfinishedWork::Note::Export) {
                 try {
                     UnfinishedWork::clear(folder_);
@@ -121,7 +149,7 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
         // message: the window behind it shows the request again. Links
         // never cut are left alone, with whatever is typed in their boxes.
         try {
-            if (recovering && failure.isEmpty())
+            if (recovering && failure.isEmpty() && !cancelled)
                 clearRequestShown();
             if (linksCut)
                 EstableceLigas();
@@ -129,12 +157,18 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
             relinkFailure = e.message();
         }
     }
-    if (recovering && failure.isEmpty())
+    if (recovering && failure.isEmpty() && !cancelled)
         Form_Activate(); // the recovered request's choices and totals
     else
         releaseTotals();
 
-    if (failure.isEmpty()) {
+    if (cancelled && recovering) {
+        MessageBox::warning(this, QStringLiteral("Se canceló la recuperación de la información de la unidad A; la "
+                                                 "solicitud quedó como estaba."));
+    } else if (cancelled) {
+        MessageBox::warning(this, QStringLiteral("Se canceló la copia a la unidad A. Lo que quedó en la unidad A no "
+                                                 "debe entregarse; genera el disco de nuevo."));
+    } else if (failure.isEmpty()) {
         MessageBox::warning(this, kDone);
     } else if (recovering) {
         MessageBox::warning(this,
@@ -150,16 +184,16 @@ void FrmQuelvar::GeneraRecupera(quint8 qOperacion)
 }
 
 void FrmQuelvar::CopiaA(const QString &origen, const QString &destino, DataLink *qData, const QString &qBase,
-                        quint8 nPaso)
+                        quint8 nPaso, const RequestExchange::Progress &progress)
 {
     if (nPaso == 0 && qData)
         cutLink(qData);
     try {
-        RequestExchange::copyTable(origen, destino, RequestExchange::fileOf(qBase));
+        RequestExchange::copyTable(origen, destino, RequestExchange::fileOf(qBase), progress);
     } catch (const StoreError &) {
         if (nPaso >= RequestExchange::kFurtherPasses)
             throw;
-        CopiaA(origen, destino, qData, qBase, quint8(nPaso + 1));
+        CopiaA(origen, destino, qData, qBase, quint8(nPaso + 1), progress);
     }
 }
 

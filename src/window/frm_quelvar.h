@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/request_exchange.h"
 #include "incoming/incoming_rows.h"
 #include "rules/request_mode.h"
 #include "rules/request_report.h"
@@ -105,8 +106,10 @@ public:
     // cut on the first pass (nPaso 0) so that the file is no longer held. A
     // failed copy is made again as a further pass, at most
     // RequestExchange::kFurtherPasses times; then it throws StoreError naming
-    // the file and the fault.
-    void CopiaA(const QString &origen, const QString &destino, DataLink *qData, const QString &qBase, quint8 nPaso);
+    // the file and the fault. `progress` hears of the bytes copied (and may
+    // stop the copy: RequestExchange::Cancelled).
+    void CopiaA(const QString &origen, const QString &destino, DataLink *qData, const QString &qBase, quint8 nPaso,
+                const RequestExchange::Progress &progress = {});
     // True when a file is found at the path, its name matched without regard
     // to case.
     static bool FExist(const QString &ruta);

@@ -1,6 +1,7 @@
 // quelvar-ensayo-cortes: QUELVAR killed at random moments while it saves,
-// writes and deletes rows, erases and recovers the request, and the request
-// folder checked after each kill (README, "Ensayos de cortes").
+// writes, pastes, imports and deletes rows, erases the request, copies it to
+// drive A and recovers it from there, and the request folder checked after
+// each kill (README, "Ensayos de cortes").
 //
 // The child is the real program started on the folder, working through
 // scenario lines. It runs traced, with a seccomp filter that stops it before
@@ -23,6 +24,7 @@
 #include "store/dbf_table.h"
 #include "store/field_codec.h"
 #include "store/recordset.h"
+#include "store/request_choices.h"
 #include "store/request_links.h"
 #include "store/store_error.h"
 
@@ -44,7 +46,20 @@ using Rows = QList<QStringList>; // live rows, each field as text
 using Tables = QMap<QString, Rows>;
 using Note = UnfinishedWork::Note;
 const QStringList &tables() { return RequestExchange::tables(); }
-const QStringList kOps{"pestaña", "grabar", "nueva", "editada", "borrada", "borrar todo", "borrar solicitud", "recuperar", "pegada"};
+const QStringList kOps{"pestaña", "grabar", "nueva", "editada", "borrada", "borrar todo", "borrar solicitud", "recuperar", "pegada", "disco", "importada"};
+// The refund type kept beside the tables, checked as a table of one row
+// (its text) or none (no file).
+const QString kRefund = QStringLiteral(".quelvar.devolucion");
+const QStringList &checked()
+{
+    static const QStringList all = tables() + QStringList{kRefund};
+    return all;
+}
+Rows refundRows(const QString &folder)
+{
+    QFile file(RequestChoices::refundTypeFile(folder));
+    return file.open(QIODevice::ReadOnly) ? Rows{{QString::fromLatin1(file.readAll())}} : Rows();
+}
 
 QString valueText(const QVariant &v)
 {
@@ -84,6 +99,7 @@ struct Child {
     QRandomGenerator rng;
     ScenarioRunner runner;
     FrmQuelvar *window = nullptr;
+    QString folder;
 
     bool run(const QString &line) { return runner.runLine(line); }
     QString figure(const QString &range) { return QString::number(rng.bounded(range.section(u'-', 0, 0).toInt(), range.section(u'-', 1).toInt() + 1)); }
@@ -110,12 +126,17 @@ struct Child {
             }
             out.insert(tables()[t], rows);
         }
+        QJsonArray refund;
+        for (const QStringList &row : refundRows(folder))
+            refund << QJsonArray::fromStringList(row);
+        out.insert(kRefund, refund);
         return QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Compact));
     }
     void done()
     {
         for (const QString &text : MessageBox::shownTexts())
-            if (text.startsWith(QLatin1String("No se pudo")))
+            if (text.startsWith(QLatin1String("No se pudo")) || text.startsWith(QLatin1String("No se terminó"))
+                || text.startsWith(QLatin1String("No se recuperó")))
                 say("fallo\t" + text);
         MessageBox::clearShown();
         say("hecho\t" + state());
@@ -128,21 +149,34 @@ struct Child {
         return false;
     }
 
+    // A save begins: with the refund type the window's header makes it keep.
+    void saving(const QString &op)
+    {
+        const int refund = runner.harness().get<QComboBox>("cmbTDevolucion")->currentIndex();
+        say("inicio\t" + op + "\t" + QStringLiteral("MRP").mid(refund, refund >= 0 ? 1 : 0));
+    }
+    // The tab of the grid, or of the goods; a change of tab saves.
+    bool onTab(int tab)
+    {
+        QTabWidget *tabs = runner.harness().tabs();
+        if (tabs->currentIndex() != tab) {
+            saving("pestaña");
+            run("tab " + QString::number(tab));
+            done();
+            run("answer Yes Yes Yes"); // done() forgets the answers not given
+        }
+        return tabs->currentIndex() == tab;
+    }
+
     void step()
     {
-        run("answer Yes Yes Yes"); // an operation's questions: erase, recovery, deletion, unit costs
+        run("answer Yes Yes Yes"); // an operation's questions: erase, recovery, deletion, unit costs, amount, import
         const QStringList g = kGrids[rng.bounded(int(kGrids.size()))].split(u' ');
-        QTabWidget *tabs = runner.harness().tabs();
-        const int roll = int(rng.bounded(80));
-        if (roll >= 72) { // rows pasted as a spreadsheet block at the new-record line
+        const int roll = int(rng.bounded(88));
+        if (roll >= 72) { // rows pasted as a spreadsheet block at the new-record line, or imported from a file
             auto *grid = runner.harness().get<BoundGrid>(g[0]);
-            if (tabs->currentIndex() != g[2].toInt()) {
-                say("inicio\tpestaña");
-                run("tab " + g[2]);
-                done();
-                if (tabs->currentIndex() != g[2].toInt())
-                    return;
-            }
+            if (!onTab(g[2].toInt()))
+                return;
             QStringList lines, shown;
             for (int c = 0; c < grid->ColumnsCount(); ++c)
                 if (!grid->isColumnHidden(c))
@@ -157,21 +191,30 @@ struct Child {
                 }
                 lines << cells.join(u'\t');
             }
-            say("inicio\tpegada\t" + g[1]);
-            run(QStringLiteral("cell %1 %2 %3").arg(g[0]).arg(grid->recordModel()->recordCount()).arg(shown.value(0)));
-            run("paste \"" + lines.join(u'\n').replace(u'\t', "\\t").replace(u'\n', "\\n") + "\"");
+            const QString cell = QStringLiteral("cell %1 %2 %3").arg(g[0]).arg(grid->recordModel()->recordCount()).arg(shown.value(0));
+            if (roll < 80) {
+                say("inicio\tpegada\t" + g[1]);
+                run(cell);
+                run("paste \"" + lines.join(u'\n').replace(u'\t', "\\t").replace(u'\n', "\\n") + "\"");
+            } else { // a file of columns named by their fields, chosen in the grid's menu
+                QFile file(QFileInfo(qEnvironmentVariable("QUELVAR_ENSAYO_REGISTRO")).dir().filePath("renglones.csv"));
+                if (!file.open(QIODevice::WriteOnly) || file.write((shown.join(u';') + u'\n' + lines.join(u'\n').replace(u'\t', u';')).toUtf8()) < 0)
+                    ::_exit(3);
+                file.close();
+                FileChoice::setScripted({file.fileName()});
+                say("inicio\timportada\t" + g[1]);
+                run(cell);
+                run("key Ctrl+Shift+I");
+            }
             return done();
         }
-        if (roll < 30 && tabs->currentIndex() != g[2].toInt()) { // a change of tab saves
-            say("inicio\tpestaña");
-            run("tab " + g[2]);
-            done();
-        }
+        if (roll < 30 && !onTab(g[2].toInt()))
+            return;
         if (roll < 30) {
             auto *grid = runner.harness().get<BoundGrid>(g[0]);
             const int count = grid->recordModel()->recordCount(), row = count ? int(rng.bounded(count)) : 0;
             const QString last = g.last().section(u'=', 0, 0);
-            if (tabs->currentIndex() != g[2].toInt() || (roll >= 14 && count == 0) || (roll < 22 && !typable(grid, last)))
+            if ((roll >= 14 && count == 0) || (roll < 22 && !typable(grid, last)))
                 return;
             if (roll < 14) { // a new row typed cell by cell, left with Down
                 const QString key = QString::number(rng.bounded(100000000)).rightJustified(8, u'0');
@@ -192,20 +235,38 @@ struct Child {
             }
             if (roll < 22 && run(roll >= 14 && row > 0 ? "key Up" : "key Down") && grid->hasPendingRow())
                 run("key Escape"), run("key Escape"); // a row refused is dropped
-        } else if (roll < 60) { // boxes typed into, then a save or a change of tab
-            say(roll < 48 ? "inicio\tgrabar" : "inicio\tpestaña");
-            for (int i = int(rng.bounded(1, 4)); i > 0; --i) {
-                const QString box = kBoxes[rng.bounded(int(kBoxes.size()))];
-                for (int t = 0; t < tabs->count(); ++t)
-                    if (tabs->widget(t)->isAncestorOf(runner.harness().get(box)) && tabs->currentIndex() != t)
-                        run("tab " + QString::number(t));
-                if (run("click " + box))
-                    run("type " + figure("1-99"));
+        } else if (roll < 60) {
+            // The company's name (in the header) and a box of the goods typed
+            // over with another figure, then one save that writes both: the
+            // button or a change of tab.
+            if (!onTab(2))
+                return;
+            const QStringList boxes{"txtRSocial", roll % 2 ? "txtProducto" : "txtCantidadExp"};
+            for (const QString &box : boxes)
+                if (auto *edit = runner.harness().get<QLineEdit>(box); !edit->isVisible() || !edit->isEnabled())
+                    return;
+            for (const QString &box : boxes) {
+                QString shown = runner.harness().get<QLineEdit>(box)->text(), typed;
+                do
+                    typed = figure("1-99");
+                while (typed == shown || typed.toDouble() == shown.remove(u',').toDouble());
+                run("click " + box), run("key Ctrl+A"), run("type " + typed);
             }
-            run(roll < 48 ? "click cmdAccion(6)" : "tab " + QString::number(rng.bounded(4)));
-        } else {
+            saving("grabar");
+            run(roll < 48 ? "click cmdAccion(6)" : "tab " + QString::number(QList<int>{0, 1, 3}[rng.bounded(3)]));
+        } else if (roll < 69) {
             say("inicio\t" + kOps[roll < 63 ? 5 : roll < 66 ? 6 : 7]);
             run(roll < 63 ? "click cmdAccion(2)" : roll < 66 ? "click cmdAccion(3)" : "click cmdAccion(7)");
+        } else { // "Generar disco" to a drive of its own, after a recovery (a request the review passes)
+            say("inicio\trecuperar");
+            run("click cmdAccion(7)");
+            done();
+            run("answer Yes Yes Yes");
+            const QByteArray drive = qgetenv("QUELVAR_UNIDAD_A");
+            qputenv("QUELVAR_UNIDAD_A", qgetenv("QUELVAR_ENSAYO_DISCO"));
+            saving("disco"); // the review may open a tab, which saves
+            run("click cmdAccion(4)");
+            qputenv("QUELVAR_UNIDAD_A", drive);
         }
         done();
     }
@@ -219,6 +280,11 @@ int runChild(const QString &folder, quint32 seed)
     const std::unique_ptr<RunningProgram> program = startProgram({QCoreApplication::applicationFilePath(), folder});
     if (!program->window)
         return say("fallo\t" + MessageBox::shownTexts().join(" / ")), 1;
+    // What the start said (a save taken back, a copy to drive A not to be
+    // handed in), one line a message.
+    for (const QString &text : MessageBox::shownTexts())
+        say("aviso\t" + QString(text).replace(u'\n', u' '));
+    child.folder = folder;
     child.window = (child.runner.harness().window = std::move(program->window)).get();
     child.window->show();
     child.window->activateWindow();
@@ -292,7 +358,7 @@ bool runTraced(const QByteArrayList &args, int killAt, int aim, int offset)
 // The folder's tables as our engine reads them, with what is wrong with
 // them: a table that is missing, that our engine or python3-dbf cannot read
 // or where they count different records, a count over bytes the file lacks.
-Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = false)
+Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = false, bool byPython = true)
 {
     Tables disk;
     QStringList files;
@@ -324,16 +390,32 @@ Tables readFolder(const QString &folder, QStringList &faults, bool missingOk = f
             faults << QStringLiteral("%1: la cabecera cuenta %2 registros y el archivo no los tiene").arg(t).arg(counted);
     }
     QString error;
-    const QJsonObject python = QJsonDocument::fromJson(PythonDbf::runTool(QStringList{"dumpall", folder} + files, {}, &error)).object();
+    const QJsonObject python = byPython ? QJsonDocument::fromJson(PythonDbf::runTool(QStringList{"dumpall", folder} + files, {}, &error)).object() : QJsonObject();
     if (!error.isEmpty())
         faults << "python3-dbf no lee la carpeta: " + error.right(200);
-    for (qsizetype i = 0, live = 0; error.isEmpty() && i < files.size(); ++i, live = 0) {
+    for (qsizetype i = 0, live = 0; byPython && error.isEmpty() && i < files.size(); ++i, live = 0) {
         for (const QJsonValue r : python[files[i]][QLatin1String("records")].toArray())
             live += !r[QLatin1String("deleted")].toBool();
         if (const QString t = files[i].chopped(4); disk.contains(t) && live != disk[t].size())
             faults << QStringLiteral("%1: python3-dbf lee %2 registros y el motor %3").arg(t).arg(live).arg(disk[t].size());
     }
+    disk[kRefund] = refundRows(folder);
     return disk;
+}
+
+// The folder as the next start leaves it, the note's work finished or taken
+// back (on a copy).
+Tables nextStart(const QString &folder, QStringList &faults)
+{
+    QTemporaryDir copy;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        QFile::copy(QDir(folder).filePath(name), copy.filePath(name));
+    try {
+        UnfinishedWork::finish(copy.path());
+    } catch (const StoreError &e) {
+        faults << "el siguiente inicio no termina la nota: " + e.message();
+    }
+    return readFolder(copy.path(), faults, false, false);
 }
 
 // Writes the request's tables (and the catalogues, unless onlyTables) into the folder.
@@ -389,8 +471,10 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     out << "Ensayos de cortes: " << option["--ensayos"] << " ensayos, semilla " << option["--semilla"] << ", carpeta " << work << Qt::endl;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    for (const auto &[name, path] : {std::pair{"QUELVAR_UNIDAD_A", drive}, {"QUELVAR_ENSAYO_REGISTRO", log}, {"QUELVAR_ENSAYO_ERRORES", work + "/hijo-errores.txt"}})
+    for (const auto &[name, path] : {std::pair{"QUELVAR_UNIDAD_A", drive}, {"QUELVAR_ENSAYO_DISCO", work + "/unidad-disco"},
+                                     {"QUELVAR_ENSAYO_REGISTRO", log}, {"QUELVAR_ENSAYO_ERRORES", work + "/hijo-errores.txt"}})
         qputenv(name, QFile::encodeName(path));
+    QDir().mkpath(work + "/unidad-disco");
     struct sigaction alarm {};
     alarm.sa_handler = [](int) {}; // only to interrupt waitpid
     ::sigaction(SIGALRM, &alarm, nullptr);
@@ -416,21 +500,22 @@ int main(int argc, char **argv)
         return out << "No se pudo preparar el ensayo: " << faults.join("; ") << Qt::endl, 2;
     // What a note of unfinished work leaves once the next start has finished it.
     const auto finishedOf = [&medium](Note::Kind kind, Tables now) {
-        for (const QString &t : tables())
+        for (const QString &t : checked())
             if (kind == Note::Recovery || kind == Note::EraseAll || (kind == Note::EraseRequest && t != "empresas"))
                 now[t] = kind == Note::Recovery ? medium.value(t) : Rows();
         return now;
     };
 
     QRandomGenerator rng(option["--semilla"]);
-    QMap<QString, int> cuts;
+    QMap<QString, int> cuts, states;
     QStringList failures;
     qint64 operations = 0, reached = 0, rebuilt = 0;
+    const QStringList saved{"empresas", "solicitu", kRefund}; // what a save writes as one step
     for (uint trial = 1; trial <= option["--ensayos"]; ++trial) {
         // The kill: within the first writes of an operation of a kind, or
         // (aim < 0) anywhere among the first writes of the run.
-        const int aim = int(rng.bounded(11)) - 2; // a row's write is two or three calls
-        const int offset = 1 + int(rng.bounded(1 + rng.bounded(aim >= 2 && aim <= 4 ? 3 : aim == 8 ? 40 : 12)));
+        const int aim = int(rng.bounded(13)) - 2; // a row's write is two or three calls; a save's about twenty
+        const int offset = 1 + int(rng.bounded(1 + rng.bounded(aim >= 2 && aim <= 4 ? 3 : aim >= 8 ? 40 : aim <= 1 ? 24 : 12)));
         const int anywhere = 1 + int(rng.bounded(option["--pasos"]));
         const QByteArray childSeed = QByteArray::number(rng.generate());
         const Note::Kind before = UnfinishedWork::pending(folder).kind;
@@ -438,18 +523,18 @@ int main(int argc, char **argv)
         const bool killed = runTraced({QFile::encodeName(app.applicationFilePath()), "--hijo", QFile::encodeName(folder), childSeed},
                                       aim < 0 ? anywhere : 2 * int(option["--pasos"]), aim, offset);
 
-        // The log: what the window opened with, what each finished
-        // operation left, the operation cut.
+        // The log: what the start said, what the window opened with, what
+        // each finished operation left, the operation cut.
         QFile file(log);
         QByteArrayList lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList{""};
         lines.removeLast(); // what follows the last line break
         faults = killed ? QStringList() : QStringList{"el programa terminó solo"};
         bool opened = false;
         Tables old = disk;
-        QStringList cut;
+        QStringList cut, said;
         for (const QByteArray &line : std::as_const(lines)) {
             const QStringList w = QString::fromUtf8(line).split(u'\t');
-            for (const QString &t : tables()) {
+            for (const QString &t : checked()) {
                 if (w[0] != "abierto" && w[0] != "hecho")
                     break;
                 old[t].clear();
@@ -461,38 +546,57 @@ int main(int argc, char **argv)
             opened = opened || w[0] == "abierto";
             operations += w[0] == "hecho";
             cut = w[0] == "inicio" ? w : w[0] == "hecho" ? QStringList() : cut;
+            if (w[0] == "aviso")
+                said << w.value(1);
             if (w[0] == "fallo")
                 faults << "el programa mostró: " + w.value(1);
         }
         const QString op = !opened ? "arranque" : cut.isEmpty() ? "entre operaciones" : cut[1];
         ++cuts[op];
+        // A save taken back and a copy to drive A cut off are said at the start.
+        const QString notice = before == Note::Save     ? "La información de la empresa y de la solicitud no había terminado de guardarse"
+                               : before == Note::Export ? "La copia a la unidad A no había terminado cuando se cerró el programa. Lo que quedó en la unidad A no debe entregarse"
+                                                        : QString();
+        if (opened && !notice.isEmpty() && said.filter(QRegularExpression("^" + QRegularExpression::escape(notice))).isEmpty())
+            faults << "el inicio no dijo: «" + notice + "…»";
 
         // The folder: each table as before the operation cut or as that
         // operation may leave it; an erase or a recovery whole, or its note
-        // left for the next start; the lock free.
+        // left for the next start; a save whole or none of it; the lock free.
         const Note::Kind after = UnfinishedWork::pending(folder).kind;
         const Tables now = readFolder(folder, faults, after == Note::Recovery);
+        const Tables next = after == Note::Save ? nextStart(folder, faults) : Tables();
         const Note::Kind kind = op == kOps[5] ? Note::EraseAll : op == kOps[6] ? Note::EraseRequest : op == kOps[7] ? Note::Recovery
                                 : op == "arranque"                                                   ? before : Note::None;
-        const Tables finished = kind == Note::Rows ? want : finishedOf(kind, now);
+        const Tables finished = kind == Note::Rows || kind == Note::Save ? want : finishedOf(kind, now);
+        const bool bare = op == kOps[0] || op == "disco"; // saves with nothing typed
+        const Rows refund{{cut.value(2).isEmpty() ? QString() : cut.value(2) + u'\n'}}; // what a save writes there
         int done = 0, undone = 0;
         const qsizetype row = cut.value(3).toInt();
+        const auto flushedOf = [&](const QString &t, const Rows &g) { // a save or an erase writes the window's boxes to the first record
+            const Rows &o = old[t];
+            return (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
+        };
+        // What saves with nothing typed may leave (a change of tab may lead to another: one whole, the next cut).
+        const auto bareFits = [&](const QString &t, const Rows &g) { return g == old[t] || (t == kRefund ? g == refund : flushedOf(t, g)); };
         for (const auto &[t, g] : now.asKeyValueRange()) {
             const Rows &o = old[t];
             const bool thinned = std::all_of(g.begin(), g.end(), [&o](const QStringList &r) { return o.contains(r); });
             Rows edited = o, deleted = o;
             if (row < o.size())
                 edited[row] = g.value(row), deleted.removeAt(row);
-            // Saves and erases first write the window's boxes to the first record.
-            const bool flushed = (t == "empresas" || t == "solicitu") && (o.isEmpty() ? g.size() == 1 : g.size() == o.size() && g.mid(1) == o.mid(1));
-            const bool fits = g == o || ((op == kOps[0] || op == kOps[1]) && flushed)
+            const bool flushed = flushedOf(t, g);
+            const bool fits = g == o
+                              // a save: taken back by the next start, or (a typed one) whole below; a bare one may write the refund type
+                              || (saved.contains(t) && (after == Note::Save || (op == kOps[1] && after == Note::None)))
+                              || (bare && bareFits(t, g))
                               || (kind != Note::None && (flushed || g == finished[t]))
                               || (kind != Note::None && kind != Note::Recovery && after != Note::None && thinned) // record by record
                               || (t == cut.value(2) && op == "nueva" && g.mid(0, o.size()) == o && g.size() == o.size() + 1 && g.last().contains(cut[3]))
                               || (t == cut.value(2) && ((op == "editada" && g == edited) || (op == "borrada" && g == deleted)))
-                              // pasted rows: all at the end, or taken back by the next start
-                              || (t == cut.value(2) && op == "pegada" && g.mid(0, o.size()) == o && (after == Note::Rows || g.size() >= o.size()))
-                              || (kind == Note::Rows && after == Note::Rows);
+                              // pasted or imported rows: all at the end, or taken back by the next start
+                              || (t == cut.value(2) && (op == "pegada" || op == "importada") && g.mid(0, o.size()) == o && (after == Note::Rows || g.size() >= o.size()))
+                              || ((kind == Note::Rows || kind == Note::Save) && after == kind);
             if (!fits)
                 faults << QStringLiteral("«%1» cortado dejó %2 con %3 renglones que no son los de antes ni los de después (antes %4)").arg(op, t).arg(g.size()).arg(o.size());
             if (kind != Note::None && o != finished[t] && !(kind == Note::EraseRequest && t == "empresas")) // what it changes
@@ -501,10 +605,27 @@ int main(int argc, char **argv)
         }
         if (done > 0 && undone > 0 && after == Note::None)
             faults << "«" + op + "» cortado quedó a medias sin su nota para el siguiente inicio";
+        // A typed save changes both records: with no note left, the folder
+        // holds the three as before it or all three as it writes them.
+        if (op == kOps[1] && after == Note::None
+            && !(now["empresas"] == old["empresas"] && now["solicitu"] == old["solicitu"] && now[kRefund] == old[kRefund])
+            && !(now["empresas"] != old["empresas"] && flushedOf("empresas", now["empresas"]) && now["solicitu"] != old["solicitu"]
+                 && flushedOf("solicitu", now["solicitu"]) && now[kRefund] == refund))
+            faults << "«grabar» cortado dejó la empresa, la solicitud y el tipo de devolución mezclados, sin nota";
+        // A save cut off is taken back: a typed one (the only save of its
+        // operation) to exactly what was before it.
+        if (after == Note::Save && (op == kOps[1] || bare))
+            for (const QString &t : saved)
+                if (op == kOps[1] ? next[t] != old[t] : !bareFits(t, next[t]))
+                    faults << "el siguiente inicio no deja " + t + " como antes de «" + op + "»";
+        if (op == "disco" && after != Note::None && after != Note::Export && after != Note::Save)
+            faults << "«disco» cortado dejó otra nota";
         if (!FolderLock(folder).acquire().isEmpty())
             faults << "el bloqueo de la carpeta quedó tomado";
+        static const char *const kNotes[] = {"", "borrado", "borrado", "recuperación", "renglones", "disco", "guardado"};
+        ++states[op + (after != Note::None ? QString(" nota de ") + kNotes[after] : now == old ? " antes" : " después")];
         disk = now;
-        want = after == Note::None ? disk : after == Note::Rows ? (op == "arranque" ? want : old) : finishedOf(after, disk);
+        want = after == Note::None ? disk : after == Note::Rows ? (op == "arranque" ? want : old) : after == Note::Save ? next : finishedOf(after, disk);
 
         if (verbose || !faults.isEmpty())
             out << "ensayo " << trial << ": corte en «" << (cut.isEmpty() ? op : cut.mid(1).join(u' ')) << "», " << lines.size()
@@ -519,6 +640,9 @@ int main(int argc, char **argv)
     out << "\nEnsayos: " << option["--ensayos"] << " (semilla " << option["--semilla"] << ")\nOperaciones terminadas: " << operations
         << "\nCortes por operación:";
     for (auto it = cuts.cbegin(); it != cuts.cend(); ++it)
+        out << " " << it.key() << "=" << it.value() << ";";
+    out << "\nLo que dejó cada corte (la carpeta como antes, como después, o con la nota de qué para el siguiente inicio):";
+    for (auto it = states.cbegin(); it != states.cend(); ++it)
         out << " " << it.key() << "=" << it.value() << ";";
     out << "\nTablas revisadas (motor y python3-dbf): " << option["--ensayos"] * tables().size() << "; tablas que el corte alcanzó: "
         << reached << "\nCarpetas rehechas: " << rebuilt << "\nFallas: " << failures.size() << "\n  " << failures.mid(0, 60).join("\n  ") << Qt::endl;

@@ -20,7 +20,8 @@
 //   cut TABLE N                    the table file cut to its first N bytes
 //                                  (N < 0: its last -N bytes gone)
 //   poke TABLE ROW FIELD TEXT      TEXT put into the field's bytes as they are
-//   remove TABLE                   the table file deleted (also while open)
+//   remove TABLE                   the table file deleted (also while open);
+//                                  remove @carpeta/NAME: that file or folder
 //   open                           the folder written if not yet, and the
 //                                  program started on it as its main does
 //   reopen                         the window gone, the program started again
@@ -43,6 +44,10 @@
 //                                  combination such as Ctrl+Z
 //   pick COMBO N                   entry N chosen from the combo's list
 //   answer Yes|No ...              the answers to the next questions
+//   cancel [N]                     "Cancelar" on the next progress dialog at
+//                                  its Nth step (1 unless given; a copy to or
+//                                  from drive A: one a table copied, then one
+//                                  a table read back or checked)
 //   close                          the window's close button
 //   medium [none|readonly]         drive A: an empty folder, missing, or one
 //                                  that cannot be written
@@ -53,15 +58,14 @@
 //                                  folder, @pdf a file to write, @NAME a file
 //                                  of the scenario's own
 //   file NAME TEXT                 a file of the scenario's own (@carpeta/NAME:
-//                                  of the request folder): TEXT as UTF-8
+//                                  of the request folder; folders in NAME are
+//                                  made): TEXT as UTF-8
 //                                  text; NAME.xlsx: a sheet written by
 //                                  openpyxl (rows by line, cells by tab, a
 //                                  number as a number, yyyy-mm-dd as a date);
 //                                  NAME.zip: a customs package holding TEXT
 //                                  as its file 551
 //   choose NAME                    the next file dialog answers file NAME
-//   cancel                         the next work shown with its progress
-//                                  (printing, a PDF) is cancelled at once
 //
 // What is found (every message the program shows must be expected, in order):
 //   message TEXT                   the next message shown is TEXT
@@ -372,6 +376,7 @@ private:
                                  ? QDir(h_->fixture.folder()).filePath(name.mid(9))
                                  : out_.filePath(name);
         if (!name.endsWith(QLatin1String(".xlsx")) && !name.endsWith(QLatin1String(".zip"))) {
+            QDir().mkpath(QFileInfo(path).path());
             QFile f(path);
             return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0;
         }
@@ -441,6 +446,10 @@ book.save(path)
             return needs(w, 3) && written() && cut(h_->fixture.file(arg), plain(w[2]));
         if (verb == QLatin1String("poke"))
             return needs(w, 5) && written() && poke(w);
+        if (verb == QLatin1String("remove") && arg.startsWith(QLatin1String("@carpeta/"))) {
+            const QString path = QDir(h_->fixture.folder()).filePath(arg.mid(9));
+            return QFile::remove(path) || QDir(path).removeRecursively() || fail(QStringLiteral("cannot remove ") + arg);
+        }
         if (verb == QLatin1String("remove"))
             return (written() && QFile::remove(h_->fixture.file(arg))) || fail(QStringLiteral("cannot remove ") + arg);
         if (verb == QLatin1String("open") || verb == QLatin1String("reopen"))
@@ -465,10 +474,10 @@ book.save(path)
             return needs(w, 3) && writeFile(arg, plain(w[2]));
         if (verb == QLatin1String("choose"))
             return FileChoice::setScripted({out_.filePath(arg)}), true;
-        if (verb == QLatin1String("cancel"))
-            return WorkProgress::cancelNext(), true;
         if (verb == QLatin1String("program"))
             return written() && runProgram(w.mid(1));
+        if (verb == QLatin1String("cancel"))
+            return WorkProgress::cancelNextAt(w.size() > 1 ? arg.toInt() : 1), true;
         if (verb == QLatin1String("answer")) {
             QList<MessageBox::Answer> answers;
             for (const QString &a : w.mid(1))
