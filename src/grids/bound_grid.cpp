@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -323,6 +324,33 @@ bool BoundGrid::writeRowLeft(int column)
 QRect BoundGrid::rowRect(int row) const
 {
     return QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row));
+}
+
+// The focus comes and goes with every cell's editor: the base classes draw
+// the whole grid again each time, where only the frame and the current row
+// show the focus.
+void BoundGrid::focusInEvent(QFocusEvent *event)
+{
+    if (!currentIndex().isValid()) {
+        QTableView::focusInEvent(event); // it finds the first cell
+        return;
+    }
+    setAttribute(Qt::WA_InputMethodEnabled, bool(currentIndex().flags() & Qt::ItemIsEditable));
+    showFocusChange();
+    event->accept();
+}
+
+void BoundGrid::focusOutEvent(QFocusEvent *event)
+{
+    showFocusChange();
+    event->accept();
+}
+
+void BoundGrid::showFocusChange()
+{
+    update(QRegion(rect()).subtracted(QRegion(contentsRect())));
+    if (currentIndex().isValid())
+        viewport()->update(rowRect(currentIndex().row()));
 }
 
 void BoundGrid::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)

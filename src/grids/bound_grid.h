@@ -171,6 +171,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     QRect rowRect(int row) const;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void showFocusChange();
     // Typing on a cell edits it; it never jumps to a row by its text.
     void keyboardSearch(const QString &) override {}
 
