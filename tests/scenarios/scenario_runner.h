@@ -288,11 +288,23 @@ private:
         *g = w.size() > 3 ? grid(plain(w[1]), &column, plain(w[3])) : nullptr;
         return *g ? (*g)->model()->index(plain(w[2]).toInt(), column) : QModelIndex();
     }
+    // The control's window in front, as a click brings it: a dialog shown
+    // and gone (a progress after half a second) leaves no window active
+    // where no window manager gives the focus back.
+    static void activate(QWidget *c)
+    {
+        if (QApplication::activeWindow() == c->window())
+            return;
+        c->window()->activateWindow();
+        (void)QTest::qWaitForWindowActive(c->window(), 2000); // a click says what went wrong
+    }
     // Keys into the focused control, one by one, as a person types them.
     bool typed(const QString &text)
     {
         for (const QChar c : text) {
             QWidget *to = QApplication::focusWidget();
+            if (!to)
+                return fail(QStringLiteral("no control has the focus"));
             if (c == u'\t' || c == u'\n')
                 QTest::keyClick(to, c == u'\t' ? Qt::Key_Tab : Qt::Key_Return);
             else
@@ -501,6 +513,7 @@ book.save(path)
             QWidget *c = control(arg);
             if (!c || !c->isVisible())
                 return fail(QStringLiteral("no visible control ") + arg);
+            activate(c);
             QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
             return typed(plain(w.value(2)));
         }
@@ -510,11 +523,14 @@ book.save(path)
             if (!cell.isValid())
                 return fail(QStringLiteral("no such cell"));
             g->scrollTo(cell);
+            activate(g);
             QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(cell).center());
             return typed(plain(w.value(4)));
         }
         if (verb == QLatin1String("type"))
             return typed(arg);
+        if ((verb == QLatin1String("paste") || verb == QLatin1String("key")) && !QApplication::focusWidget())
+            return fail(QStringLiteral("no control has the focus"));
         if (verb == QLatin1String("paste"))
             return QApplication::clipboard()->setText(arg),
                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier), true;
