@@ -54,8 +54,15 @@ bool WorkProgress::step(qint64 done)
 
 void WorkProgress::done()
 {
+    if (!dialog_)
+        return;
     // Gone, not hidden: a hidden one still shows itself once its half
     // second is up, over whatever the program asks next.
+    QWidget *window = dialog_->isVisible() && dialog_->parentWidget() ? dialog_->parentWidget()->window() : nullptr;
     delete dialog_;
     dialog_ = nullptr;
+    // The window it covered takes the keys back, also where no window
+    // manager hands them over.
+    if (window)
+        window->activateWindow();
 }

@@ -528,7 +528,10 @@ int main(int argc, char **argv)
         QFile file(log);
         QByteArrayList lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList{""};
         lines.removeLast(); // what follows the last line break
-        faults = killed ? QStringList() : QStringList{"el programa terminó solo"};
+        QFile errors(qEnvironmentVariable("QUELVAR_ENSAYO_ERRORES"));
+        faults = killed ? QStringList()
+                        : QStringList{"el programa terminó solo: "
+                                      + (errors.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(errors.readAll().right(2000)) : QString())};
         bool opened = false;
         Tables old = disk;
         QStringList cut, said;
