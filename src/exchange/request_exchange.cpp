@@ -22,6 +22,8 @@ namespace RequestExchange {
 namespace {
 
 constexpr size_t kChunk = 64 * 1024;
+// A copy's bytes are sent to the medium this far behind the writes.
+constexpr qint64 kWrittenBehind = 8 << 20;
 
 WriteFunction &writeFunction()
 {
@@ -171,6 +173,14 @@ void copyTable(const QString &from, const QString &to, const QString &file, cons
                 writeFailed(w == 0 ? ENOSPC : errno); // nothing written: the medium is full
             done += w;
         }
+        // The bytes go to the medium as they are written, a few megabytes
+        // behind: the progress then follows the medium (a stick takes its
+        // time) and the sync below, which alone decides, is short enough
+        // for "Cancelar" to be heard. Where the system cannot, it syncs all.
+        ::sync_file_range(out.fd(), copied, got, SYNC_FILE_RANGE_WRITE);
+        if (copied >= kWrittenBehind)
+            ::sync_file_range(out.fd(), copied - kWrittenBehind, got,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
         copied += got;
         if (progress && !progress(copied, std::max(size, copied))) {
             ::unlink(QFile::encodeName(temp).constData());
