@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QStyle>
 #include <QToolTip>
 #include <algorithm>
 #include <memory>
@@ -66,6 +67,10 @@ BoundGrid::BoundGrid(const QList<GridColumn> &columns, DataLink *link, QWidget *
         header->viewport()->update(0, header->sectionViewportPosition(row), header->width(), header->sectionSize(row));
     });
     connect(model_, &RecordTableModel::rowDeleted, this, [this] { emit AfterDelete(); });
+    connect(model_, &RecordTableModel::lockChanged, this, [this](int column) {
+        if (currentIndex().column() == column)
+            setAttribute(Qt::WA_InputMethodEnabled, bool(currentIndex().flags() & Qt::ItemIsEditable));
+    });
     if (link) {
         connect(link, &DataLink::currentRecordMoved, this, &BoundGrid::scheduleFollow);
         connect(link, &DataLink::reopened, this, &BoundGrid::scheduleFollow);
@@ -348,7 +353,12 @@ void BoundGrid::focusOutEvent(QFocusEvent *event)
 
 void BoundGrid::showFocusChange()
 {
-    update(QRegion(rect()).subtracted(QRegion(contentsRect())));
+    // Fusion and Windows draw a view's frame the same with or without the
+    // focus; redrawing it would redraw the scroll bars with it, the
+    // costliest part of a row written. Other styles may show the focus there.
+    const QString styleName = style()->name().toLower();
+    if (styleName != u"fusion" && styleName != u"windows")
+        update(QRegion(rect()).subtracted(QRegion(contentsRect())));
     if (currentIndex().isValid())
         viewport()->update(rowRect(currentIndex().row()));
 }
@@ -483,6 +493,11 @@ bool BoundGrid::viewportEvent(QEvent *event)
             QToolTip::showText(help->globalPos(), tip, viewport());
         return true;
     }
+    // A cell editor shown or hidden asks its parent, the viewport, to lay
+    // itself out again. The viewport has no layout: passed on, the request
+    // lays out the scroll bars again and draws them, for every cell typed.
+    if (event->type() == QEvent::LayoutRequest)
+        return true;
     return QTableView::viewportEvent(event);
 }
 

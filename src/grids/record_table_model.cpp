@@ -171,7 +171,11 @@ void RecordTableModel::setLocked(int column, bool locked)
     if (!validColumn(column) || state_[column].locked == locked)
         return;
     state_[column].locked = locked;
-    columnChanged(column);
+    // A lock draws nothing differently: it only refuses the column's
+    // editors. Views ask for the flags when an editor would open, so the
+    // column is not drawn again (in the indirect exports the dollar
+    // columns lock and unlock with every peso amount confirmed).
+    emit lockChanged(column);
 }
 
 bool RecordTableModel::hasButton(int column) const { return state_.value(column).button; }

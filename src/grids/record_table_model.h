@@ -120,6 +120,8 @@ signals:
     // The pending row is about to reach the table; setting *cancel keeps it.
     void beforeWritingRow(int row, bool *cancel);
     void rowWritten(int row);
+    // The column was locked or unlocked: its cells take editors or not.
+    void lockChanged(int column);
     // The row's marker in the row header (the row being edited) changed:
     // its text is the same width, only that section is drawn again.
     void rowMarkChanged(int row);
