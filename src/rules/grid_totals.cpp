@@ -27,6 +27,11 @@ int requiredField(const Recordset &rs, const char *name)
 
 bool isNumeric(const Recordset &rs, int field) { return rs.table() && rs.table()->field(field).isNumeric(); }
 
+QString stampText(const DbfTable::Stamp &s)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5").arg(s.device).arg(s.inode).arg(s.size).arg(s.modified).arg(s.changed);
+}
+
 // Sums of some fields over the live records of a table, kept beside the
 // table: read once, then brought up to date by each record the program
 // writes, so a row written costs the same at any size. Split by origin,
@@ -137,10 +142,6 @@ public:
     }
 
 private:
-    static QString stampText(const DbfTable::Stamp &s)
-    {
-        return QStringLiteral("%1 %2 %3 %4 %5").arg(s.device).arg(s.inode).arg(s.size).arg(s.modified).arg(s.changed);
-    }
     QString fieldList() const
     {
         QStringList out;
@@ -187,6 +188,41 @@ private:
 // that does not match the table as it is now, only means reading the table.
 const QString kKeptFile = QStringLiteral(".quelvar.sumas");
 const QStringList kKeys{QStringLiteral("sumas"), QStringLiteral("sumas por PAIS_IMPOR")};
+// Beside the sums, which records of the table are deleted: with both, a
+// table as it was left is not read at all when the window opens. A request
+// seldom has many; past this many they are counted again.
+const QString kRowsKey = QStringLiteral("renglones");
+constexpr size_t kMostDeletionsKept = 10000;
+
+QString rowsLine(Recordset &rs)
+{
+    const DbfTable &table = *rs.table();
+    const std::optional<std::vector<quint32>> deleted = rs.deletedRecords();
+    if (!deleted || deleted->size() > kMostDeletionsKept || table.stamp() != table.ownStamp())
+        return {};
+    QStringList numbers;
+    for (const quint32 record : *deleted)
+        numbers.append(QString::number(record));
+    return QStringList{table.name().toLower(), kRowsKey, stampText(table.stamp()),
+                       QString::number(table.recordCount()), numbers.join(u',')}
+        .join(u'\t');
+}
+
+void restoreRows(Recordset &rs, const QStringList &line)
+{
+    if (line.size() != 5 || line[2] != stampText(rs.table()->stamp()))
+        return;
+    bool ok = false;
+    const quint32 count = line[3].toUInt(&ok);
+    std::vector<quint32> deleted;
+    for (const QString &number : line[4].split(u',', Qt::SkipEmptyParts)) {
+        bool isNumber = false;
+        deleted.push_back(number.toUInt(&isNumber));
+        ok = ok && isNumber;
+    }
+    if (ok)
+        rs.knowDeletedRecords(count, std::move(deleted));
+}
 
 QString keyOf(const char *splitBy)
 {
@@ -312,9 +348,12 @@ void follow(Recordset &rs)
     KeptSums &kept = keptBeside(rs, splitBy);
     kept.keep(rs, fields);
     const DbfTable &opened = *rs.table();
-    for (const QStringList &line : keptLines(QFileInfo(opened.path()).absolutePath()))
+    for (const QStringList &line : keptLines(QFileInfo(opened.path()).absolutePath())) {
         if (line.size() > 1 && line[0] == table && line[1] == keyOf(splitBy))
             kept.restore(opened, line);
+        else if (line.size() > 1 && line[0] == table && line[1] == kRowsKey)
+            restoreRows(rs, line);
+    }
 }
 
 void keepForNextStart(const QString &folder, const QList<Recordset *> &tables)
@@ -326,6 +365,9 @@ void keepForNextStart(const QString &folder, const QList<Recordset *> &tables)
             if (const auto *kept = table ? static_cast<const KeptSums *>(table->follower(key)) : nullptr)
                 if (const QString line = kept->keptLine(*table, key); !line.isEmpty())
                     lines.append(line);
+        if (table)
+            if (const QString line = rowsLine(*rs); !line.isEmpty())
+                lines.append(line);
     }
     // Written whole under another name and renamed: a reader finds the old
     // lines or the new ones. A file cut short only costs a reading.

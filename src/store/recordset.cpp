@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 QVariant Field::Value() const { return rs_->value(index_); }
 void Field::setValue(const QVariant &value) const { rs_->setValue(index_, value); }
@@ -77,6 +78,19 @@ void Recordset::buildIndex()
     // What is kept beside the table and is behind it is brought up to date
     // on the way: the table is read once.
     const std::vector<DbfTable::Follower *> behind = t.followersBehind();
+    const std::optional<KnownDeletions> known = std::exchange(known_, std::nullopt);
+    if (known && behind.empty() && known->generation == t.generation() && known->count == t.recordCount()) {
+        auto deleted = known->deleted.cbegin();
+        for (quint32 r = 0; r < known->count; ++r) {
+            if (deleted != known->deleted.cend() && *deleted == r)
+                ++deleted;
+            else
+                rows.push_back(r);
+        }
+        live_ = std::move(rows);
+        indexedCount_ = known->count;
+        return;
+    }
     for (DbfTable::Follower *follower : behind)
         follower->restart();
     const quint32 count = t.recordCount();
@@ -97,6 +111,31 @@ void Recordset::buildIndex()
         follower->followed = t.generation();
     live_ = std::move(rows);
     indexedCount_ = t.recordCount();
+}
+
+std::optional<std::vector<quint32>> Recordset::deletedRecords() const
+{
+    if (!table_ || !live_ || indexedCount_ != table_->recordCount())
+        return std::nullopt;
+    std::vector<quint32> deleted;
+    auto live = live_->cbegin();
+    for (quint32 r = 0; r < indexedCount_; ++r) {
+        if (live != live_->cend() && *live == r)
+            ++live;
+        else
+            deleted.push_back(r);
+    }
+    return deleted;
+}
+
+void Recordset::knowDeletedRecords(quint32 count, std::vector<quint32> deleted)
+{
+    known_.reset();
+    for (size_t i = 0; i < deleted.size(); ++i)
+        if (deleted[i] >= count || (i > 0 && deleted[i] <= deleted[i - 1]))
+            return;
+    if (table_ && !live_)
+        known_ = KnownDeletions{table_->generation(), count, std::move(deleted)};
 }
 
 long Recordset::RecordCount()

@@ -125,6 +125,15 @@ public:
     // and without leaving a pending AddNew or Edit.
     QVariant valueAt(int row, int index);
 
+    // The deleted records of the whole table, in order, when the set knows
+    // them without reading it (its live rows counted and kept up to date).
+    std::optional<std::vector<quint32>> deletedRecords() const;
+    // What was known of the table's deleted records when it was last left:
+    // taken instead of reading the table to count its live rows, if the
+    // table still holds `count` records as opened and nothing kept beside
+    // it must read it anyway. A list out of order or out of range is not.
+    void knowDeletedRecords(quint32 count, std::vector<quint32> deleted);
+
     // Reads every record in table order without moving the current record
     // or leaving a pending AddNew or Edit (the rows a view shows).
     void forEachRecord(const std::function<void(const RecordView &)> &visit);
@@ -170,6 +179,12 @@ private:
     // Physical numbers of the live records, built when first needed.
     std::optional<std::vector<quint32>> live_;
     quint32 indexedCount_ = 0; // physical records the index covers
+    struct KnownDeletions {
+        quint64 generation; // of the table when they were given
+        quint32 count;
+        std::vector<quint32> deleted;
+    };
+    std::optional<KnownDeletions> known_;
 };
 
 // Deletes every record of the set.

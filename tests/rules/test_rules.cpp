@@ -360,8 +360,9 @@ private slots:
         QCOMPARE(kept.originating + u' ' + kept.nonOriginating + u' ' + *kept.requested, totals);
     }
 
-    // The sums kept for the next start are taken when the table is as it was
-    // left, and the table is read when anyone wrote it since.
+    // The sums and the deleted records kept for the next start are taken when
+    // the table is as it was left, and the table is read when anyone wrote it
+    // since.
     void sumsKeptForTheNextStart()
     {
         QTemporaryDir dir;
@@ -373,36 +374,46 @@ private slots:
             GridTotals::follow(*rs);
             return rs;
         };
-        const auto totals = [](Recordset &rs) {
+        const auto shown = [](Recordset &rs) {
             const auto t = GridTotals::importedGoods(rs, {2, false, false, 0});
-            return t.originating + u' ' + t.nonOriginating;
+            QStringList rows;
+            for (int row = 0; row < rs.rowCount(); ++row)
+                rows.append(rs.valueAt(row, rs.fieldIndex(QStringLiteral("MONT_SOLIC"))).toString());
+            return t.originating + u' ' + t.nonOriginating + u" / "_s + rows.join(u' ');
+        };
+        const auto rewriteKept = [&](const QByteArray &from, const QByteArray &to) {
+            QFile kept(dir.filePath(QStringLiteral(".quelvar.sumas")));
+            QVERIFY(kept.open(QIODevice::ReadWrite));
+            const QByteArray text = kept.readAll();
+            QVERIFY2(text.contains(from), text.constData());
+            kept.resize(0);
+            kept.write(QByteArray(text).replace(from, to));
         };
         {
             auto rs = opened();
-            for (const auto &[amount, country] : {std::pair{12.5, "CANADA"}, {0.25, "JAPON"}}) {
+            for (const auto &[amount, country] : {std::pair{12.5, "CANADA"}, {7.0, "CANADA"}, {0.25, "JAPON"}}) {
                 rs->AddNew();
                 rs->Fields(QStringLiteral("MONT_SOLIC")).setValue(amount);
                 rs->Fields(QStringLiteral("PAIS_IMPOR")).setValue(QString::fromLatin1(country));
                 rs->Update();
             }
-            QCOMPARE(totals(*rs), u"12.5 0.25"_s);
+            rs->moveToRow(1);
+            rs->Delete();
+            QCOMPARE(shown(*rs), u"12.5 0.25 / 12.5 0.25"_s);
             GridTotals::keepForNextStart(dir.path(), {rs.get()});
         }
+        QCOMPARE(shown(*opened()), u"12.5 0.25 / 12.5 0.25"_s);
         // What the file says is taken as it is (here, made up)...
-        QFile kept(dir.filePath(QStringLiteral(".quelvar.sumas")));
-        QVERIFY(kept.open(QIODevice::ReadWrite));
-        const QByteArray madeUp = kept.readAll().replace("e5:0:1250000,", "e5:0:1300000,");
-        kept.resize(0);
-        kept.write(madeUp);
-        kept.close();
-        QCOMPARE(totals(*opened()), u"13 0.25"_s);
+        rewriteKept("e5:0:1250000,", "e5:0:1300000,");
+        rewriteKept("\t3\t1", "\t3\t0,1");
+        QCOMPARE(shown(*opened()), u"13 0.25 / 0.25"_s);
         // ...until the table is written by anyone.
         Recordset other(DbfTable::open(path));
         other.AddNew();
         other.Fields(QStringLiteral("MONT_SOLIC")).setValue(1);
         other.Fields(QStringLiteral("PAIS_IMPOR")).setValue(u"CANADA"_s);
         other.Update();
-        QCOMPARE(totals(*opened()), u"13.5 0.25"_s);
+        QCOMPARE(shown(*opened()), u"13.5 0.25 / 12.5 0.25 1"_s);
     }
 
     // The exact sum of the amounts however they are written, rounded once
