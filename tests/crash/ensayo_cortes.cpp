@@ -46,7 +46,7 @@ using Rows = QList<QStringList>; // live rows, each field as text
 using Tables = QMap<QString, Rows>;
 using Note = UnfinishedWork::Note;
 const QStringList &tables() { return RequestExchange::tables(); }
-const QStringList kOps{"pestaña", "grabar", "nueva", "editada", "borrada", "borrar todo", "borrar solicitud", "recuperar", "pegada", "disco", "importada"};
+const QStringList kOps{"pestaña", "grabar", "nueva", "editada", "borrada", "borrar todo", "borrar solicitud", "recuperar", "pegada", "disco", "importada", "cerrar"};
 // The refund type kept beside the tables, checked as a table of one row
 // (its text) or none (no file).
 const QString kRefund = QStringLiteral(".quelvar.devolucion");
@@ -98,8 +98,29 @@ const QStringList kBoxes{"txtRSocial", "txtDireccion", "txtColonia", "txtNRLegal
 struct Child {
     QRandomGenerator rng;
     ScenarioRunner runner;
+    std::unique_ptr<RunningProgram> program;
     FrmQuelvar *window = nullptr;
     QString folder;
+
+    // Starts the program on the folder as quelvar starts, and says what the
+    // start said (a save taken back, a copy to drive A not to be handed in)
+    // and what the window opened with.
+    bool open()
+    {
+        program = startProgram({QCoreApplication::applicationFilePath(), folder});
+        if (!program->window)
+            return say("fallo\t" + MessageBox::shownTexts().join(" / ")), false;
+        for (const QString &text : MessageBox::shownTexts())
+            say("aviso\t" + QString(text).replace(u'\n', u' '));
+        MessageBox::clearShown();
+        window = (runner.harness().window = std::move(program->window)).get();
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window))
+            return say("fallo\tla ventana no se activó"), false;
+        say("abierto\t" + state());
+        return true;
+    }
 
     bool run(const QString &line) { return runner.runLine(line); }
     QString figure(const QString &range) { return QString::number(rng.bounded(range.section(u'-', 0, 0).toInt(), range.section(u'-', 1).toInt() + 1)); }
@@ -172,7 +193,17 @@ struct Child {
     {
         run("answer Yes Yes Yes"); // an operation's questions: erase, recovery, deletion, unit costs, amount, import
         const QStringList g = kGrids[rng.bounded(int(kGrids.size()))].split(u' ');
-        const int roll = int(rng.bounded(88));
+        const int roll = int(rng.bounded(92));
+        if (roll >= 88) { // the window closed, "No" to saving its boxes, and the program started again
+            say("inicio\tcerrar");
+            run("answer No");
+            window->close();
+            runner.harness().window.reset(); // what it keeps for the next start is written here
+            program.reset();                 // and the folder let go
+            if (!open())
+                ::_exit(1);
+            return done();
+        }
         if (roll >= 72) { // rows pasted as a spreadsheet block at the new-record line, or imported from a file
             auto *grid = runner.harness().get<BoundGrid>(g[0]);
             if (!onTab(g[2].toInt()))
@@ -277,20 +308,9 @@ int runChild(const QString &folder, quint32 seed)
     MessageBox::setScripted(true);
     Child child;
     child.rng.seed(seed);
-    const std::unique_ptr<RunningProgram> program = startProgram({QCoreApplication::applicationFilePath(), folder});
-    if (!program->window)
-        return say("fallo\t" + MessageBox::shownTexts().join(" / ")), 1;
-    // What the start said (a save taken back, a copy to drive A not to be
-    // handed in), one line a message.
-    for (const QString &text : MessageBox::shownTexts())
-        say("aviso\t" + QString(text).replace(u'\n', u' '));
     child.folder = folder;
-    child.window = (child.runner.harness().window = std::move(program->window)).get();
-    child.window->show();
-    child.window->activateWindow();
-    if (!QTest::qWaitForWindowActive(child.window))
-        return say("fallo\tla ventana no se activó"), 1;
-    say("abierto\t" + child.state());
+    if (!child.open())
+        return 1;
     for (;;)
         child.step();
 }
@@ -514,7 +534,7 @@ int main(int argc, char **argv)
     for (uint trial = 1; trial <= option["--ensayos"]; ++trial) {
         // The kill: within the first writes of an operation of a kind, or
         // (aim < 0) anywhere among the first writes of the run.
-        const int aim = int(rng.bounded(13)) - 2; // a row's write is two or three calls; a save's about twenty
+        const int aim = int(rng.bounded(14)) - 2; // a row's write is two or three calls; a save's about twenty
         const int offset = 1 + int(rng.bounded(1 + rng.bounded(aim >= 2 && aim <= 4 ? 3 : aim >= 8 ? 40 : aim <= 1 ? 24 : 12)));
         const int anywhere = 1 + int(rng.bounded(option["--pasos"]));
         const QByteArray childSeed = QByteArray::number(rng.generate());
@@ -533,7 +553,7 @@ int main(int argc, char **argv)
                         : QStringList{"el programa terminó solo: "
                                       + (errors.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(errors.readAll().right(2000)) : QString())};
         bool opened = false;
-        Tables old = disk;
+        Tables old = disk, shown = want; // what the window opens with: then what it showed when closed
         QStringList cut, said;
         for (const QByteArray &line : std::as_const(lines)) {
             const QStringList w = QString::fromUtf8(line).split(u'\t');
@@ -543,9 +563,11 @@ int main(int argc, char **argv)
                 old[t].clear();
                 for (const QJsonValue row : QJsonDocument::fromJson(w[1].toUtf8())[t].toArray())
                     old[t] << row.toVariant().toStringList();
-                if (w[0] == "abierto" && old[t] != want[t])
+                if (w[0] == "abierto" && old[t] != shown[t])
                     faults << "al abrir, la ventana no mostró lo que la carpeta tenía en " + t;
             }
+            if (w[0] == "abierto" || w[0] == "hecho")
+                shown = old;
             opened = opened || w[0] == "abierto";
             operations += w[0] == "hecho";
             cut = w[0] == "inicio" ? w : w[0] == "hecho" ? QStringList() : cut;
