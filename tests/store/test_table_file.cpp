@@ -211,6 +211,7 @@ private slots:
         QTest::newRow("append never arrived") << 4u << QByteArray() << "append";
         QTest::newRow("half arrived") << 4u << good_.mid(kHeader, kRecord / 2) << "edit";
         QTest::newRow("absurd count") << 0xFFFFFFFFu << QByteArray("\x1A") << "delete";
+        QTest::newRow("count of four bytes") << 0x01020304u << QByteArray("\x1A") << "edit";
     }
     void declaredCount()
     {
