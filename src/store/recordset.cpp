@@ -64,6 +64,21 @@ Recordset::ReadingProgress &readingProgress()
     return progress;
 }
 
+// The record numbers below `count` that the ordered list does not hold.
+std::vector<quint32> otherRecords(const std::vector<quint32> &ordered, quint32 count)
+{
+    std::vector<quint32> others;
+    others.reserve(count - std::min<size_t>(ordered.size(), count));
+    auto listed = ordered.cbegin();
+    for (quint32 r = 0; r < count; ++r) {
+        if (listed != ordered.cend() && *listed == r)
+            ++listed;
+        else
+            others.push_back(r);
+    }
+    return others;
+}
+
 } // namespace
 
 void Recordset::setReadingProgress(ReadingProgress progress) { readingProgress() = std::move(progress); }
@@ -73,24 +88,17 @@ void Recordset::buildIndex()
     if (live_)
         return;
     DbfTable &t = open();
-    std::vector<quint32> rows;
-    rows.reserve(t.recordCount());
     // What is kept beside the table and is behind it is brought up to date
     // on the way: the table is read once.
     const std::vector<DbfTable::Follower *> behind = t.followersBehind();
     const std::optional<KnownDeletions> known = std::exchange(known_, std::nullopt);
     if (known && behind.empty() && known->generation == t.generation() && known->count == t.recordCount()) {
-        auto deleted = known->deleted.cbegin();
-        for (quint32 r = 0; r < known->count; ++r) {
-            if (deleted != known->deleted.cend() && *deleted == r)
-                ++deleted;
-            else
-                rows.push_back(r);
-        }
-        live_ = std::move(rows);
+        live_ = otherRecords(known->deleted, known->count);
         indexedCount_ = known->count;
         return;
     }
+    std::vector<quint32> rows;
+    rows.reserve(t.recordCount());
     for (DbfTable::Follower *follower : behind)
         follower->restart();
     const quint32 count = t.recordCount();
@@ -117,15 +125,7 @@ std::optional<std::vector<quint32>> Recordset::deletedRecords() const
 {
     if (!table_ || !live_ || indexedCount_ != table_->recordCount())
         return std::nullopt;
-    std::vector<quint32> deleted;
-    auto live = live_->cbegin();
-    for (quint32 r = 0; r < indexedCount_; ++r) {
-        if (live != live_->cend() && *live == r)
-            ++live;
-        else
-            deleted.push_back(r);
-    }
-    return deleted;
+    return otherRecords(*live_, indexedCount_);
 }
 
 void Recordset::knowDeletedRecords(quint32 count, std::vector<quint32> deleted)
