@@ -69,7 +69,7 @@ BoundGrid::BoundGrid(const QList<GridColumn> &columns, DataLink *link, QWidget *
     connect(model_, &RecordTableModel::rowDeleted, this, [this] { emit AfterDelete(); });
     connect(model_, &RecordTableModel::lockChanged, this, [this](int column) {
         if (currentIndex().column() == column)
-            setAttribute(Qt::WA_InputMethodEnabled, bool(currentIndex().flags() & Qt::ItemIsEditable));
+            takeInputAsCurrentCell();
     });
     if (link) {
         connect(link, &DataLink::currentRecordMoved, this, &BoundGrid::scheduleFollow);
@@ -340,7 +340,7 @@ void BoundGrid::focusInEvent(QFocusEvent *event)
         QTableView::focusInEvent(event); // it finds the first cell
         return;
     }
-    setAttribute(Qt::WA_InputMethodEnabled, bool(currentIndex().flags() & Qt::ItemIsEditable));
+    takeInputAsCurrentCell();
     showFocusChange();
     event->accept();
 }
@@ -349,6 +349,13 @@ void BoundGrid::focusOutEvent(QFocusEvent *event)
 {
     showFocusChange();
     event->accept();
+}
+
+// Composed text goes to a cell that takes an editor, as the base class
+// has it on focus.
+void BoundGrid::takeInputAsCurrentCell()
+{
+    setAttribute(Qt::WA_InputMethodEnabled, bool(currentIndex().flags() & Qt::ItemIsEditable));
 }
 
 void BoundGrid::showFocusChange()

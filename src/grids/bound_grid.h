@@ -174,6 +174,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void showFocusChange();
+    void takeInputAsCurrentCell();
     // Typing on a cell edits it; it never jumps to a row by its text.
     void keyboardSearch(const QString &) override {}
 
