@@ -120,6 +120,13 @@ qint64 tablesSize(const QString &folder)
     return size;
 }
 
+Progress partOf(const Progress &whole, qint64 before, qint64 total)
+{
+    if (!whole)
+        return {};
+    return [whole, before, total](qint64 done, qint64) { return whole(before + done, std::max(total, before + done)); };
+}
+
 QString findFile(const QString &folder, const QString &file)
 {
     const QStringList found = matchingFiles(folder, file);
@@ -223,9 +230,9 @@ void verifyCopies(const QString &requestFolder, const QString &medium, const Pro
         const QString local = findFile(requestFolder, file);
         if (local.isEmpty())
             throw StoreError(QStringLiteral("No se encontró «%1» en «%2».").arg(file, nativePath(requestFolder)));
-        const qint64 at = firstDifference(local, QDir(medium).filePath(file), [&](qint64 compared) {
-            return !progress || progress(before + compared, std::max(total, before + compared));
-        });
+        const Progress part = partOf(progress, before, total);
+        const qint64 at = firstDifference(local, QDir(medium).filePath(file),
+                                          [&part](qint64 compared) { return !part || part(compared, compared); });
         before += QFileInfo(local).size();
         if (at >= 0)
             throw StoreError(QStringLiteral("La copia de «%1» en «%2» no es igual a la tabla de la solicitud "

@@ -39,6 +39,9 @@ struct Cancelled {};
 
 // The bytes of the seven tables found in the folder.
 qint64 tablesSize(const QString &folder);
+// The progress of one part of a longer work, told as the whole's: the
+// bytes of the parts before it and then its own, of `total`.
+Progress partOf(const Progress &whole, qint64 before, qint64 total);
 
 // The file of that name in the folder, matched without regard to case
 // (other programs write "IMPTLC.DBF"), the exact name first. Empty when

@@ -112,9 +112,7 @@ void Recovery::check(const QString &medium, const Progress &progress) const
     qint64 before = 0;
     for (const QString &table : tables()) {
         const QString staged = QDir(staging()).filePath(fileOf(table));
-        QString fault = tableFault(staged, progress ? Progress([&](qint64 done, qint64) {
-            return progress(before + done, std::max(total, before + done));
-        }) : Progress());
+        QString fault = tableFault(staged, partOf(progress, before, total));
         before += QFileInfo(staged).size();
         if (!fault.isEmpty()) {
             QString onMedium = findFile(medium, fileOf(table));
