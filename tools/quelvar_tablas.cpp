@@ -2,7 +2,8 @@
 //
 //   quelvar-tablas crear CARPETA [--datos DIR]
 //   quelvar-tablas mostrar ARCHIVO.dbf
-//   quelvar-tablas importar CARPETA TABLA ARCHIVO [--revisar] [--datastage [--comercial]] [--hoy AAAA-MM-DD]
+//   quelvar-tablas importar CARPETA TABLA ARCHIVO [--revisar] [--decimal=punto|coma]
+//                  [--datastage [--comercial]] [--hoy AAAA-MM-DD]
 //   quelvar-tablas --help
 //
 // Without --datos the catalogues are the program's: the installed ones
@@ -25,6 +26,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <cerrno>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 
@@ -39,15 +41,18 @@ constexpr int kRowsRefused = 4;
 const char kUsage[] = "Uso:\n"
                       "  quelvar-tablas crear CARPETA [--datos DIR]   crea una carpeta de solicitud lista\n"
                       "  quelvar-tablas mostrar ARCHIVO.dbf          muestra una tabla como CSV (UTF-8)\n"
-                      "  quelvar-tablas importar CARPETA TABLA ARCHIVO [--revisar] [--datastage [--comercial]]\n"
-                      "                 [--hoy AAAA-MM-DD]\n"
+                      "  quelvar-tablas importar CARPETA TABLA ARCHIVO [--revisar] [--decimal=punto|coma]\n"
+                      "                 [--datastage [--comercial]] [--hoy AAAA-MM-DD]\n"
                       "      escribe en la tabla (insunit, insupedi, exporped, factura o impTLC) de la\n"
                       "      solicitud los renglones de un archivo CSV o .xlsx, cuya primera línea nombra\n"
                       "      las columnas, o con --datastage los de un paquete del Data Stage (.zip o su\n"
                       "      carpeta; insupedi o exporped; cantidades en la unidad de la tarifa, o con\n"
                       "      --comercial en la comercial). Cada renglón se revisa como si se tecleara;\n"
                       "      dice los que se rechazan y por qué, y escribe los demás (con --revisar sólo\n"
-                      "      revisa). --hoy: la fecha que se toma como hoy.\n"
+                      "      revisa). Las cifras se leen como las escribe cada columna del archivo,\n"
+                      "      1,234.56 o 1.234,56; cuando una columna no lo deja ver (sólo \"1,234\", por\n"
+                      "      ejemplo), --decimal=punto o --decimal=coma lo dice para todas.\n"
+                      "      --hoy: la fecha que se toma como hoy.\n"
                       "  quelvar-tablas --help                       muestra esta ayuda\n"
                       "\n"
                       "Estados de salida: 0 hecho, 1 una tabla, un archivo o la salida fallaron, 2 línea\n"
@@ -71,6 +76,15 @@ int importRows(QStringList args)
     const bool review = args.removeAll(QStringLiteral("--revisar")) > 0;
     const bool stage = args.removeAll(QStringLiteral("--datastage")) > 0;
     const bool commercial = args.removeAll(QStringLiteral("--comercial")) > 0;
+    std::optional<RowFiles::Decimal> decimal;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (!args[i].startsWith(QLatin1String("--decimal=")))
+            continue;
+        const QString style = args.takeAt(i--).mid(10);
+        if (style != QLatin1String("punto") && style != QLatin1String("coma"))
+            return usage();
+        decimal = style == QLatin1String("coma") ? RowFiles::Decimal::Comma : RowFiles::Decimal::Point;
+    }
     QDate today = QDate::currentDate();
     if (const qsizetype at = args.indexOf(QStringLiteral("--hoy")); at >= 0) {
         today = QDate::fromString(args.value(at + 1), Qt::ISODate);
@@ -94,7 +108,8 @@ int importRows(QStringList args)
     const IncomingRows::Context context = IncomingRows::contextOf(folder, grid, today);
 
     QList<QStringList> rows;
-    int firstLine = 1; // of the rows, in the file
+    IncomingRows::Source source;
+    QList<int> lines; // of the rows, in the file
     if (stage) {
         int present = 0;
         const QList<DataStage::Item> items = DataStage::read(args[3]);
@@ -110,17 +125,28 @@ int importRows(QStringList args)
         const IncomingRows::Mapping mapping = IncomingRows::mapNames(grid, sheet.names);
         for (const QString &name : mapping.unknown)
             say(QStringLiteral("La columna «%1» no corresponde a ninguna de la tabla; se omite.").arg(name));
-        rows = IncomingRows::mapRows(mapping, sheet.rows);
-        firstLine = 2;
+        rows = IncomingRows::mapRows(mapping, sheet, &source);
+        lines = sheet.lines;
+        source.decimals = IncomingRows::decimalStyles(context, *rs.table(), rows, source);
     }
-    const IncomingRows::Checked checked = IncomingRows::check(context, *rs.table(), rows);
     const GridDefinition *definition = GridColumns::grid(grid);
+    for (int c = 0; c < source.decimals.size(); ++c) {
+        if (decimal)
+            source.decimals[c] = *decimal;
+        else if (source.decimals[c] == RowFiles::Decimal::Unknown)
+            throw StoreError(QStringLiteral("Las cifras de la columna «%1» se leen distinto con punto decimal "
+                                            "(1,234.56) que con coma decimal (1.234,56), y el archivo no deja ver "
+                                            "cuál usa; dígalo con --decimal=punto o --decimal=coma.")
+                                 .arg(definition->columns.value(c).caption.simplified()));
+    }
+    const IncomingRows::Checked checked = IncomingRows::check(context, *rs.table(), rows, {}, {}, source);
     for (const IncomingRows::RowResult &row : checked.rows)
         for (const auto *remarks : {&row.refusals, &row.flags})
             for (const IncomingRows::Remark &r : *remarks)
-                say(QStringLiteral("Renglón %1, %2, «%3»: %4")
-                        .arg(firstLine + r.row)
-                        .arg(definition->columns.value(r.column).caption, r.value, r.message));
+                say(QStringLiteral("%1 %2, %3, «%4»: %5")
+                        .arg(lines.isEmpty() ? QStringLiteral("Renglón") : QStringLiteral("Línea"))
+                        .arg(lines.value(r.row, r.row + 1))
+                        .arg(definition->columns.value(r.column).caption.simplified(), r.value, r.message));
     if (!review)
         IncomingRows::write(folder, rs, checked);
     say((review ? QStringLiteral("Se escribirían %1 renglones; %2 se rechazan.")

@@ -99,18 +99,34 @@ Mapping mapNames(const QString &grid, const QStringList &names)
     return mapping;
 }
 
-QList<QStringList> mapRows(const Mapping &mapping, const QList<QStringList> &rows)
+QList<QStringList> mapRows(const Mapping &mapping, const RowFiles::Sheet &sheet, Source *source)
 {
     const int width = mapping.columns.isEmpty() ? 0 : *std::max_element(mapping.columns.cbegin(), mapping.columns.cend()) + 1;
     QList<QStringList> out;
-    out.reserve(rows.size());
-    for (const QStringList &row : rows) {
+    out.reserve(sheet.rows.size());
+    for (qsizetype r = 0; r < sheet.rows.size(); ++r) {
+        const QStringList &row = sheet.rows[r];
         QStringList cells(width);
         for (int i = 0; i < mapping.columns.size(); ++i)
             if (mapping.columns[i] >= 0)
                 cells[mapping.columns[i]] = row.value(i, QStringLiteral(""));
         out.append(cells);
+        if (!source || r >= sheet.numbers.size() || sheet.numbers[r].isEmpty())
+            continue;
+        // The marks of the file's columns, moved to the grid's.
+        while (source->numbers.size() < r)
+            source->numbers.append(QBitArray());
+        QBitArray marks(width);
+        const QBitArray &given = sheet.numbers[r];
+        for (int i = 0; i < mapping.columns.size() && i < given.size(); ++i)
+            if (mapping.columns[i] >= 0 && given.testBit(i))
+                marks.setBit(mapping.columns[i]);
+        source->numbers.append(marks);
     }
+    if (source)
+        for (const RowFiles::Fault &f : sheet.faults)
+            if (const int column = mapping.columns.value(f.column, -1); column >= 0)
+                source->faults.append({f.row, column, f.address, f.message});
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "data_stage.h"
 #include "incoming_rows.h"
+#include "row_files.h"
 
 #include <QHash>
 #include <QSet>
@@ -28,8 +29,10 @@ struct Mapping {
 };
 Mapping mapNames(const QString &grid, const QStringList &names);
 // The file's rows as the row check takes them: by grid column, a cell the
-// file does not give left null. Numbers and dates as the file wrote them.
-QList<QStringList> mapRows(const Mapping &mapping, const QList<QStringList> &rows);
+// file does not give left null. Numbers and dates as the file wrote them;
+// source, when given, takes what the file says of its cells by grid column
+// (the numbers it stored as such, its faulty cells).
+QList<QStringList> mapRows(const Mapping &mapping, const RowFiles::Sheet &sheet, Source *source = nullptr);
 
 // Every country's name by its code, from the folder's catalogue.
 QHash<QString, QString> countryNames(const QString &folder);

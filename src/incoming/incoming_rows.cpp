@@ -2,6 +2,7 @@
 
 #include "row_files.h"
 #include "checks/grid_dates.h"
+#include "rules/catalogue_match.h"
 #include "rules/export_documents.h"
 #include "rules/fraction_line.h"
 #include "rules/grid_cell_rules.h"
@@ -26,39 +27,17 @@ using GridCellRules::kCostLength;
 using GridCellRules::kFractionDigits;
 using GridCellRules::kPedimentoLength;
 const QString kNotInList = QStringLiteral("No está en la lista; se toma como se escribió.");
+const QString kSeveralInList = QStringLiteral("Corresponde a más de una entrada de la lista (%1); se toma como se "
+                                              "escribió.");
 const QString kKeyV1 = QStringLiteral("La clave V1 no se toma: la celda queda vacía.");
-
-// The first entry that begins with the text, in any case, as the picker
-// lists seek it; -1 for none. Answers are remembered: a file repeats its
-// codes row after row.
-class ListSeek {
-public:
-    explicit ListSeek(const QStringList &entries) : entries_(entries) {}
-    int find(const QString &typed)
-    {
-        const auto known = found_.constFind(typed);
-        if (known != found_.cend())
-            return *known;
-        int at = -1;
-        for (int i = 0; i < entries_.size() && at < 0; ++i)
-            if (entries_[i].startsWith(typed, Qt::CaseInsensitive))
-                at = i;
-        found_.insert(typed, at);
-        return at;
-    }
-    const QString &entry(int i) const { return entries_[i]; }
-
-private:
-    const QStringList &entries_;
-    QHash<QString, int> found_;
-};
 
 // One row typed cell after cell, as the grid's controller sees it.
 class RowTyping {
 public:
-    RowTyping(const Context &context, const DbfTable &table, QString &locked, ListSeek &keys, ListSeek &fractions,
-              ListSeek &countries)
-        : c_(context), table_(table), locked_(locked), keys_(keys), fractions_(fractions), countries_(countries),
+    RowTyping(const Context &context, const DbfTable &table, const Source &source, QString &locked)
+        : c_(context), table_(table), source_(source), locked_(locked), keys_(context.documentKeys),
+          fractions_(context.fractionLines, tariffItems(context.fractionLines)),
+          countries_{CatalogueMatch::Index(context.countries), CatalogueMatch::Index(context.countryCatalogue)},
           imports_(context.grid == QLatin1String("dbMI")),
           committing_(context.grid == QLatin1String("dbED") || context.grid == QLatin1String("dbEI")
                       || context.grid == QLatin1String("dbITLC")),
@@ -72,10 +51,11 @@ public:
             rules_.append(GridCellRules::ruleOf(context.grid, column));
     }
 
-    RowResult run(int row, const QStringList &given, const QByteArray &base)
+    RowResult run(int row, const QStringList &given, const QByteArray &base, const QList<Remark> &faults)
     {
         row_ = row;
         result_ = RowResult();
+        result_.refusals = faults;
         fraction_.clear();
         cost_.reset();
         record_ = base.isEmpty() ? table_.blankRecord() : base;
@@ -121,19 +101,37 @@ private:
     }
     void flag(int column, const QString &message) { result_.flags.append({row_, column, given_, message}); }
 
-    // The keys the cell takes, then upper case where the column has it.
+    // The cell as the user means it: a figure read in its column's style,
+    // a text for a list kept whole (the list finds it when the cell is
+    // left), any other text of the imported goods through the keys their
+    // cells take; then upper case where the column has it.
     void type(int column, const QString &text)
     {
         given_ = text;
         const CellRule *rule = rules_[column];
-        const QString read = rule && rule->date                            ? RowFiles::plainDate(text)
-                             : table_.field(fields_[column]).isNumeric() ? RowFiles::plainNumber(text)
-                                                                          : text;
-        // A text whose every key the cell takes stays the same string.
-        const auto swallowed = [](QChar ch) { return ImportedGoods::cellKey(ch.unicode()) == 0; };
-        QString typed = read;
-        if (imports()) {
-            if (std::any_of(read.cbegin(), read.cend(), swallowed))
+        QString typed;
+        if (rule && rule->date) {
+            typed = RowFiles::plainDate(text);
+        } else if (table_.field(fields_[column]).isNumeric()) {
+            if (isNumber(column)) {
+                typed = text;
+            } else {
+                RowFiles::Figure figure = RowFiles::readFigure(text, source_.decimals.value(column));
+                if (!figure.refusal.isEmpty()) {
+                    refuse(column, figure.refusal);
+                    return;
+                }
+                typed = std::move(figure.plain);
+            }
+        } else if (rule && rule->hasButton()) {
+            typed = text.trimmed().toUpper();
+        } else {
+            typed = text;
+        }
+        if (imports() && !(rule && rule->hasButton())) {
+            // A text whose every key the cell takes stays the same string.
+            const auto swallowed = [](QChar ch) { return ImportedGoods::cellKey(ch.unicode()) == 0; };
+            if (std::any_of(typed.cbegin(), typed.cend(), swallowed))
                 typed.removeIf(swallowed);
             if (typed.isEmpty())
                 typed.clear(); // nothing typed: null, as an untouched cell
@@ -142,6 +140,12 @@ private:
             typed = typed.toUpper();
         cell(column) = typed;
         leave(column, rule);
+    }
+
+    bool isNumber(int column) const
+    {
+        const QBitArray &marks = row_ < source_.numbers.size() ? source_.numbers[row_] : kNoMarks;
+        return column < marks.size() && marks.testBit(column);
     }
 
     // What leaving the cell runs: the grid's own cells first, then the
@@ -243,42 +247,38 @@ private:
             refuse(column, complaint);
     }
 
-    // The line the list stands on for the text typed is taken; with none,
-    // the text stays as typed.
+    // The entry of the cell's list the text stands for is taken, in the
+    // list's own words; with none, or more than one, the text stays as it
+    // came and is flagged.
     void pick(int column, Picker picker)
     {
-        const QString typed = cell(column);
-        if (picker == Picker::DocumentKey) {
-            const int at = keys_.find(typed);
-            at < 0 ? flag(column, kNotInList) : void(cell(column) = keys_.entry(at));
-        } else if (picker == Picker::TariffItem) {
-            const int at = fractions_.find(typed);
-            if (at < 0) {
-                flag(column, kNotInList);
-                return;
-            }
-            fraction_ = fractions_.entry(at);
-            fractionLine_ = fractionLine(at);
-            if (cell(columnIndex(ImportCol::Fraccion)) != fractionLine_.parts.item)
-                cell(columnIndex(ImportCol::Fraccion)) = fractionLine_.parts.item;
-            cell(columnIndex(ImportCol::AdValorem)) = fractionLine_.rate;
-        } else {
-            // The catalogue finds the country; the cell takes it when the
-            // cell's list offers it.
-            const bool catalogue = picker == Picker::ImportCountry && c_.opcDT == 2;
-            const QStringList &offered = catalogue ? c_.countryCatalogue : c_.countries;
-            // Remembered, as the lists' answers are: rows repeat their countries.
-            QHash<QString, int> &answers = countryAnswers_[catalogue ? 1 : 0];
-            auto known = answers.constFind(typed);
-            if (known == answers.cend()) {
-                const int at = countries_.find(typed);
-                known = answers.insert(typed, at >= 0 && offered.contains(countries_.entry(at)) ? at : -1);
-            }
-            if (*known >= 0)
-                cell(column) = countries_.entry(*known);
-            else
-                flag(column, kNotInList);
+        CatalogueMatch::Index &list = picker == Picker::DocumentKey  ? keys_
+                                      : picker == Picker::TariffItem ? fractions_
+                                                                     : countries_[picker == Picker::ImportCountry
+                                                                                  && c_.opcDT == 2];
+        const CatalogueMatch::Index::Found &found = list.find(cell(column));
+        if (found.at < 0) {
+            flag(column, found.others.isEmpty() ? kNotInList : kSeveralInList.arg(found.others.join(QLatin1String(", "))));
+            return;
         }
+        if (picker != Picker::TariffItem) {
+            cell(column) = list.entry(found.at);
+            return;
+        }
+        fraction_ = list.entry(found.at);
+        fractionLine_ = fractionLine(found.at);
+        if (cell(columnIndex(ImportCol::Fraccion)) != fractionLine_.parts.item)
+            cell(columnIndex(ImportCol::Fraccion)) = fractionLine_.parts.item;
+        cell(columnIndex(ImportCol::AdValorem)) = fractionLine_.rate;
+    }
+
+    static QStringList tariffItems(const QStringList &lines)
+    {
+        QStringList items;
+        items.reserve(lines.size());
+        for (const QString &line : lines)
+            items.append(line.left(8));
+        return items;
     }
 
     // A line of the tariff-item list read once, with the texts its rate
@@ -365,19 +365,21 @@ private:
             result_.record = record_;
     }
 
+    static inline const QBitArray kNoMarks;
+
     const Context &c_;
     const DbfTable &table_;
+    const Source &source_;
     QString &locked_;
-    ListSeek &keys_;
-    ListSeek &fractions_;
-    ListSeek &countries_;
+    CatalogueMatch::Index keys_;
+    CatalogueMatch::Index fractions_;
+    CatalogueMatch::Index countries_[2]; // the request's, the whole catalogue
     const bool imports_;    // the imported goods' grid
     const bool committing_; // a grid whose figures bring others when committed
     const int costField_;   // COSTO_UNIT, -1 when the table lacks it
     QList<int> fields_; // field of each column, -1 when the table lacks it
     QList<const CellRule *> rules_; // of each column, nullptr for none
     QHash<int, ReadLine> fractionLines_;
-    QHash<QString, int> countryAnswers_[2]; // by the list offered: the request's, the catalogue
 
     int row_ = 0;
     RowResult result_;
@@ -391,22 +393,49 @@ private:
 
 } // namespace
 
+QList<RowFiles::Decimal> decimalStyles(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
+                                       const Source &source)
+{
+    const auto *grid = GridColumns::grid(context.grid);
+    const QList<GridColumn> columns = grid ? grid->columns : QList<GridColumn>();
+    QList<RowFiles::Decimal> styles(columns.size(), RowFiles::Decimal::Point);
+    for (int column = 0; column < columns.size(); ++column) {
+        const int field = table.fieldIndex(columns[column].field);
+        const CellRule *rule = GridCellRules::ruleOf(context.grid, column);
+        if (field < 0 || !table.field(field).isNumeric() || (rule && rule->date))
+            continue;
+        RowFiles::DecimalVote vote;
+        for (int row = 0; row < rows.size(); ++row) {
+            const QBitArray &marks = row < source.numbers.size() ? source.numbers[row] : QBitArray();
+            if (column < rows[row].size() && !(column < marks.size() && marks.testBit(column)))
+                vote.add(QStringView(rows[row][column]).trimmed());
+        }
+        styles[column] = vote.style();
+    }
+    return styles;
+}
+
 Checked check(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
-              const QList<QByteArray> &bases, const Progress &progress)
+              const QList<QByteArray> &bases, const Progress &progress, const Source &source)
 {
     Checked checked;
     checked.locked = context.locked;
-    ListSeek keys(context.documentKeys);
-    ListSeek fractions(context.fractionLines);
-    ListSeek countries(context.countryCatalogue);
-    RowTyping typing(context, table, checked.locked, keys, fractions, countries);
+    RowTyping typing(context, table, source, checked.locked);
     checked.rows.reserve(rows.size());
+    // The faults by row, in the order the rows come.
+    QList<Remark> faults = source.faults;
+    std::stable_sort(faults.begin(), faults.end(), [](const Remark &a, const Remark &b) { return a.row < b.row; });
+    auto fault = faults.cbegin();
     for (int row = 0; row < rows.size(); ++row) {
         if (progress && row % 4096 == 0 && !progress(row)) {
             checked.cancelled = true;
             break;
         }
-        RowResult result = typing.run(row, rows[row], bases.value(row));
+        QList<Remark> own;
+        for (; fault != faults.cend() && fault->row <= row; ++fault)
+            if (fault->row == row)
+                own.append(*fault);
+        RowResult result = typing.run(row, rows[row], bases.value(row), own);
         if (!result.accepted())
             ++checked.refused;
         else if (!result.record.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBitArray>
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -8,6 +9,7 @@
 #include <functional>
 
 #include "exchange/unfinished_work.h"
+#include "incoming/row_files.h"
 
 class DbfTable;
 class Recordset;
@@ -62,13 +64,32 @@ struct Checked {
 // Told the rows checked so far, now and then; false stops the check.
 using Progress = std::function<bool(int done)>;
 
+// What the place the rows come from says of them besides their texts.
+struct Source {
+    // How each grid column writes its figures (see RowFiles::DecimalVote);
+    // a column not told, or Unknown, is read with a decimal point.
+    QList<RowFiles::Decimal> decimals;
+    // The cells of each row, by grid column, that came as numbers (a
+    // spreadsheet's): plain decimal text already, whatever the style.
+    QList<QBitArray> numbers;
+    // Cells the file could not give (RowFiles::Fault), by row and grid
+    // column: each refuses its row.
+    QList<Remark> faults;
+};
+
+// How each grid column of the rows writes its figures, from what its
+// texts say (columns of no figures: Point). A column left Unknown is one
+// to ask the user about.
+QList<RowFiles::Decimal> decimalStyles(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
+                                       const Source &source = {});
+
 // rows: the cells of each row by grid column; a null string is a cell not
 // given (it keeps what the row held), an empty one a cell emptied (in a new
 // row, where there is nothing to empty, a blank cell is one not given). bases:
 // for each row, the record it changes (its bytes), or nothing for a new
 // record; shorter than rows when the last rows are new.
 Checked check(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
-              const QList<QByteArray> &bases = {}, const Progress &progress = {});
+              const QList<QByteArray> &bases = {}, const Progress &progress = {}, const Source &source = {});
 
 // What a write of rows did, for taking it back.
 struct Written {

@@ -356,6 +356,7 @@ int referenceColumn(QByteArrayView reference)
 
 struct Workbook {
     QString sheet; // the part of its first worksheet
+    QString sheetName;
     QString sharedStrings;
     QString styles;
     bool date1904 = false;
@@ -375,7 +376,7 @@ Workbook workbookOf(Package &package, const QString &path)
     }
     const QHash<QString, Relation> rels = relations(package, part);
     Workbook book;
-    QString firstSheet;
+    QString firstSheet, firstName;
     package.parse(part, [&](QXmlStreamReader &xml) {
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
@@ -390,16 +391,22 @@ Workbook workbookOf(Package &package, const QString &path)
                     const Relation r = rels.value(attribute.value().toString());
                     if (attribute.name() != u"id" || attribute.namespaceUri().isEmpty() || r.type != u"worksheet")
                         continue;
-                    if (a.value(QLatin1String("state")).isEmpty() || a.value(QLatin1String("state")) == u"visible")
+                    const QString name = a.value(QLatin1String("name")).toString();
+                    if (a.value(QLatin1String("state")).isEmpty() || a.value(QLatin1String("state")) == u"visible") {
                         book.sheet = r.target;
-                    else if (firstSheet.isEmpty())
+                        book.sheetName = name;
+                    } else if (firstSheet.isEmpty()) {
                         firstSheet = r.target;
+                        firstName = name;
+                    }
                 }
             }
         }
     });
-    if (book.sheet.isEmpty())
+    if (book.sheet.isEmpty()) {
         book.sheet = firstSheet;
+        book.sheetName = firstName;
+    }
     if (book.sheet.isEmpty())
         throw unreadable(path, QStringLiteral("no tiene ninguna hoja de datos"));
     for (const Relation &r : rels) {
@@ -664,11 +671,14 @@ QString comparable(const QString &name)
 Sheet readCsv(const QByteArray &bytes, const QString &sourceName)
 {
     const QString text = csvText(bytes, sourceName);
-    QList<QStringList> lines = CsvText::parse(text, sourceName, csvSeparator(text));
+    QList<int> starts;
+    QList<QStringList> lines = CsvText::parse(text, sourceName, csvSeparator(text), &starts);
     Sheet sheet;
     sheet.rows.reserve(lines.size());
+    sheet.lines.reserve(lines.size());
     bool named = false;
-    for (QStringList &row : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QStringList &row = lines[i];
         if (blankRow(row))
             continue;
         for (QString &cell : row)
@@ -676,6 +686,7 @@ Sheet readCsv(const QByteArray &bytes, const QString &sourceName)
                 cell.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         if (named) {
             sheet.rows.append(std::move(row));
+            sheet.lines.append(starts.value(i));
         } else {
             sheet.names = std::move(row);
             named = true;
@@ -696,21 +707,44 @@ Sheet readXlsx(const QString &path)
     Sheet sheet;
     bool named = false;
     QStringList row;
+    QBitArray numbers; // of the row being read
+    int rowNumber = 0;
+    QList<Fault> faults; // of the row being read
     const auto endRow = [&] {
         if (row.isEmpty())
             return;
         if (named) {
             while (row.size() < sheet.names.size())
                 row.append(QString());
+            for (Fault &f : faults)
+                f.row = int(sheet.rows.size());
+            sheet.faults += faults;
             sheet.rows.append(std::move(row));
+            sheet.lines.append(rowNumber);
+            if (!numbers.isEmpty()) {
+                // Told for every row once a row has numbers: the marks stay in step with the rows.
+                while (sheet.numbers.size() < sheet.rows.size() - 1)
+                    sheet.numbers.append(QBitArray());
+                sheet.numbers.append(numbers);
+            }
         } else {
             sheet.names = std::move(row);
             named = true;
         }
         row = QStringList();
         row.reserve(sheet.names.size());
+        numbers.clear();
+        faults.clear();
     };
-    enum class Kind { Number, Shared, Inline, Boolean, Date, Plain };
+    // The address of a cell in the sheet, for the user to find it.
+    const auto address = [&](int column) {
+        QString letters;
+        for (int c = column + 1; c > 0; c = (c - 1) / 26)
+            letters.prepend(QChar(u'A' + (c - 1) % 26));
+        const QString name = book.sheetName.contains(u' ') ? u'\'' + book.sheetName + u'\'' : book.sheetName;
+        return (name.isEmpty() ? QString() : name + u'!') + letters + QString::number(rowNumber);
+    };
+    enum class Kind { Number, Shared, Inline, Boolean, Date, Error, Plain };
     package.scan(book.sheet, [&](XmlScanner &xml) {
         int column = -1;
         for (XmlScanner::Token token; (token = xml.next()) != XmlScanner::Done;) {
@@ -719,6 +753,8 @@ Sheet readXlsx(const QString &path)
             if (xml.named("row")) {
                 endRow();
                 column = -1;
+                const int r = xml.attribute("r").toInt();
+                rowNumber = r > 0 ? r : rowNumber + 1;
                 continue;
             }
             if (xml.named("dimension")) {
@@ -744,17 +780,39 @@ Sheet readXlsx(const QString &path)
                               : XmlScanner::equal(t, "inlineStr")      ? Kind::Inline
                               : XmlScanner::equal(t, "b")              ? Kind::Boolean
                               : XmlScanner::equal(t, "d")              ? Kind::Date
+                              : XmlScanner::equal(t, "e")              ? Kind::Error
                                                                        : Kind::Plain;
             const int style = xml.attribute("s").toInt();
             QString value;
             QString inlineText;
+            bool formula = false, valued = false;
             while (xml.nextChild()) {
-                if (xml.named("v"))
+                if (xml.named("v")) {
                     value = xml.elementText();
-                else if (xml.named("is"))
+                    valued = true;
+                } else if (xml.named("is")) {
                     inlineText = richText(xml);
-                else
+                } else {
+                    formula = formula || xml.named("f");
                     xml.skipElement();
+                }
+            }
+            // A formula whose result was not stored has no figure to give:
+            // an empty cell would bring the row in without it.
+            const bool unvalued = formula && kind != Kind::Inline && (!valued || (value.isEmpty() && kind != Kind::Plain));
+            if (unvalued || kind == Kind::Error) {
+                const QString where = address(column);
+                faults.append({0, column, where,
+                               unvalued ? QStringLiteral("La celda %1 tiene una fórmula cuyo resultado no se guardó; "
+                                                         "abra el archivo en una hoja de cálculo y guárdelo antes de "
+                                                         "importarlo.")
+                                              .arg(where)
+                                        : QStringLiteral("La celda %1 tiene el error %2; corríjalo en la hoja de "
+                                                         "cálculo, guarde el archivo e impórtelo de nuevo.")
+                                              .arg(where, value)});
+                while (row.size() <= column)
+                    row.append(QStringLiteral(""));
+                continue;
             }
             QString text;
             switch (kind) {
@@ -777,6 +835,7 @@ Sheet readXlsx(const QString &path)
             case Kind::Date:
                 text = plainDate(value);
                 break;
+            case Kind::Error:
             case Kind::Plain:
                 text = value;
                 break;
@@ -787,6 +846,11 @@ Sheet readXlsx(const QString &path)
                        : !readNumber(value, &number) ? value
                        : dated                       ? serialDate(number, book.date1904)
                                                      : decimalText(number);
+                if (!dated && !text.isEmpty()) {
+                    if (numbers.size() <= column)
+                        numbers.resize(column + 1);
+                    numbers.setBit(column);
+                }
                 break;
             }
             if (text.isEmpty())
@@ -842,51 +906,147 @@ int matchName(const QString &name, const QStringList &candidates)
     return -1;
 }
 
-QString plainNumber(const QString &text)
-{
-    const QStringView t = QStringView(text).trimmed();
-    qsizetype i = 0;
+namespace {
+
+// A figure's reading in one style, the sign apart.
+struct Reading {
+    bool number = false;
     bool negative = false;
-    bool signed_ = false;
+    bool exponent = false;
+    QString plain;
+};
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\u00A0' || c == u'\u202F'; }
+
+Reading readIn(QStringView t, Decimal style)
+{
+    Reading r;
+    t = t.trimmed();
+    const auto trim = [&t] {
+        while (!t.isEmpty() && isBlank(t.front()))
+            t = t.sliced(1);
+        while (!t.isEmpty() && isBlank(t.back()))
+            t.chop(1);
+    };
+    trim();
+    if (t.size() >= 2 && t.front() == u'(' && t.back() == u')') {
+        r.negative = true;
+        t = t.sliced(1, t.size() - 2);
+        trim();
+    }
+    bool signed_ = r.negative;
     const auto sign = [&] {
-        if (i < t.size() && (t[i] == u'-' || t[i] == u'+') && !signed_) {
-            negative = t[i] == u'-';
+        if (!signed_ && !t.isEmpty() && (t.front() == u'-' || t.front() == u'+')) {
+            r.negative = t.front() == u'-';
             signed_ = true;
-            ++i;
+            t = t.sliced(1);
+            trim();
         }
     };
     sign();
-    if (i < t.size() && t[i] == u'$') {
-        ++i;
-        while (i < t.size() && t[i].isSpace())
-            ++i;
+    if (!t.isEmpty() && t.front() == u'$') {
+        t = t.sliced(1);
+        trim();
         sign();
     }
-    // The whole part, its thousands in groups of three after a comma.
-    QString digits;
-    int group = -1; // digits since the last comma; -1 before any
-    for (; i < t.size() && (isDigit(t[i]) || t[i] == u','); ++i) {
-        if (t[i] == u',') {
-            if (digits.isEmpty() || (group >= 0 ? group != 3 : digits.size() > 3))
-                return text;
-            group = 0;
-            continue;
-        }
-        digits += t[i];
-        if (group >= 0)
-            ++group;
+    if (!signed_ && !t.isEmpty() && t.back() == u'-') {
+        r.negative = true;
+        t.chop(1);
+        trim();
     }
-    if (group >= 0 && group != 3)
-        return text;
-    const qsizetype point = i;
-    if (i < t.size() && t[i] == u'.')
-        for (++i; i < t.size() && isDigit(t[i]);)
-            ++i;
-    if (i != t.size() || (digits.isEmpty() && i - point < 2))
-        return text;
-    if (negative)
-        digits.prepend(u'-');
-    return digits.append(t.sliced(point));
+    const QChar thousands = style == Decimal::Comma ? u'.' : u',';
+    const QChar mark = style == Decimal::Comma ? u',' : u'.';
+    QString &out = r.plain;
+    out.reserve(t.size() + 1);
+    // The whole part: a first group, then groups of three after one kind of
+    // separator.
+    qsizetype i = 0;
+    int group = 0;       // digits of the group being read
+    QChar separator;     // the one that groups this figure, once seen
+    bool grouped = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (isDigit(c)) {
+            out += c;
+            ++group;
+        } else if (c == thousands || isBlank(c)) {
+            const QChar kind = isBlank(c) ? QChar(u' ') : c;
+            if (group == 0 || (grouped ? group != 3 : group > 3) || (grouped && kind != separator))
+                return r;
+            separator = kind;
+            grouped = true;
+            group = 0;
+        } else {
+            break;
+        }
+    }
+    if (grouped && group != 3)
+        return r;
+    const qsizetype whole = out.size();
+    if (i < t.size() && t[i] == mark) {
+        out += u'.';
+        for (++i; i < t.size() && isDigit(t[i]); ++i)
+            out += t[i];
+        if (out.endsWith(u'.'))
+            out.chop(1);
+    }
+    if (whole == 0 && out.size() < 2)
+        return r;
+    if (i < t.size() && (t[i] == u'e' || t[i] == u'E')) {
+        qsizetype k = i + 1;
+        if (k < t.size() && (t[k] == u'-' || t[k] == u'+'))
+            ++k;
+        r.exponent = k < t.size() && std::all_of(t.begin() + k, t.end(), isDigit);
+        return r;
+    }
+    if (i != t.size())
+        return r;
+    if (whole == 0)
+        out.prepend(u'0');
+    r.number = true;
+    return r;
+}
+
+} // namespace
+
+Figure readFigure(const QString &text, Decimal style)
+{
+    if (text.trimmed().isEmpty())
+        return {};
+    const Reading r = readIn(text, style == Decimal::Comma ? Decimal::Comma : Decimal::Point);
+    if (r.exponent)
+        return {{}, QStringLiteral("Está en notación científica; escríbalo como número decimal.")};
+    if (!r.number)
+        return {{}, style == Decimal::Comma
+                        ? QStringLiteral("No es un número escrito con coma decimal (como 1.234,56).")
+                        : QStringLiteral("No es un número escrito con punto decimal (como 1,234.56).")};
+    if (r.negative && std::any_of(r.plain.cbegin(), r.plain.cend(), [](QChar c) { return c > u'0' && c <= u'9'; }))
+        return {{}, QStringLiteral("Es negativo, y esta columna no admite cantidades negativas.")};
+    return {r.plain, {}};
+}
+
+void DecimalVote::add(QStringView text)
+{
+    // Digits alone read alike in both styles, and are most figures.
+    if (std::all_of(text.begin(), text.end(), isDigit))
+        return;
+    const Reading point = readIn(text, Decimal::Point);
+    const Reading comma = readIn(text, Decimal::Comma);
+    if (point.number && comma.number)
+        differ_ += point.plain != comma.plain;
+    else if (point.number)
+        ++point_;
+    else if (comma.number)
+        ++comma_;
+}
+
+Decimal DecimalVote::style() const
+{
+    if (point_ > 0 && comma_ > 0)
+        return Decimal::Unknown;
+    if (comma_ > 0)
+        return Decimal::Comma;
+    return point_ > 0 || differ_ == 0 ? Decimal::Point : Decimal::Unknown;
 }
 
 QString plainDate(const QString &text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBitArray>
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -10,17 +11,60 @@
 // message naming the file and what is wrong with it.
 namespace RowFiles {
 
+// A cell of a file that has no value to take: a formula whose result was
+// never stored, an error value.
+struct Fault {
+    int row = 0;      // of the rows, from 0
+    int column = 0;   // of the file
+    QString address;  // as the spreadsheet names it: "Hoja1!F7"
+    QString message;
+};
+
 // A file's rows of text: the names of its first line, then every further row
 // (cells as text).
 struct Sheet {
     QStringList names;
     QList<QStringList> rows;
+    QList<int> lines;          // the line (CSV) or row (spreadsheet) of each row, from 1
+    QList<QBitArray> numbers;  // a spreadsheet's: the cells of each row stored as numbers
+    QList<Fault> faults;
+};
+
+// How a file writes its figures: "1,234.56", with a decimal point, as
+// Mexican documents write them, or "1.234,56", with a decimal comma.
+enum class Decimal : quint8 { Point, Comma, Unknown };
+
+// A figure as written in that style, as plain decimal text ("1.234,50" in
+// Comma gives "1234.50"), or why it is none. Blanks may group the
+// thousands in either style and a "$" may lead. A minus sign, parentheses
+// or a trailing minus make it negative, which no figure that comes in may
+// be; an exponent is refused; no separator is ever dropped to make a text
+// fit. An empty text gives an empty figure.
+struct Figure {
+    QString plain;
+    QString refusal;
+};
+Figure readFigure(const QString &text, Decimal style);
+
+// The style a column's figures are written in, from its texts: the one in
+// which every text that reads in only one style reads ("1,5" and "2,25":
+// Comma); Point when every text reads alike in both ("12", "1 000"); Unknown
+// when texts disagree, or some read differently in the two and none tells
+// ("1,234" alone: a thousand or one and a fraction).
+class DecimalVote {
+public:
+    void add(QStringView text);
+    Decimal style() const;
+
+private:
+    int point_ = 0, comma_ = 0, differ_ = 0;
 };
 
 // Reads a CSV or .xlsx file, told apart by its content: a zip is a
 // spreadsheet, anything else CSV (an Excel 97-2003 book is refused with a
 // word on saving it otherwise). A file with names and no rows gives a sheet
-// without rows; an empty file is refused.
+// without rows; an empty file is refused. Cells are as written: figures are
+// read by the row check, in the style the file's columns use.
 Sheet read(const QString &path);
 
 // CSV from its bytes. The encoding: UTF-8 (with or without its mark), UTF-16
@@ -38,7 +82,9 @@ Sheet readCsv(const QByteArray &bytes, const QString &sourceName);
 // 45-47, or a code with days, months or years) as dd/mm/yyyy, in the
 // workbook's 1900 or 1904 date system. A missing cell is an empty text at
 // its column, every row at least as wide as the names; rows with nothing in
-// them are skipped, and the first row with something is the names.
+// them are skipped, and the first row with something is the names. A
+// formula stored without its result (as some programs write them) and an
+// error value (#N/A) are faults of their row, with the cell's address.
 Sheet readXlsx(const QString &path);
 
 // Writes the sheet: ".xlsx" (any case) as a spreadsheet with the names in
@@ -56,10 +102,6 @@ void write(const QString &path, const Sheet &sheet);
 // not counting; -1 when none.
 int matchName(const QString &name, const QStringList &candidates);
 
-// A number as files write it, in the program's reading: "1,234.50" gives
-// "1234.50", " 12 " "12", "$1,000" "1000". Any other text comes back as it
-// is, for the row check to refuse with its own message.
-QString plainNumber(const QString &text);
 
 // A date as files write it (dd/mm/yyyy, d/m/yyyy, dd-mm-yyyy, yyyy-mm-dd,
 // yyyy/mm/dd, yyyy-mm-ddThh:mm:ss) as dd/mm/yyyy. Any other text, or no

@@ -6,13 +6,14 @@
 
 namespace CsvText {
 
-QList<QStringList> parse(const QString &text, const QString &sourceName, QChar separator)
+QList<QStringList> parse(const QString &text, const QString &sourceName, QChar separator, QList<int> *lines)
 {
     QList<QStringList> rows;
     QStringList row;
     QString cell;
     bool cellStarted = false;
     int lineNumber = 1;
+    int rowLine = 1; // where the row being read began
     const auto endCell = [&] {
         row.append(cell);
         cell = QString();
@@ -21,8 +22,11 @@ QList<QStringList> parse(const QString &text, const QString &sourceName, QChar s
     const auto endRow = [&] {
         endCell();
         const qsizetype width = row.size();
-        if (!(width == 1 && row.first().isEmpty()))
+        if (!(width == 1 && row.first().isEmpty())) {
             rows.append(row);
+            if (lines)
+                lines->append(rowLine);
+        }
         row.clear();
         row.reserve(width);
     };
@@ -62,7 +66,7 @@ QList<QStringList> parse(const QString &text, const QString &sourceName, QChar s
             endCell();
         } else if (c == u'\n') {
             endRow();
-            ++lineNumber;
+            rowLine = ++lineNumber;
         } else if (c != u'\r') {
             qsizetype end = i + 1;
             while (end < size) {

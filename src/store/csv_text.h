@@ -11,8 +11,10 @@
 namespace CsvText {
 
 // Rows of cells; empty lines are skipped. Throws StoreError naming the
-// source and the line of a quote that is never closed.
-QList<QStringList> parse(const QString &text, const QString &sourceName, QChar separator = u',');
+// source and the line of a quote that is never closed. lines, when given,
+// takes the line each row begins on, from 1.
+QList<QStringList> parse(const QString &text, const QString &sourceName, QChar separator = u',',
+                         QList<int> *lines = nullptr);
 // One line, without the line feed. A cell holding any of alsoQuoted is
 // quoted too (a name line quotes the separators a reader might take).
 QString line(const QStringList &cells, QChar separator = u',', QStringView alsoQuoted = {});

@@ -2,6 +2,8 @@
 # Spreadsheets as another program writes and reads them, for the tests of the
 # row files:
 #   openpyxl_tool.py make PATH YEAR  the sample, in the 1900 or 1904 date system
+#   openpyxl_tool.py formula PATH    a sheet with a formula (openpyxl stores no
+#                                    result) and an error value
 #   openpyxl_tool.py dump PATH       the first sheet as JSON: whether its first
 #                                    row is bold, then its rows of values
 import datetime, json, sys, openpyxl
@@ -16,6 +18,12 @@ if sys.argv[1] == "make":
                 [None, datetime.datetime(2023, 12, 31, 23, 59)]):
         book.active.append(row)
     book.active["B2"].number_format, book.active["B5"].number_format = "dd/mm/yyyy", "mm-dd-yy"
+    book.save(sys.argv[2])
+elif sys.argv[1] == "formula":
+    book = openpyxl.Workbook()
+    book.active.title = "Mi hoja"
+    for row in (["Número", "Importe"], [1, "=SUM(1,2)"], [2, 5], [], [3, "#N/A"]):
+        book.active.append(row)
     book.save(sys.argv[2])
 else:
     rows = list(openpyxl.load_workbook(sys.argv[2]).active.iter_rows())

@@ -13,7 +13,7 @@
 namespace {
 
 const RowFiles::Sheet kSheet{{"Número", "Descripción", "Importe"},
-                             {{"0012", "a, \"b\"\nc;d", "1234.5"}, {"123456789012345", " x ", "-3"}, {"", "", "0.1"}}};
+                             {{"0012", "a, \"b\"\nc;d", "1234.5"}, {"123456789012345", " x ", "-3"}, {"", "", "0.1"}}, {}, {}, {}};
 
 // A file's rows as read, cells joined by "|" and rows by "¶"; or why it was refused.
 QString readBack(const QString &path)
@@ -23,6 +23,9 @@ QString readBack(const QString &path)
         QStringList rows{sheet.names.join(u'|')};
         for (const QStringList &row : sheet.rows)
             rows << row.join(u'|');
+        // The cells that gave no value, by row and the file's line.
+        for (const RowFiles::Fault &f : sheet.faults)
+            rows << QStringLiteral("!%1 %2 %3").arg(f.row).arg(sheet.lines.value(f.row)).arg(f.address);
         return rows.join(u'¶');
     } catch (const StoreError &e) {
         return e.message();
@@ -71,7 +74,7 @@ private slots:
             // A write that fails: the CSV's to a folder that is not there, the spreadsheet's over its own file,
             // with a text too long for a cell.
             const QString target = dir_.filePath(name == "w.csv" ? "no/w.csv" : name);
-            QVERIFY_THROWS_EXCEPTION(StoreError, RowFiles::write(target, {{"a"}, {{QString(40000, u'x')}}}));
+            QVERIFY_THROWS_EXCEPTION(StoreError, RowFiles::write(target, {{"a"}, {{QString(40000, u'x')}}, {}, {}, {}}));
             QTest::newRow(qPrintable(name))
                 << bytesOf(name) << "Número|Descripción|Importe¶0012|a, \"b\"\nc;d|1234.5¶123456789012345| x |-3¶||0.1";
         }
@@ -80,6 +83,9 @@ private slots:
                  "[true, [\"Número\", \"Descripción\", \"Importe\"], [\"0012\", \"a, \\\"b\\\"\\nc;d\", 1234.5], "
                  "[\"123456789012345\", \" x \", -3], [null, null, 0.1]]");
         QTest::newRow("xlsx cut") << bytesOf("w.XLSX").left(1000) << cut;
+        // A formula stored without its result, and an error value, beside a blank row.
+        QCOMPARE(openpyxl({"formula", dir_.filePath("formula")}), QString());
+        QTest::newRow("openpyxl formula") << bytesOf("formula") << "Número|Importe¶1|¶2|5¶3|¶!0 2 'Mi hoja'!B2¶!2 5 'Mi hoja'!B5";
         for (const QString year : {"1900", "1904"}) {
             QCOMPARE(openpyxl({"make", dir_.filePath(year), year}), QString());
             QTest::addRow("openpyxl %s", qPrintable(year)) << bytesOf(year)
@@ -102,10 +108,20 @@ private slots:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
+        // Figures read in a style ("!" and the start of the refusal), and the style a column's texts make.
         for (const auto &[rule, in, out] : std::initializer_list<std::array<const char *, 3>>{
-                 {"number", "1,234.50", "1234.50"}, {"number", " 12 ", "12"}, {"number", "$1,000", "1000"},
-                 {"number", "-3.5", "-3.5"}, {"number", "-$ 2,500", "-2500"}, {"number", "1,23", "1,23"},
-                 {"number", "12abc", "12abc"}, {"date", "5/3/2024", "05/03/2024"}, {"date", "2024-03-05", "05/03/2024"},
+                 {"point", "1,234.50", "1234.50"}, {"point", " 12 ", "12"}, {"point", "$1,000", "1000"},
+                 {"point", "1 234 567.5", "1234567.5"}, {"point", ".5", "0.5"}, {"point", "-0", "0"},
+                 {"point", "-3.5", "!Es negativo"}, {"point", "-$ 2,500", "!Es negativo"}, {"point", "(2000)", "!Es negativo"},
+                 {"point", "7-", "!Es negativo"}, {"point", "1,23", "!No es un número escrito con punto"},
+                 {"point", "1234,56", "!No es un número"}, {"point", "1,234 567", "!No es un número"},
+                 {"point", "12abc", "!No es un número"}, {"point", "1.5E-7", "!Está en notación científica"},
+                 {"comma", "1.234,56", "1234.56"}, {"comma", "2 000,50", "2000.50"}, {"comma", "1,5", "1.5"},
+                 {"comma", "1.5", "!No es un número escrito con coma"},
+                 {"vote", "1,5|2,25", "Comma"}, {"vote", "1,234|1,5", "Comma"}, {"vote", "1,234", "Unknown"},
+                 {"vote", "1.234", "Unknown"}, {"vote", "1,234.56|1,5", "Unknown"}, {"vote", "12|1 000||x", "Point"},
+                 {"vote", "1,234|4.5", "Point"}, {"vote", "1.234.567|3", "Comma"},
+                 {"date", "5/3/2024", "05/03/2024"}, {"date", "2024-03-05", "05/03/2024"},
                  {"date", "05-03-2024", "05/03/2024"}, {"date", "2024/3/5", "05/03/2024"},
                  {"date", "2024-03-05T13:45:00", "05/03/2024"}, {"date", "31/02/2024", "31/02/2024"},
                  {"name", " Descripción  de la  MERCANCÍA: |No|descripcion de la mercancia", "1"},
@@ -118,9 +134,27 @@ private slots:
         QFETCH(QString, out);
         const QByteArray rule = QTest::currentDataTag();
         const QStringList parts = in.split(u'|');
-        QCOMPARE(rule.startsWith("number") ? RowFiles::plainNumber(in)
-                 : rule.startsWith("date") ? RowFiles::plainDate(in)
-                                           : QString::number(RowFiles::matchName(parts.first(), parts.mid(1))),
+        if (rule.startsWith("point") || rule.startsWith("comma")) {
+            const auto figure = RowFiles::readFigure(in, rule.startsWith("comma") ? RowFiles::Decimal::Comma
+                                                                                  : RowFiles::Decimal::Point);
+            QVERIFY2(out.startsWith(u'!') ? figure.refusal.startsWith(out.mid(1)) && figure.plain.isEmpty()
+                                          : figure.plain == out && figure.refusal.isEmpty(),
+                     qPrintable(figure.plain + u'|' + figure.refusal));
+            return;
+        }
+        if (rule.startsWith("vote")) {
+            RowFiles::DecimalVote vote;
+            for (const QString &text : parts)
+                vote.add(text);
+            const RowFiles::Decimal style = vote.style();
+            QCOMPARE(QString(style == RowFiles::Decimal::Comma   ? "Comma"
+                             : style == RowFiles::Decimal::Point ? "Point"
+                                                                 : "Unknown"),
+                     out);
+            return;
+        }
+        QCOMPARE(rule.startsWith("date") ? RowFiles::plainDate(in)
+                                         : QString::number(RowFiles::matchName(parts.first(), parts.mid(1))),
                  out);
     }
 };

@@ -4,6 +4,7 @@
 #include "grids/bound_grid.h"
 #include "picker_lists.h"
 #include "platform/message_box.h"
+#include "rules/catalogue_match.h"
 #include "store/store_error.h"
 
 #include <QLineEdit>
@@ -79,9 +80,25 @@ void GridController::takePickedLine(int column, QListWidget *list)
 {
     // The cell holds a line of the list: the one the typing led to. With no
     // line to take (an empty catalogue), what was typed stays.
-    if (QListWidgetItem *item = list->currentItem())
+    if (QListWidgetItem *item = lineFor(list, grid_->Columns(column).Text()))
         grid_->Columns(column).setText(item->text());
     list->hide();
+}
+
+QListWidgetItem *GridController::lineFor(QListWidget *list, const QString &typed)
+{
+    if (QListWidgetItem *item = list->currentItem())
+        return item;
+    if (typed.trimmed().isEmpty())
+        return nullptr;
+    QStringList lines, keys;
+    for (int i = 0; i < list->count(); ++i) {
+        lines.append(list->item(i)->text());
+        keys.append(lines.last().left(list->objectName() == QLatin1String("lstFraccion") ? 8 : -1));
+    }
+    CatalogueMatch::Index index(lines, keys);
+    const int at = index.find(typed).at;
+    return at < 0 ? nullptr : list->item(at);
 }
 
 void GridController::cellLeft(int column)

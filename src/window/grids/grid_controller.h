@@ -10,6 +10,7 @@
 class BoundGrid;
 class PickerLists;
 class QListWidget;
+class QListWidgetItem;
 class QWidget;
 
 // What a document grid's controller needs from the window: the parent of
@@ -77,6 +78,10 @@ protected:
     void checkLengthRule(int column);
     // The cell takes the line the list stands on; the list is hidden.
     void takePickedLine(int column, QListWidget *list);
+    // The line the typing led to; with none, the one line the text stands
+    // for when case, accents, blanks and punctuation do not count (the keys
+    // of the imported goods swallow a country's blanks); else none.
+    static QListWidgetItem *lineFor(QListWidget *list, const QString &typed);
     // The 15 digits of a pedimento number.
     void checkPedimento(int column);
     void warn(const QString &text) const;

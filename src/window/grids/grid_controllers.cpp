@@ -82,7 +82,7 @@ bool ImportGrid::leaveSpecialCell(int column)
     case ImportCol::Fraccion: {
         // As if the line were confirmed in the list.
         QListWidget *list = pickers()->listFor(Picker::TariffItem);
-        if (QListWidgetItem *item = list->currentItem()) {
+        if (QListWidgetItem *item = lineFor(list, g->Columns(ImportCol::Fraccion).Text())) {
             takePick(Picker::TariffItem, item->text());
             list->hide();
             returnFocus();

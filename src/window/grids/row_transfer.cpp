@@ -9,6 +9,8 @@
 #include "platform/message_box.h"
 #include "stage_dialog.h"
 #include "platform/work_progress.h"
+#include "rules/grid_cell_rules.h"
+#include "rules/grid_columns.h"
 #include "store/data_link.h"
 #include "store/dbf_table.h"
 #include "store/recordset.h"
@@ -29,11 +31,11 @@ namespace {
 // Reasons listed in the question before a write; the rest are counted.
 constexpr int kListed = 12;
 
-QString remarkLine(const RecordTableModel *model, const QString &where, int first, const IncomingRows::Remark &r)
+QString remarkLine(const RecordTableModel *model, const QString &where, int line, const IncomingRows::Remark &r)
 {
     return QStringLiteral("%1 %2, %3, «%4»: %5")
         .arg(where)
-        .arg(first + r.row)
+        .arg(line)
         .arg(model->caption(r.column).simplified(), r.value, r.message);
 }
 
@@ -195,18 +197,43 @@ void RowTransfer::paste()
         if (!grid_->isColumnHidden(c))
             columns.append(c);
     QList<QStringList> rows;
+    QList<int> lines;
     rows.reserve(block.size());
     for (const QStringList &cells : block) {
         QStringList row(grid_->ColumnsCount());
         for (int i = 0; i < cells.size() && i < columns.size(); ++i)
             row[columns[i]] = cells[i];
         rows.append(row);
+        lines.append(int(lines.size()) + 1);
     }
-    bring(rows, firstRow, rows.size() > 1);
+    bring(rows, firstRow, rows.size() > 1, QString(), lines);
 }
 
 void RowTransfer::typeIntoCell(const QString &text)
 {
+    // A figure is read as written, "1.234,56" too, before the cell's keys
+    // could drop its separators; one that is none is said, not typed.
+    QString typed = text;
+    Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
+    const GridDefinition *definition = GridColumns::grid(grid_->objectName());
+    const int column = grid_->currentIndex().column();
+    if (rs && definition && column >= 0 && column < definition->columns.size()) {
+        const int field = rs->table()->fieldIndex(definition->columns[column].field);
+        const GridCellRules::CellRule *rule = GridCellRules::ruleOf(grid_->objectName(), column);
+        if (field >= 0 && rs->table()->field(field).isNumeric() && !(rule && rule->date)) {
+            QList<QStringList> row{QStringList(column + 1)};
+            row[0][column] = text;
+            IncomingRows::Source source;
+            if (!decideDecimals(row, &source))
+                return;
+            const RowFiles::Figure figure = RowFiles::readFigure(text, source.decimals.value(column));
+            if (!figure.refusal.isEmpty()) {
+                MessageBox::warning(grid_->window(), QStringLiteral("«%1»: %2").arg(text.trimmed(), figure.refusal));
+                return;
+            }
+            typed = figure.plain;
+        }
+    }
     // As if keyed: the cell opens, and every character goes through the
     // keys the cell takes.
     if (!grid_->cellEditor()) {
@@ -216,16 +243,45 @@ void RowTransfer::typeIntoCell(const QString &text)
     QLineEdit *editor = grid_->cellEditor();
     if (!editor)
         return;
-    for (const QChar ch : text) {
+    for (const QChar ch : std::as_const(typed)) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
         QCoreApplication::sendEvent(editor, &press);
     }
 }
 
-bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, const QString &note, int fileLine)
+bool RowTransfer::decideDecimals(const QList<QStringList> &rows, IncomingRows::Source *source)
+{
+    Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
+    if (!rs)
+        return false;
+    QList<RowFiles::Decimal> styles = IncomingRows::decimalStyles(context_(), *rs->table(), rows, *source);
+    QStringList unknown;
+    for (int c = 0; c < styles.size(); ++c)
+        if (styles[c] == RowFiles::Decimal::Unknown)
+            unknown.append(QStringLiteral("«%1»").arg(grid_->recordModel()->caption(c).simplified()));
+    if (!unknown.isEmpty()) {
+        // Nothing in those columns tells: "1,234" is a thousand and more with a
+        // decimal point, one and a fraction with a decimal comma.
+        const bool comma = MessageBox::question(
+            grid_->window(),
+            QStringLiteral("Las cifras de %1 se leen distinto con punto decimal (1,234.56) que con coma decimal "
+                           "(1.234,56), y no se ve cuál usan.\n\n¿Están escritas con coma decimal (1.234,56)?")
+                .arg(unknown.join(QLatin1String(", "))));
+        for (RowFiles::Decimal &style : styles)
+            if (style == RowFiles::Decimal::Unknown)
+                style = comma ? RowFiles::Decimal::Comma : RowFiles::Decimal::Point;
+    }
+    source->decimals = styles;
+    return true;
+}
+
+bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, const QString &note,
+                        const QList<int> &lines, IncomingRows::Source source)
 {
     Recordset *rs = grid_->link() ? grid_->link()->recordset() : nullptr;
     if (!rs || rows.isEmpty())
+        return false;
+    if (source.decimals.isEmpty() && !decideDecimals(rows, &source))
         return false;
     RecordTableModel *model = grid_->recordModel();
     QList<QByteArray> bases;
@@ -243,8 +299,8 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
     }
 
     WorkProgress progress(grid_->window(), QStringLiteral("Revisando los renglones…"), int(rows.size()));
-    const IncomingRows::Checked checked = IncomingRows::check(context_(), *rs->table(), rows, bases,
-                                                              [&progress](int done) { return progress.step(done); });
+    const IncomingRows::Checked checked = IncomingRows::check(
+        context_(), *rs->table(), rows, bases, [&progress](int done) { return progress.step(done); }, source);
     progress.done();
     if (checked.cancelled)
         return false;
@@ -253,8 +309,8 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
     for (const IncomingRows::RowResult &row : checked.rows)
         for (const auto *list : {&row.refusals, &row.flags})
             for (const IncomingRows::Remark &r : *list)
-                reasons.append(fileLine > 0 ? remarkLine(model, QStringLiteral("Línea"), fileLine, r)
-                                            : remarkLine(model, QStringLiteral("Renglón"), first + 1, r));
+                reasons.append(lines.isEmpty() ? remarkLine(model, QStringLiteral("Renglón"), first + 1 + r.row, r)
+                                               : remarkLine(model, QStringLiteral("Línea"), lines.value(r.row), r));
     const int changed = int(std::count_if(checked.rows.cbegin(), checked.rows.cbegin() + targets.size(),
                                           [](const IncomingRows::RowResult &r) { return !r.record.isEmpty(); }));
     QString summary = note.isEmpty() ? QString() : note + u'\n';
@@ -335,7 +391,9 @@ void RowTransfer::importFile()
     IncomingRows::Mapping mapping = IncomingRows::mapNames(grid_->objectName(), sheet.names);
     if (!mapping.unknown.isEmpty() && !StageDialog::chooseColumns(grid_, sheet.names, &mapping))
         return;
-    bring(IncomingRows::mapRows(mapping, sheet.rows), grid_->recordModel()->newRecordRow(), true, QString(), 2);
+    IncomingRows::Source source;
+    const QList<QStringList> rows = IncomingRows::mapRows(mapping, sheet, &source);
+    bring(rows, grid_->recordModel()->newRecordRow(), true, QString(), sheet.lines, source);
 }
 
 void RowTransfer::exportFile()

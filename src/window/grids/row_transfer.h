@@ -35,11 +35,13 @@ public:
     // (rows past the last are new). Says what is refused and, for more than
     // one row or when asked, asks before writing. True when rows were
     // written.
-    // note: a line said before the summary; fileLine: the line of a file
-    // the first row comes from, by which the reasons name the rows (else by
-    // the grid's rows).
+    // note: a line said before the summary; lines: the line of the file or
+    // the pasted block each row comes from, by which the reasons name the
+    // rows (else by the grid's rows); source: what the file says of its
+    // cells, and how its figures are written (a column whose texts do not
+    // tell is asked about).
     bool bring(const QList<QStringList> &rows, int first, bool ask, const QString &note = QString(),
-               int fileLine = 0);
+               const QList<int> &lines = {}, IncomingRows::Source source = {});
 
     // A CSV or spreadsheet file's rows added at the end of the grid; the
     // grid's rows written to such a file; the rows of a customs package
@@ -56,6 +58,7 @@ protected:
 
 private:
     void typeIntoCell(const QString &text);
+    bool decideDecimals(const QList<QStringList> &rows, IncomingRows::Source *source);
     QList<QStringList> clipboardBlock() const;
 
     GridController *controller_;
