@@ -971,7 +971,9 @@ Reading readIn(QStringView t, Decimal style)
             ++group;
         } else if (c == thousands || isBlank(c)) {
             const QChar kind = isBlank(c) ? QChar(u' ') : c;
-            if (group == 0 || (grouped ? group != 3 : group > 3) || (grouped && kind != separator))
+            // Nobody groups the thousands of a figure that begins with 0.
+            if (group == 0 || (grouped ? group != 3 : group > 3 || out.startsWith(u'0'))
+                || (grouped && kind != separator))
                 return r;
             separator = kind;
             grouped = true;
