@@ -399,6 +399,8 @@ QList<RowFiles::Decimal> decimalStyles(const Context &context, const DbfTable &t
     const auto *grid = GridColumns::grid(context.grid);
     const QList<GridColumn> columns = grid ? grid->columns : QList<GridColumn>();
     QList<RowFiles::Decimal> styles(columns.size(), RowFiles::Decimal::Point);
+    QList<int> untold;         // columns whose texts do not tell
+    int told[2] = {};          // columns that tell a decimal point, a comma
     for (int column = 0; column < columns.size(); ++column) {
         const int field = table.fieldIndex(columns[column].field);
         const CellRule *rule = GridCellRules::ruleOf(context.grid, column);
@@ -411,7 +413,14 @@ QList<RowFiles::Decimal> decimalStyles(const Context &context, const DbfTable &t
                 vote.add(QStringView(rows[row][column]).trimmed());
         }
         styles[column] = vote.style();
+        if (styles[column] == RowFiles::Decimal::Unknown && !vote.disagrees())
+            untold.append(column);
+        else if (styles[column] != RowFiles::Decimal::Unknown && vote.tells())
+            ++told[styles[column] == RowFiles::Decimal::Comma];
     }
+    if ((told[0] > 0) != (told[1] > 0))
+        for (int column : untold)
+            styles[column] = told[1] > 0 ? RowFiles::Decimal::Comma : RowFiles::Decimal::Point;
     return styles;
 }
 

@@ -78,8 +78,10 @@ struct Source {
 };
 
 // How each grid column of the rows writes its figures, from what its
-// texts say (columns of no figures: Point). A column left Unknown is one
-// to ask the user about.
+// texts say (columns of no figures: Point). A file writes its figures one
+// way: a column whose texts do not tell takes the style the other columns
+// agree on. A column left Unknown (its texts disagree, or nothing in the
+// rows tells) is one to ask the user about.
 QList<RowFiles::Decimal> decimalStyles(const Context &context, const DbfTable &table, const QList<QStringList> &rows,
                                        const Source &source = {});
 

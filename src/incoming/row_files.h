@@ -55,6 +55,11 @@ class DecimalVote {
 public:
     void add(QStringView text);
     Decimal style() const;
+    // Unknown because its texts disagree ("1,5" beside "1,234.56"), not
+    // only because none tells.
+    bool disagrees() const { return point_ > 0 && comma_ > 0; }
+    // Some text reads in one style only.
+    bool tells() const { return point_ + comma_ > 0; }
 
 private:
     int point_ = 0, comma_ = 0, differ_ = 0;

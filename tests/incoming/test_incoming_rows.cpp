@@ -78,6 +78,7 @@ private slots:
         row("tariff item with dots", "dbMI", 1, head + "7318.15.00", "FRACCION=73181500 TASA_ADVAL=5");
         row("decimal comma", "dbMI", 1, head + "~|~|~|~|1,5|~|1234,56", "CAN_MIMP=1.5 VAL_TOT_IN=1234.56");
         row("blanks and a comma", "dbED", 0, "260123456789012|~|~|2 000,50", "CANT_TOTAL=2000.5");
+        row("a column told by the others", "dbMI", 1, head + "~|~|~|~|1.000|~|1.234,56", "CAN_MIMP=1000");
         row("negative", "dbMI", 1, head + "~|~|~|~|-100", "Es negativo");
         row("in parentheses", "dbEI", 0, "F-1|~|(2000)", "Es negativo");
         row("exponent", "dbITLC", 0, "japon|73181500|01/02/2026|1E5", "Está en notación científica");
