@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -340,6 +341,8 @@ void RowTransfer::importFile()
 
 void RowTransfer::exportFile()
 {
+    // The name ends in .xlsx or .csv (the type chosen adds it), and the
+    // file is written as its extension says.
     const QString path = FileChoice::toWrite(grid_->window(), QStringLiteral("Exportar renglones"),
                                              QStringLiteral("Hoja de cálculo (*.xlsx);;Texto CSV (*.csv)"));
     if (path.isEmpty() || !controller_->finishEditing())
@@ -365,7 +368,11 @@ void RowTransfer::exportFile()
         RowFiles::write(path, sheet);
     } catch (const StoreError &e) {
         MessageBox::warning(grid_->window(), e.message());
+        return;
     }
+    MessageBox::information(grid_->window(), QStringLiteral("Se escribieron %1 renglones en «%2».")
+                                                 .arg(rows)
+                                                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
 }
 
 void RowTransfer::importPackage()
