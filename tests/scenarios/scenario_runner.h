@@ -68,6 +68,11 @@
 //   choose NAME [TYPE]             the next file dialog answers file NAME,
 //                                  with TYPE chosen ("Texto CSV (*.csv)";
 //                                  else the type it opens on)
+//   remarks WORD ...               the next dialog of remarks on rows is shown
+//                                  for real, each WORD a click on its button
+//                                  of that text or a key as key names it;
+//                                  recorded as a message once closed (so
+//                                  after a message it shows itself)
 //
 // What is found (every message the program shows must be expected, in order):
 //   message TEXT                   the next message shown is TEXT
@@ -116,10 +121,12 @@
 #include "platform/work_progress.h"
 #include "printing/frm_imp.h"
 #include "store/dbf_table.h"
+#include "window/grids/remarks_dialog.h"
 
 #include <QApplication>
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -491,6 +498,24 @@ book.save(path)
             return needs(w, 3) && writeFile(arg, plain(w[2]));
         if (verb == QLatin1String("choose"))
             return FileChoice::setScripted({out_.filePath(arg) + (w.size() > 2 ? u'|' + plain(w[2]) : QString())}), true;
+        if (verb == QLatin1String("remarks")) {
+            QStringList acts;
+            for (const QString &a : w.mid(1))
+                acts << plain(a);
+            RemarksDialog::actOnNext([acts](QDialog *dialog) {
+                // In front and taking the keys, as the user finds it.
+                (void)QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }, 2000);
+                for (const QString &a : acts) {
+                    QWidget *focus = QApplication::focusWidget();
+                    if (keyNamed(a) != Qt::Key_unknown)
+                        QTest::keyClick(focus && dialog->isAncestorOf(focus) ? focus : dialog, keyNamed(a));
+                    for (QAbstractButton *b : dialog->findChildren<QAbstractButton *>())
+                        if (b->text() == a)
+                            QTest::mouseClick(b, Qt::LeftButton);
+                }
+            });
+            return true;
+        }
         if (verb == QLatin1String("program"))
             return written() && runProgram(w.mid(1));
         if (verb == QLatin1String("cancel"))

@@ -7,6 +7,7 @@
 #include "incoming/row_files.h"
 #include "platform/file_choice.h"
 #include "platform/message_box.h"
+#include "remarks_dialog.h"
 #include "stage_dialog.h"
 #include "platform/work_progress.h"
 #include "store/data_link.h"
@@ -24,21 +25,6 @@
 #include <QMenu>
 #include <QScopedValueRollback>
 #include <algorithm>
-
-namespace {
-
-// Reasons listed in the question before a write; the rest are counted.
-constexpr int kListed = 12;
-
-QString remarkLine(const RecordTableModel *model, const QString &where, int first, const IncomingRows::Remark &r)
-{
-    return QStringLiteral("%1 %2, %3, «%4»: %5")
-        .arg(where)
-        .arg(first + r.row)
-        .arg(model->caption(r.column).simplified(), r.value, r.message);
-}
-
-} // namespace
 
 RowTransfer::RowTransfer(GridController *controller, std::function<QString()> folder,
                          std::function<IncomingRows::Context()> context, QObject *parent)
@@ -250,12 +236,13 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
     if (checked.cancelled)
         return false;
 
-    QStringList reasons;
+    QList<RemarksDialog::Line> lines;
     for (const IncomingRows::RowResult &row : checked.rows)
         for (const auto *list : {&row.refusals, &row.flags})
             for (const IncomingRows::Remark &r : *list)
-                reasons.append(fileLine > 0 ? remarkLine(model, QStringLiteral("Línea"), fileLine, r)
-                                            : remarkLine(model, QStringLiteral("Renglón"), first + 1, r));
+                lines.append({(fileLine > 0 ? fileLine : first + 1) + r.row, model->caption(r.column).simplified(),
+                              r.value, r.message, list == &row.refusals});
+    const QString lineCaption = fileLine > 0 ? QStringLiteral("Línea") : QStringLiteral("Renglón");
     const int changed = int(std::count_if(checked.rows.cbegin(), checked.rows.cbegin() + targets.size(),
                                           [](const IncomingRows::RowResult &r) { return !r.record.isEmpty(); }));
     QString summary = note.isEmpty() ? QString() : note + u'\n';
@@ -264,17 +251,11 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
                           .arg(checked.accepted - changed)
                           .arg(changed)
                           .arg(checked.refused);
-    if (!reasons.isEmpty()) {
-        summary += u'\n' + reasons.mid(0, kListed).join(u'\n');
-        if (reasons.size() > kListed)
-            summary += QStringLiteral("\ny %1 observaciones más.").arg(reasons.size() - kListed);
-    }
     if (checked.accepted == 0) {
-        MessageBox::warning(grid_->window(), summary);
+        RemarksDialog::ask(grid_->window(), summary, lineCaption, lines, false);
         return false;
     }
-    if ((ask || checked.refused > 0)
-        && !MessageBox::question(grid_->window(), summary + QStringLiteral("\n\n¿Escribir los renglones aceptados?")))
+    if ((ask || checked.refused > 0) && !RemarksDialog::ask(grid_->window(), summary, lineCaption, lines, true))
         return false;
 
     try {
