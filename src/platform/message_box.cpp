@@ -77,6 +77,19 @@ bool MessageBox::question(QWidget *parent, const QString &text, Icon icon, const
     return show(parent, text, icon, true, title) == Answer::Yes;
 }
 
+std::optional<MessageBox::Answer> MessageBox::withoutDialog(const QString &text, bool question)
+{
+    if (!state().scripted && !state().console)
+        return std::nullopt;
+    return show(nullptr, text, question ? Icon::Question : Icon::Exclamation, question, defaultTitle());
+}
+
+void MessageBox::record(const QString &text, bool question, Answer answer)
+{
+    if (state().scripted)
+        state().shown.append({defaultTitle(), text, question ? Icon::Question : Icon::Exclamation, question, answer});
+}
+
 void MessageBox::setConsole(bool console) { state().console = console; }
 void MessageBox::setScripted(bool scripted) { state().scripted = scripted; }
 bool MessageBox::scripted() { return state().scripted; }

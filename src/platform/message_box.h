@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 // Every message of the program goes through here: a modal box titled
@@ -33,6 +35,17 @@ public:
     // True when the user answers Yes.
     static bool question(QWidget *parent, const QString &text, Icon icon = Icon::Question,
                          const QString &title = defaultTitle());
+
+    // --- for dialogs of their own that stand for a box ---
+    // A warning or a question with more than a box holds, shown by the
+    // caller in a dialog of its own. While boxes are shown nothing comes
+    // back, and the caller shows its dialog; else (scripted, or the command
+    // line) the text is taken as warning() or question() takes it, recorded
+    // alike, and its answer comes back.
+    static std::optional<Answer> withoutDialog(const QString &text, bool question);
+    // Scripted: such a dialog that a test had shown after all, recorded
+    // with the answer given in it.
+    static void record(const QString &text, bool question, Answer answer);
 
     // --- for the command line ---
     // Without a window: warnings and information go to standard error, one

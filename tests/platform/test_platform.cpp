@@ -2,14 +2,17 @@
 // (ProgramFolder), the check that every table of it opens before the window
 // does (TableCheck), one program per folder (FolderLock, tried against
 // lock_holder, a child that takes the lock and holds it until its input
-// closes), which folder stands for drive A, the keys that type text and Qt's
-// own texts in Spanish.
+// closes), which folder stands for drive A, the name of a file to write as
+// the type chosen completes it, the keys that type text and Qt's own texts
+// in Spanish.
 
 #include "folder_snapshot.h"
 #include "table_files.h"
 #include "test_registry.h"
 
 #include "platform/drive_a.h"
+#include "platform/file_choice.h"
+#include "platform/message_box.h"
 #include "platform/folder_lock.h"
 #include "platform/program_folder.h"
 #include "platform/spanish_translation.h"
@@ -40,6 +43,10 @@ struct Damaged { QList<Damage> damages; QStringList problem, notice; };
 // Drive A: "A", "B", "C": folders; "file": a file; "": not there; an
 // absolute path: itself. pick: the index the user picks from the list.
 struct Drive { QString named, floppy; QStringList removable; int pick; DriveA::Choice::Status status; QString chosen; };
+
+// A name typed and the type chosen ("" the one the dialog opens on), the
+// answer when asked to replace ("" not asked): the name written, the type.
+struct Saved { QString typed, type, replace, path, chosen; };
 
 using Codes = QList<int>;
 struct Key { int key; Qt::KeyboardModifiers modifiers; QString text; Codes codes; };
@@ -285,6 +292,40 @@ private slots:
         qputenv("QUELVAR_UNIDAD_A", path(c.named).toLocal8Bit());
         QCOMPARE(DriveA::systemPlaces().named, path(c.named));
         qunsetenv("QUELVAR_UNIDAD_A");
+    }
+
+    // The extension typed stays when a type offers it, else the type's is
+    // added; a file that name finds is replaced only when the user says so.
+    void fileToWrite_data()
+    {
+        QTest::addColumn<Saved>("c");
+        const QString sheet = "Hoja de cálculo (*.xlsx)", csv = "Texto CSV (*.csv)";
+        QTest::newRow("no extension, the type opened on") << Saved{"libro", "", "", "libro.xlsx", sheet};
+        QTest::newRow("the other type's, any case") << Saved{"libro.CSV", sheet, "", "libro.CSV", sheet};
+        QTest::newRow("an extension of no type") << Saved{"libro.2024", csv, "", "libro.2024.csv", csv};
+        QTest::newRow("all files add none") << Saved{"libro", "Todos (*)", "", "libro", "Todos (*)"};
+        QTest::newRow("added onto a file: kept") << Saved{"file", sheet, "No", "", sheet};
+        QTest::newRow("added onto a file: replaced") << Saved{"file", sheet, "Yes", "file.xlsx", sheet};
+    }
+    void fileToWrite()
+    {
+        QFETCH(Saved, c);
+        writeAll(path("file.xlsx"), {});
+        MessageBox::setScripted(true);
+        MessageBox::clearShown();
+        MessageBox::setNextAnswers({c.replace == "Yes" ? MessageBox::Answer::Yes : MessageBox::Answer::No});
+        FileChoice::setScripted({path(c.typed) + (c.type.isEmpty() ? QString() : u'|' + c.type)});
+        QString chosen;
+        QCOMPARE(FileChoice::toWrite(nullptr, "Exportar", "Hoja de cálculo (*.xlsx);;Texto CSV (*.csv);;Todos (*)",
+                                     {}, &chosen),
+                 c.path.isEmpty() ? QString() : path(c.path));
+        QCOMPARE(chosen, c.chosen);
+        QCOMPARE(MessageBox::shownTexts(),
+                 c.replace.isEmpty() ? QStringList()
+                                     : QStringList{QStringLiteral("El archivo «%1» ya existe. ¿Reemplazarlo?")
+                                                       .arg(QDir::toNativeSeparators(path("file.xlsx")))});
+        MessageBox::clearShown();
+        MessageBox::setScripted(false);
     }
 
     // Every key a line edit would insert text for reaches the key handlers.

@@ -65,12 +65,22 @@
 //                                  number as a number, yyyy-mm-dd as a date);
 //                                  NAME.zip: a customs package holding TEXT
 //                                  as its file 551
-//   choose NAME                    the next file dialog answers file NAME
+//   choose NAME [TYPE]             the next file dialog answers file NAME,
+//                                  with TYPE chosen ("Texto CSV (*.csv)";
+//                                  else the type it opens on)
+//   remarks WORD ...               the next dialog of remarks on rows is shown
+//                                  for real, each WORD a click on its button
+//                                  of that text or a key as key names it;
+//                                  recorded as a message once closed (so
+//                                  after a message it shows itself)
 //
 // What is found (every message the program shows must be expected, in order):
 //   message TEXT                   the next message shown is TEXT
 //   message-start TEXT             ... begins with TEXT (@carpeta in TEXT: the
-//                                  request folder)
+//                                  request folder; @archivos: the folder of
+//                                  the scenario's own files)
+//   file-start NAME TEXT           the scenario's own file NAME begins with
+//                                  TEXT (read as UTF-8, without its mark)
 //   page N                         the tab shown is tab N
 //   focus NAME                     the focused control (a grid's name for
 //                                  any of its cells)
@@ -111,10 +121,12 @@
 #include "platform/work_progress.h"
 #include "printing/frm_imp.h"
 #include "store/dbf_table.h"
+#include "window/grids/remarks_dialog.h"
 
 #include <QApplication>
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -485,7 +497,25 @@ book.save(path)
         if (verb == QLatin1String("file"))
             return needs(w, 3) && writeFile(arg, plain(w[2]));
         if (verb == QLatin1String("choose"))
-            return FileChoice::setScripted({out_.filePath(arg)}), true;
+            return FileChoice::setScripted({out_.filePath(arg) + (w.size() > 2 ? u'|' + plain(w[2]) : QString())}), true;
+        if (verb == QLatin1String("remarks")) {
+            QStringList acts;
+            for (const QString &a : w.mid(1))
+                acts << plain(a);
+            RemarksDialog::actOnNext([acts](QDialog *dialog) {
+                // In front and taking the keys, as the user finds it.
+                (void)QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }, 2000);
+                for (const QString &a : acts) {
+                    QWidget *focus = QApplication::focusWidget();
+                    if (keyNamed(a) != Qt::Key_unknown)
+                        QTest::keyClick(focus && dialog->isAncestorOf(focus) ? focus : dialog, keyNamed(a));
+                    for (QAbstractButton *b : dialog->findChildren<QAbstractButton *>())
+                        if (b->text() == a)
+                            QTest::mouseClick(b, Qt::LeftButton);
+                }
+            });
+            return true;
+        }
         if (verb == QLatin1String("program"))
             return written() && runProgram(w.mid(1));
         if (verb == QLatin1String("cancel"))
@@ -498,7 +528,7 @@ book.save(path)
         }
         if (verb.startsWith(QLatin1String("message")) || verb == QLatin1String("exit")
             || verb == QLatin1String("output") || verb == QLatin1String("pdf") || verb == QLatin1String("window")
-            || verb == QLatin1String("rows") || verb == QLatin1String("stored"))
+            || verb == QLatin1String("rows") || verb == QLatin1String("stored") || verb == QLatin1String("file-start"))
             return expectation(w, verb, arg);
         if (!h_->window)
             return fail(QStringLiteral("the window is not open"));
@@ -554,6 +584,7 @@ book.save(path)
             const QString next = MessageBox::shownTexts().value(seen_, QStringLiteral("(no message)"));
             ++seen_;
             arg.replace(QStringLiteral("@carpeta"), QDir::toNativeSeparators(h_->fixture.folder()));
+            arg.replace(QStringLiteral("@archivos"), QDir::toNativeSeparators(out_.path()));
             return expect(verb == QLatin1String("message") ? next == arg : next.startsWith(arg), arg, next);
         }
         if (!allMessagesExpected())
@@ -582,6 +613,13 @@ book.save(path)
             text.waitForFinished(60000);
             const QString found = QString::fromUtf8(text.readAllStandardOutput());
             return expect(found.contains(arg), arg, found.left(200));
+        }
+        if (verb == QLatin1String("file-start")) {
+            QFile f(out_.filePath(arg));
+            QString text = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("(no file)");
+            if (text.startsWith(QChar(0xFEFF)))
+                text.remove(0, 1);
+            return expect(text.startsWith(plain(w.value(2))), plain(w.value(2)), text.left(200));
         }
         if (verb == QLatin1String("clipboard"))
             return same(QApplication::clipboard()->text(), arg);

@@ -7,6 +7,7 @@
 #include "incoming/row_files.h"
 #include "platform/file_choice.h"
 #include "platform/message_box.h"
+#include "remarks_dialog.h"
 #include "stage_dialog.h"
 #include "platform/work_progress.h"
 #include "rules/grid_cell_rules.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -25,21 +27,6 @@
 #include <QMenu>
 #include <QScopedValueRollback>
 #include <algorithm>
-
-namespace {
-
-// Reasons listed in the question before a write; the rest are counted.
-constexpr int kListed = 12;
-
-QString remarkLine(const RecordTableModel *model, const QString &where, int line, const IncomingRows::Remark &r)
-{
-    return QStringLiteral("%1 %2, %3, «%4»: %5")
-        .arg(where)
-        .arg(line)
-        .arg(model->caption(r.column).simplified(), r.value, r.message);
-}
-
-} // namespace
 
 RowTransfer::RowTransfer(GridController *controller, std::function<QString()> folder,
                          std::function<IncomingRows::Context()> context, QObject *parent)
@@ -305,12 +292,13 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
     if (checked.cancelled)
         return false;
 
-    QStringList reasons;
+    QList<RemarksDialog::Line> remarks;
     for (const IncomingRows::RowResult &row : checked.rows)
         for (const auto *list : {&row.refusals, &row.flags})
             for (const IncomingRows::Remark &r : *list)
-                reasons.append(lines.isEmpty() ? remarkLine(model, QStringLiteral("Renglón"), first + 1 + r.row, r)
-                                               : remarkLine(model, QStringLiteral("Línea"), lines.value(r.row), r));
+                remarks.append({lines.isEmpty() ? first + 1 + r.row : lines.value(r.row),
+                                model->caption(r.column).simplified(), r.value, r.message, list == &row.refusals});
+    const QString lineCaption = lines.isEmpty() ? QStringLiteral("Renglón") : QStringLiteral("Línea");
     const int changed = int(std::count_if(checked.rows.cbegin(), checked.rows.cbegin() + targets.size(),
                                           [](const IncomingRows::RowResult &r) { return !r.record.isEmpty(); }));
     QString summary = note.isEmpty() ? QString() : note + u'\n';
@@ -319,17 +307,11 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
                           .arg(checked.accepted - changed)
                           .arg(changed)
                           .arg(checked.refused);
-    if (!reasons.isEmpty()) {
-        summary += u'\n' + reasons.mid(0, kListed).join(u'\n');
-        if (reasons.size() > kListed)
-            summary += QStringLiteral("\ny %1 observaciones más.").arg(reasons.size() - kListed);
-    }
     if (checked.accepted == 0) {
-        MessageBox::warning(grid_->window(), summary);
+        RemarksDialog::ask(grid_->window(), summary, lineCaption, remarks, false);
         return false;
     }
-    if ((ask || checked.refused > 0)
-        && !MessageBox::question(grid_->window(), summary + QStringLiteral("\n\n¿Escribir los renglones aceptados?")))
+    if ((ask || checked.refused > 0) && !RemarksDialog::ask(grid_->window(), summary, lineCaption, remarks, true))
         return false;
 
     try {
@@ -398,6 +380,8 @@ void RowTransfer::importFile()
 
 void RowTransfer::exportFile()
 {
+    // The name ends in .xlsx or .csv (the type chosen adds it), and the
+    // file is written as its extension says.
     const QString path = FileChoice::toWrite(grid_->window(), QStringLiteral("Exportar renglones"),
                                              QStringLiteral("Hoja de cálculo (*.xlsx);;Texto CSV (*.csv)"));
     if (path.isEmpty() || !controller_->finishEditing())
@@ -423,7 +407,11 @@ void RowTransfer::exportFile()
         RowFiles::write(path, sheet);
     } catch (const StoreError &e) {
         MessageBox::warning(grid_->window(), e.message());
+        return;
     }
+    MessageBox::information(grid_->window(), QStringLiteral("Se escribieron %1 renglones en «%2».")
+                                                 .arg(rows)
+                                                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
 }
 
 void RowTransfer::importPackage()

@@ -16,9 +16,9 @@ class QMenu;
 // the right and downward (a single value is typed into the cell), files
 // are imported and exported from the grid's menu, and Ctrl+Z takes back the
 // last rows that came in. Rows that come in go through the row check of
-// the core and are written in one step; a block of more than one row is
-// shown first, with what is refused and why, and written only when the
-// user says so.
+// the core and are written in one step; for a block of more than one row,
+// every remark of the check is shown first in a table (RemarksDialog), and
+// the rows are written only when the user says so.
 class RowTransfer : public QObject {
     Q_OBJECT
 public:
