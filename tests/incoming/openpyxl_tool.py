@@ -4,6 +4,8 @@
 #   openpyxl_tool.py make PATH YEAR  the sample, in the 1900 or 1904 date system
 #   openpyxl_tool.py formula PATH    a sheet with a formula (openpyxl stores no
 #                                    result) and an error value
+#   openpyxl_tool.py cdata PATH      a sheet whose texts are written as CDATA
+#                                    sections, as some programs write them
 #   openpyxl_tool.py dump PATH       the first sheet as JSON: whether its first
 #                                    row is bold, then its rows of values
 import datetime, json, sys, openpyxl
@@ -25,6 +27,18 @@ elif sys.argv[1] == "formula":
     for row in (["Número", "Importe"], [1, "=SUM(1,2)"], [2, 5], [], [3, "#N/A"]):
         book.active.append(row)
     book.save(sys.argv[2])
+elif sys.argv[1] == "cdata":
+    book = openpyxl.Workbook()
+    for row in (["Nota", "Cifra"], ["a<b & c]", 2]):
+        book.active.append(row)
+    book.save(sys.argv[2])
+    import re, zipfile
+    parts = {i.filename: zipfile.ZipFile(sys.argv[2]).read(i) for i in zipfile.ZipFile(sys.argv[2]).infolist()}
+    sheet = "xl/worksheets/sheet1.xml"
+    parts[sheet] = parts[sheet].replace(b"<t>a&lt;b &amp; c]</t>", b"<t><![CDATA[a<b & c]]]></t>")
+    with zipfile.ZipFile(sys.argv[2], "w") as z:
+        for name, data in parts.items():
+            z.writestr(name, data)
 else:
     rows = list(openpyxl.load_workbook(sys.argv[2]).active.iter_rows())
     print(json.dumps([all(c.font.b for c in rows[0])] + [[c.value for c in r] for r in rows], ensure_ascii=False))

@@ -60,6 +60,7 @@ private slots:
             "PAIS_IMPOR=JAPON CAN_MIMP=1000 VAL_TOT_IN=4500.5 SALDO_VAL=3700.5 MONT_SOLIC=40");
         row("no cost in a returns mode", "dbMI", 3, "A1|260123456789012|02/03/2026|8471|~|7|~|5", "PU_MIMP=7 TASA_ADVAL=10");
         row("cost kept out of an undated row", "dbMI", 2, "A1|260123456789012|~|7318", "PU_MIMP=2.25 COSTO_UNIT=");
+        row("cost of a dated row", "dbMI", 2, "A1|260123456789012|01/03/2026|7318", "COSTO_UNIT=2.25");
         row("blank cells of a new row typed not", "dbITLC", 0, "japon|73181500|01/02/2026|4|2.5|5| |1", "VAL_TOT_IN=10");
         row("unknown codes kept", "dbMI", 1, "ZZ|260123456789012|01/01/2026|9999|~|~|PERU", "flag TIPO=ZZ FRACCION=9999 PAIS_IMPOR=PERU");
         row("a country the request lacks", "dbMI", 1, "A1|260123456789012|01/01/2026|~|~|~|jam", "flag PAIS_IMPOR=JAM");
@@ -151,6 +152,8 @@ private slots:
             context, *rs.table(), {{QString(), QString(), QString(), "7"}, {"260000000000003"}, {"1"}, {" ", ""}}, {before});
         // The first row changes record 0, the last (blank) adds nothing.
         QCOMPARE(next.refused, 1);
+        // Told to stop, the check says the rows are partial.
+        QVERIFY(IncomingRows::check(context, *rs.table(), first, {}, [](int) { return false; }).cancelled);
         const IncomingRows::Written written = IncomingRows::write(dir.path(), rs, next, {0});
         QCOMPARE(rs.RecordCount(), 3L);
         QCOMPARE(rs.valueAt(0, 3).toDouble(), 7.0);

@@ -86,6 +86,8 @@ private slots:
         // A formula stored without its result, and an error value, beside a blank row.
         QCOMPARE(openpyxl({"formula", dir_.filePath("formula")}), QString());
         QTest::newRow("openpyxl formula") << bytesOf("formula") << "Número|Importe¶1|¶2|5¶3|¶!0 2 'Mi hoja'!B2¶!2 5 'Mi hoja'!B5";
+        QCOMPARE(openpyxl({"cdata", dir_.filePath("cdata")}), QString());
+        QTest::newRow("cdata") << bytesOf("cdata") << "Nota|Cifra¶a<b & c]|2";
         for (const QString year : {"1900", "1904"}) {
             QCOMPARE(openpyxl({"make", dir_.filePath(year), year}), QString());
             QTest::addRow("openpyxl %s", qPrintable(year)) << bytesOf(year)
