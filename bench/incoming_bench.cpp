@@ -276,7 +276,7 @@ int main(int argc, char *argv[])
         file.close();
         std::printf("Paquete del Data Stage: %d partidas, mediana de %d corridas\n", count, runs);
         QList<DataStage::Item> items;
-        const double reading = timeMedian(runs, [&] { items = DataStage::read(package); }) / 1000;
+        const double reading = timeMedian(runs, [&] { items = DataStage::read(package).items; }) / 1000;
         context.grid = QStringLiteral("dbMI");
         Recordset insupedi(DbfTable::open(QDir(folder).filePath(QStringLiteral("insupedi.dbf"))));
         qsizetype brought = 0;

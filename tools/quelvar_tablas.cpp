@@ -95,9 +95,14 @@ int importRows(QStringList args)
 
     QList<QStringList> rows;
     int firstLine = 1; // of the rows, in the file
+    bool packageRefused = false; // lines of the package not read
     if (stage) {
         int present = 0;
-        const QList<DataStage::Item> items = DataStage::read(args[3]);
+        const DataStage::Package package = DataStage::read(args[3]);
+        const QList<DataStage::Item> &items = package.items;
+        for (const QString &note : package.notes())
+            say(note);
+        packageRefused = !package.refused.isEmpty();
         const QSet<QString> chosen = IncomingRows::acceptedDates(
             DataStage::pedimentos(items, grid == QLatin1String("dbMI") ? 1 : 2), today);
         if (!chosen.isEmpty())
@@ -127,7 +132,7 @@ int importRows(QStringList args)
                 : QStringLiteral("Se escribieron %1 renglones; %2 se rechazaron."))
             .arg(checked.accepted)
             .arg(checked.refused));
-    return checked.refused > 0 ? kRowsRefused : 0;
+    return checked.refused > 0 || packageRefused ? kRowsRefused : 0;
 }
 
 } // namespace

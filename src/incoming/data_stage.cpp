@@ -40,13 +40,15 @@ enum Field {
     TipoOperacion,
     ClaveDocumento,
     FechaPagoReal,
-    FieldCount
+    FieldCount,
+    SecuenciaFraccion = FieldCount, // may be missing: see read()
+    CellCount
 };
 
-constexpr std::array<const char *, FieldCount> kFieldNames{
+constexpr std::array<const char *, CellCount> kFieldNames{
     "Patente",       "Pedimento",      "SeccionAduanera",     "Fraccion",         "PrecioUnitario",
     "ValorAduana",   "ValorDolares",   "CantidadUMComercial", "CantidadUMTarifa", "PaisOrigenDestino",
-    "TipoOperacion", "ClaveDocumento", "FechaPagoReal"};
+    "TipoOperacion", "ClaveDocumento", "FechaPagoReal",       "SecuenciaFraccion"};
 
 // One 551 file as found in the package: where it is (shown in messages) and
 // its bytes.
@@ -344,7 +346,34 @@ QString pedimentoNumberOf(int year, QStringView section, QStringView patent, QSt
     return QString(out.data(), qsizetype(out.size()));
 }
 
-void parse(const Source &source, const QString &package, QList<Item> &items)
+// The sequence number of an item in its pedimento, as compared: blanks
+// and leading zeros cut ("01" is "1").
+QString sequenceOf(QStringView text)
+{
+    text = text.trimmed();
+    if (allDigits(text))
+        while (text.size() > 1 && text.front() == u'0')
+            text = text.mid(1);
+    return text.toString();
+}
+
+// What tells an item from its repeats in another download: its pedimento
+// and sequence, or when the file gives no sequence, every field read.
+using ItemKey = std::pair<QString, QString>;
+
+ItemKey keyOf(const Item &item)
+{
+    if (!item.sequence.isEmpty())
+        return {item.pedimento, item.sequence};
+    // A line break never comes inside a cell: no sequence is taken for this.
+    return {item.pedimento, QStringList{QString(), QString::number(item.operation), item.key,
+                                        item.paid.toString(Qt::ISODate), item.fraction, item.country, item.unitPrice,
+                                        item.customsValue, item.dollarValue, item.tariffQuantity,
+                                        item.commercialQuantity}
+                                .join(u'\n')};
+}
+
+void parse(const Source &source, const QString &package, Package &out, QSet<ItemKey> &seen)
 {
     const QString text = CodePage::decodeText(source.bytes);
     const QString where =
@@ -388,15 +417,16 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
     qsizetype names = cells.size();
     while (names > 0 && cells[names - 1].trimmed().isEmpty())
         --names; // a "|" at the end of the line names nothing
-    std::array<qsizetype, FieldCount> column{};
-    for (int f = 0; f < FieldCount; ++f) {
+    // The column of each field; the sequence's is -1 when the file lacks it.
+    std::array<qsizetype, CellCount> column{};
+    for (int f = 0; f < CellCount; ++f) {
         const QLatin1String name(kFieldNames[size_t(f)]);
         const auto at = std::find_if(cells.begin(), cells.begin() + names, [&](QStringView c) {
             return c.trimmed().compare(name, Qt::CaseInsensitive) == 0;
         });
-        if (at == cells.begin() + names)
+        if (at == cells.begin() + names && f < FieldCount)
             throw StoreError(QStringLiteral("Falta el campo «%1» en la primera línea %2.").arg(name, where));
-        column[size_t(f)] = at - cells.begin();
+        column[size_t(f)] = at == cells.begin() + names ? -1 : at - cells.begin();
     }
 
     // Neighbouring lines mostly belong to one pedimento: its date, number,
@@ -405,25 +435,24 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
     QStringView lastDate, lastSection, lastPatent, lastNumber;
     QDate paid;
     QString pedimento;
-    std::array<QStringView, FieldCount> cell;
+    std::array<QStringView, CellCount> cell;
+    const auto refuse = [&](const QString &reason) { out.refused.append({source.name, lineNumber, reason}); };
+    const auto notA = [&](Field f, const QString &what) {
+        refuse(QStringLiteral("el campo «%1» tiene «%2», que no es %3")
+                   .arg(QLatin1String(kFieldNames[size_t(f)]), cell[f].toString(), what));
+    };
     while (nextLine(line)) {
         if (line.trimmed().isEmpty())
             continue;
         split(line);
-        if (cells.size() < names)
-            throw StoreError(QStringLiteral("La línea %1 %2 tiene %3 datos, menos que los %4 nombres de campo de "
-                                            "la primera línea.")
-                                 .arg(lineNumber)
-                                 .arg(where)
-                                 .arg(cells.size())
-                                 .arg(names));
-        for (int f = 0; f < FieldCount; ++f)
-            cell[size_t(f)] = cells[column[size_t(f)]].trimmed();
-        const auto refuse = [&](Field f, const QString &what) {
-            return StoreError(QStringLiteral("La línea %1 %2 tiene en el campo «%3» el valor «%4», que no es %5.")
-                                  .arg(lineNumber)
-                                  .arg(where, QLatin1String(kFieldNames[size_t(f)]), cell[f].toString(), what));
-        };
+        if (cells.size() < names) {
+            refuse(QStringLiteral("tiene %1 datos, menos que los %2 nombres de campo de la primera línea")
+                       .arg(cells.size())
+                       .arg(names));
+            continue;
+        }
+        for (int f = 0; f < CellCount; ++f)
+            cell[size_t(f)] = column[size_t(f)] < 0 ? QStringView() : cells[column[size_t(f)]].trimmed();
 
         Item item;
         if (cell[FechaPagoReal] != lastDate || pedimento.isEmpty()) {
@@ -431,13 +460,17 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
             paid = dateOf(lastDate);
             pedimento.clear();
         }
-        if (!paid.isValid())
-            throw refuse(FechaPagoReal, QStringLiteral("una fecha"));
+        if (!paid.isValid()) {
+            notA(FechaPagoReal, QStringLiteral("una fecha"));
+            continue;
+        }
         item.paid = paid;
         bool ok = false;
         item.operation = cell[TipoOperacion].toInt(&ok);
-        if (!ok)
-            throw refuse(TipoOperacion, QStringLiteral("un número entero"));
+        if (!ok) {
+            notA(TipoOperacion, QStringLiteral("un número entero"));
+            continue;
+        }
         if (pedimento.isEmpty() || cell[SeccionAduanera] != lastSection || cell[Patente] != lastPatent
             || cell[NumeroPedimento] != lastNumber) {
             lastSection = cell[SeccionAduanera];
@@ -445,11 +478,12 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
             lastNumber = cell[NumeroPedimento];
             pedimento = pedimentoNumberOf(paid.year(), lastSection, lastPatent, lastNumber);
         }
-        if (pedimento.isEmpty())
-            throw StoreError(QStringLiteral("La línea %1 %2 no da un número de pedimento de 15 dígitos "
-                                            "(sección aduanera «%3», patente «%4», pedimento «%5»).")
-                                 .arg(lineNumber)
-                                 .arg(where, lastSection.toString(), lastPatent.toString(), lastNumber.toString()));
+        if (pedimento.isEmpty()) {
+            refuse(QStringLiteral("no da un número de pedimento de 15 dígitos (sección aduanera «%1», patente «%2», "
+                                  "pedimento «%3»)")
+                       .arg(lastSection.toString(), lastPatent.toString(), lastNumber.toString()));
+            continue;
+        }
         item.pedimento = pedimento;
         item.key = key(cell[ClaveDocumento]);
         item.fraction = fraction(cell[Fraccion]);
@@ -459,19 +493,47 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
                                                              {ValorDolares, &Item::dollarValue},
                                                              {CantidadUMTarifa, &Item::tariffQuantity},
                                                              {CantidadUMComercial, &Item::commercialQuantity}};
+        bool amountsRead = true;
         for (const auto &[field, member] : amounts) {
             std::optional<QString> value = plainDecimal(cell[field]);
-            if (!value)
-                throw refuse(field, QStringLiteral("un número"));
+            if (!value) {
+                notA(field, QStringLiteral("un número"));
+                amountsRead = false;
+                break;
+            }
             item.*member = std::move(*value);
         }
-        items.append(std::move(item));
+        if (!amountsRead)
+            continue;
+        if (!cell[SecuenciaFraccion].isEmpty())
+            item.sequence = sequenceOf(cell[SecuenciaFraccion]);
+        const auto before = seen.size();
+        seen.insert(keyOf(item));
+        if (seen.size() == before)
+            ++out.repeated;
+        else
+            out.items.append(std::move(item));
     }
 }
 
 } // namespace
 
-QList<Item> read(const QString &package)
+QString Refused::text() const
+{
+    return QStringLiteral("Línea %1 de «%2»: %3; la partida no se trae.").arg(line).arg(file, reason);
+}
+
+QStringList Package::notes() const
+{
+    QStringList out;
+    if (repeated > 0)
+        out.append(QStringLiteral("%1 partidas repetidas en el paquete se omiten.").arg(repeated));
+    for (const Refused &r : refused)
+        out.append(r.text());
+    return out;
+}
+
+Package read(const QString &package)
 {
     const QFileInfo info(package);
     if (!info.exists())
@@ -481,10 +543,11 @@ QList<Item> read(const QString &package)
         throw StoreError(QStringLiteral("El paquete Data Stage «%1» no trae el archivo de partidas (un archivo "
                                         "cuyo nombre termina en 551.asc).")
                              .arg(shown(package)));
-    QList<Item> items;
+    Package out;
+    QSet<ItemKey> seen;
     for (const Source &source : sources)
-        parse(source, package, items);
-    return items;
+        parse(source, package, out, seen);
+    return out;
 }
 
 QString pedimentoNumber(int year, const QString &section, const QString &patent, const QString &number)

@@ -21,23 +21,30 @@ const QByteArray k551 =
     "0.1|84829999|20240510|||1|1.5|A1|USA|240||2|3|2||\r\n"
     "0.2|84829999|20240510|||1|2.25||CAN|240||2|4|2||\r\n";
 
-// The package in a temporary folder, unpacked (folder "d", `file` under
-// `name`) and zipped by python3 with the file in a subfolder ("p.zip").
-QString package(const QTemporaryDir &dir, const QByteArray &file, const QString &name)
+// The package in a temporary folder, unpacked (folder "d") and zipped by
+// python3 with its files in a subfolder ("p.zip"): `files` split at each
+// "\f" (a second download), named `name`, then "x" + `name`.
+QString package(const QTemporaryDir &dir, const QByteArray &files, const QString &name)
 {
-    const char *script = "import os, sys, zipfile; d, n, b = sys.argv[1], sys.argv[2], bytes.fromhex(sys.argv[3]); "
-                         "os.mkdir(d + '/d'); open(d + '/d/' + n, 'wb').write(b); z = zipfile.ZipFile(d + '/p.zip', "
-                         "'w', zipfile.ZIP_DEFLATED); z.writestr('p/' + n, b); z.close()";
-    QProcess::execute("/usr/bin/python3", {"-c", script, dir.path(), name, QString::fromLatin1(file.toHex())});
+    const char *script = "import os, sys, zipfile; d = sys.argv[1]; os.mkdir(d + '/d'); "
+                         "z = zipfile.ZipFile(d + '/p.zip', 'w', zipfile.ZIP_DEFLATED)\n"
+                         "for n, h in zip(sys.argv[2::2], sys.argv[3::2]):\n"
+                         " b = bytes.fromhex(h); open(d + '/d/' + n, 'wb').write(b); z.writestr('p/' + n, b)\n"
+                         "z.close()";
+    QStringList args{"-c", script, dir.path()};
+    for (const QByteArray &file : files.split('\f'))
+        args << (args.size() == 3 ? name : "x" + name) << QString::fromLatin1(file.toHex());
+    QProcess::execute("/usr/bin/python3", args);
     return dir.filePath("p.zip");
 }
 
 // What a package gives: the first item's unit price, the pedimentos, rows
 // of imports and exports by tariff unit, and of the other fraction by
-// commercial unit for one pedimento.
+// commercial unit for one pedimento; then what the reading left out.
 QString given(const QString &path)
 {
-    const auto items = DataStage::read(path);
+    const DataStage::Package package = DataStage::read(path);
+    const QList<DataStage::Item> &items = package.items;
     const QHash<QString, QString> names{{"USA", "ESTADOS UNIDOS"}, {"JPN", "JAPÓN"}};
     QStringList out{items.first().unitPrice};
     for (const auto &p : DataStage::pedimentos(items, 1) + DataStage::pedimentos(items, 2))
@@ -46,7 +53,7 @@ QString given(const QString &path)
                                + DataStage::exportRows(items, names, true)
                                + DataStage::importRows(items, {"40000000"}, names, false, {"244734204001234"}))
         out << row.join(u'|');
-    return out.join(u'\n');
+    return (out + package.notes()).join(u'\n');
 }
 
 } // namespace
@@ -72,8 +79,25 @@ private slots:
         QTest::newRow("sin 551") << "501" << k551 << "no trae el archivo de partidas";
         QTest::newRow("zip cortado") << "cut" << k551 << "no es un archivo .zip";
         QTest::newRow("sin campo") << "zip" << QByteArray(k551).replace("ValorAduana", "V") << "campo «ValorAduana»";
-        QTest::newRow("línea corta") << "d" << k551 + "1|2|3"
-                                     << "línea 8 del archivo de partidas «9_551.asc»";
+        // A line refused alone; a second download, its items kept once.
+        QTest::newRow("líneas rechazadas")
+            << "d" << k551 + "1|2|3\r\n0.2|84829999||||1|2.25||CAN|240||2|4|2||\r\n"
+            << rows + "\nLínea 8 de «9_551.asc»: tiene 3 datos, menos que los 15 nombres de campo de la primera "
+                      "línea; la partida no se trae.\nLínea 9 de «9_551.asc»: el campo «FechaPagoReal» tiene «», "
+                      "que no es una fecha; la partida no se trae.";
+        QTest::newRow("otra descarga") << "zip" << k551 + '\f' + k551
+                                       << rows + "\n5 partidas repetidas en el paquete se omiten.";
+        const QByteArray names = "Patente|Pedimento|SeccionAduanera|Fraccion|SecuenciaFraccion|PrecioUnitario|"
+                                 "ValorAduana|ValorDolares|CantidadUMTarifa|CantidadUMComercial|PaisOrigenDestino|"
+                                 "TipoOperacion|ClaveDocumento|FechaPagoReal|\r\n";
+        const QByteArray export1 = "3420|4009999|470|84713001|1|1|10|250.5|7|3|USA|2|A1|2026-04-03 10:00:00|\r\n";
+        QTest::newRow("por secuencia")
+            << "d"
+            << names + export1 + QByteArray(export1).replace("|1|1|", "|2|1|") + '\f' + names
+                   + QByteArray(export1).replace("|1|1|10|250.5", "|01|1|10|1")
+                   + QByteArray(export1).replace("|1|1|10|250.5", "|3|1|10|0.25")
+            << "1\n264734204009999 A1 3 501.25\n264734204009999|03/04/2026|ESTADOS UNIDOS|21||501.25||\n"
+               "1 partidas repetidas en el paquete se omiten.";
     }
     void reads()
     {

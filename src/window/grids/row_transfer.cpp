@@ -380,7 +380,8 @@ void RowTransfer::importPackage()
     try {
         // A file of the unpacked folder stands for the folder.
         const QString package = path.endsWith(QLatin1String(".asc"), Qt::CaseInsensitive) ? QFileInfo(path).path() : path;
-        const QList<DataStage::Item> itemsRead = DataStage::read(package);
+        const DataStage::Package read = DataStage::read(package);
+        const QList<DataStage::Item> &itemsRead = read.items;
         const IncomingRows::Context context = context_();
         const bool imports = context.grid == QLatin1String("dbMI");
         StageDialog::Choice choice;
@@ -407,15 +408,15 @@ void RowTransfer::importPackage()
         int present = 0;
         const QList<QStringList> rows = IncomingRows::stageRows(
             context, *rs, itemsRead, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos, &present);
+        QStringList notes = read.notes();
+        if (present > 0)
+            notes.append(QStringLiteral("%1 partidas ya están en la tabla y se omiten.").arg(present));
         if (rows.isEmpty()) {
-            MessageBox::information(grid_->window(),
-                                    QStringLiteral("El paquete no tiene renglones nuevos para esta tabla (%1 ya están en "
-                                                   "ella).")
-                                        .arg(present));
+            notes.prepend(QStringLiteral("El paquete no tiene renglones nuevos para esta tabla."));
+            MessageBox::information(grid_->window(), notes.join(u'\n'));
             return;
         }
-        bring(rows, grid_->recordModel()->newRecordRow(), true,
-              present > 0 ? QStringLiteral("%1 partidas ya están en la tabla y se omiten.").arg(present) : QString());
+        bring(rows, grid_->recordModel()->newRecordRow(), true, notes.join(u'\n'));
     } catch (const StoreError &e) {
         MessageBox::warning(grid_->window(), e.message());
     }
