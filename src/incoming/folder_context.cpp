@@ -10,6 +10,8 @@
 #include "store/recordset.h"
 #include "store/request_choices.h"
 
+#include <cmath>
+
 namespace IncomingRows {
 
 namespace {
@@ -134,19 +136,97 @@ QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const
     return chosen;
 }
 
-QSet<QString> heldItems(const Context &context, Recordset &table)
+namespace {
+
+// The records of the imported goods (dbMI) or the direct exports (dbED), to
+// be matched with a package's items one by one: the values of each
+// pedimento and tariff item (the item empty for the exports).
+class Held {
+public:
+    Held(const Context &context, Recordset &table)
+    {
+        const bool imports = context.grid == QLatin1String("dbMI");
+        const GridDefinition *definition = GridColumns::grid(context.grid);
+        const auto field = [&](int column) { return table.fieldIndex(definition->columns[column].field); };
+        const int numberField = field(imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento));
+        const int itemField = imports ? field(columnIndex(ImportCol::Fraccion)) : -1;
+        const int valueField =
+            field(imports ? columnIndex(ImportCol::ValorTotal) : columnIndex(DirectExportCol::ValorTotal));
+        if (numberField < 0 || valueField < 0 || (imports && itemField < 0))
+            return; // a table of another shape holds none
+        // A value matches what the table would keep of it: within half a
+        // unit of the last place the field holds.
+        const FieldDef &value = table.table()->field(valueField);
+        tolerance_ = value.isNumeric() ? 0.5 * std::pow(10.0, -value.decimals) : 0;
+        table.forEachRecord([&](const RecordView &r) {
+            bool isNull = false;
+            values_[keyOf(r.value(numberField).toString(), itemField < 0 ? QString() : r.value(itemField).toString())]
+                .append(r.number(valueField, &isNull));
+        });
+    }
+
+    // True when the table holds one more record of that pedimento, tariff
+    // item and value (as numbers: "100.00" is "100"); that record is then
+    // taken, and matches no other item.
+    bool take(const QString &pedimento, const QString &item, const QString &value)
+    {
+        const auto found = values_.find(keyOf(pedimento, item));
+        if (found == values_.end())
+            return false;
+        const double wanted = value.toDouble();
+        const double within = tolerance_ + 1e-9 * std::max(1.0, std::abs(wanted));
+        const auto at = std::find_if(found->begin(), found->end(),
+                                     [&](double held) { return std::abs(held - wanted) <= within; });
+        if (at == found->end())
+            return false;
+        found->erase(at);
+        return true;
+    }
+
+private:
+    static QString keyOf(const QString &pedimento, const QString &item)
+    {
+        return pedimento.trimmed() + u'|' + item.trimmed();
+    }
+
+    QHash<QString, QList<double>> values_;
+    double tolerance_ = 0;
+};
+
+// Which of the items the table holds: an import item by its pedimento,
+// tariff item and ValorAduana; an export's items all, when the table holds
+// its pedimento with the sum of their ValorDolares. Items of the other
+// operation are not.
+QList<bool> heldOf(const Context &context, Recordset &table, const QList<DataStage::Item> &items)
 {
     const bool imports = context.grid == QLatin1String("dbMI");
-    const int number = imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento);
-    const GridDefinition *definition = GridColumns::grid(context.grid);
-    const int numberField = table.fieldIndex(definition->columns[number].field);
-    const int itemField = imports ? table.fieldIndex(definition->columns[columnIndex(ImportCol::Fraccion)].field) : -1;
-    QSet<QString> held;
-    table.forEachRecord([&](const RecordView &r) {
-        held.insert(r.value(numberField).toString().trimmed() + u'|'
-                    + (itemField < 0 ? QString() : r.value(itemField).toString().trimmed()));
-    });
-    return held;
+    Held held(context, table);
+    QList<bool> out(items.size(), false);
+    if (imports) {
+        for (qsizetype i = 0; i < items.size(); ++i)
+            out[i] = items[i].operation == 1
+                     && held.take(items[i].pedimento, items[i].fraction, items[i].customsValue);
+        return out;
+    }
+    QSet<QString> exports;
+    for (const DataStage::Pedimento &p : DataStage::pedimentos(items, 2))
+        if (held.take(p.number, QString(), p.value))
+            exports.insert(p.number);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        out[i] = items[i].operation == 2 && exports.contains(items[i].pedimento);
+    return out;
+}
+
+} // namespace
+
+QHash<QString, int> heldItems(const Context &context, Recordset &table, const QList<DataStage::Item> &items)
+{
+    const QList<bool> held = heldOf(context, table, items);
+    QHash<QString, int> out;
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (held[i])
+            ++out[items[i].pedimento];
+    return out;
 }
 
 QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
@@ -157,18 +237,22 @@ QList<QStringList> stageRows(const Context &context, Recordset &table, const QLi
     QStringList unitCostItems;
     for (const QString &line : context.fractionLines)
         unitCostItems.append(FractionLine::read(line).item);
-    QList<QStringList> rows = imports ? DataStage::importRows(items, unitCostItems, countries, tariffUnit, chosen)
-                                      : DataStage::exportRows(items, countries, tariffUnit, chosen);
-    const QSet<QString> held = heldItems(context, table);
-    const int number = imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento);
-    const int item = imports ? columnIndex(ImportCol::Fraccion) : -1;
-    const auto before = rows.size();
-    rows.removeIf([&](const QStringList &row) {
-        return held.contains(row.value(number) + u'|' + (item < 0 ? QString() : row.value(item)));
-    });
+    const QList<bool> held = heldOf(context, table, items);
+    const QSet<QString> fractions(unitCostItems.cbegin(), unitCostItems.cend());
+    QList<DataStage::Item> fresh;
+    fresh.reserve(items.size());
+    int count = 0;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (!held[i])
+            fresh.append(items[i]);
+        else if ((chosen.isEmpty() || chosen.contains(items[i].pedimento))
+                 && (!imports || fractions.contains(items[i].fraction.trimmed())))
+            ++count;
+    }
     if (present)
-        *present = int(before - rows.size());
-    return rows;
+        *present = count;
+    return imports ? DataStage::importRows(fresh, unitCostItems, countries, tariffUnit, chosen)
+                   : DataStage::exportRows(fresh, countries, tariffUnit, chosen);
 }
 
 } // namespace IncomingRows

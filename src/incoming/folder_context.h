@@ -36,14 +36,19 @@ QHash<QString, QString> countryNames(const QString &folder);
 // The pedimentos of a package whose date the grid takes (this year or the
 // last, not after today), by number.
 QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const QDate &today);
-// What the table of the imported goods (dbMI) or the direct exports (dbED)
-// holds already: "pedimento|tariff item" of each record, the item empty for
-// the exports.
-QSet<QString> heldItems(const Context &context, Recordset &table);
+// How many items of each pedimento of a package (by number) the table of
+// the imported goods (dbMI) or the direct exports (dbED) holds, counted
+// item by item: an import item is held when the table has a record of its
+// pedimento, tariff item and value (ValorAduana in VAL_TOT_IN), an export's
+// items all when the table has its pedimento with their summed ValorDolares
+// in VAL_TOTPED. Values are compared as numbers, to the places the table
+// keeps; each record holds one item only, so two items alike against one
+// record leave one not held.
+QHash<QString, int> heldItems(const Context &context, Recordset &table, const QList<DataStage::Item> &items);
 // The rows of a customs package for the imported goods (dbMI) or the direct
 // exports (dbED) of the request, those of the pedimentos chosen (all when
-// none is), leaving out those already in the table (the same pedimento and
-// tariff item, or the same export pedimento); *present counts them.
+// none is), leaving out those the table holds (as heldItems counts them);
+// *present counts the items held.
 QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
                              const QHash<QString, QString> &countries, bool tariffUnit,
                              const QSet<QString> &chosen, int *present);

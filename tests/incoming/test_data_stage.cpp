@@ -1,6 +1,11 @@
 // The customs Data Stage package: file 551 read by its field names from a
 // zip or a folder, the pedimento number, and the rows it gives the grids.
 #include "incoming/data_stage.h"
+#include "incoming/folder_context.h"
+#include "rules/fraction_line.h"
+#include "store/dbf_table.h"
+#include "store/recordset.h"
+#include "store/request_folder.h"
 #include "store/store_error.h"
 #include "test_registry.h"
 
@@ -112,6 +117,82 @@ private slots:
         } catch (const StoreError &e) {
             QVERIFY2(e.message().contains(given), qPrintable(e.message()));
         }
+    }
+
+    // The rows a package gives a grid, with the table holding some of its
+    // items ("pedimento tariff-item value", the item empty for exports) and
+    // the pedimentos chosen (none: all): each row's pedimento, tariff item
+    // and value, then the items held of each pedimento.
+    void stageRows_data()
+    {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<QStringList>("held");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("given");
+        const QStringList chosen{"264734204001234", "264734204001237"};
+        // Of two items alike, one is in the table: the other comes.
+        QTest::newRow("una de dos iguales") << "dbMI" << QStringList{"264734204001234 73181500 100.00"} << chosen
+                                            << "264734204001234 73181500 100\n264734204001234 73181500 250\n"
+                                               "264734204001237 73181500 10\n264734204001234=1";
+        QTest::newRow("otro valor") << "dbMI" << QStringList{"264734204001234 73181500 99.99"} << chosen
+                                    << "264734204001234 73181500 100\n264734204001234 73181500 100\n"
+                                       "264734204001234 73181500 250\n264734204001237 73181500 10";
+        QTest::newRow("exportación con otro total") << "dbED" << QStringList{"264734204009999  250.7"} << QStringList()
+                                                    << "264734204009999  250.75";
+        QTest::newRow("exportación en la tabla") << "dbED" << QStringList{"264734204009999  250.75"} << QStringList()
+                                                 << "264734204009999=2";
+    }
+    void stageRows()
+    {
+        QFETCH(QString, grid);
+        QFETCH(QStringList, held);
+        QFETCH(QStringList, chosen);
+        QFETCH(QString, given);
+        QTemporaryDir dir;
+        RequestFolder::create(dir.path(), QStringLiteral(QUELVAR_DATA_DIR));
+        const bool imports = grid == "dbMI";
+        Recordset table(DbfTable::open(dir.filePath(imports ? "insupedi.dbf" : "exporped.dbf")));
+        for (const QString &record : held) {
+            const QStringList cells = record.split(u' ');
+            table.AddNew();
+            table.Fields(imports ? "NUM_DOCUME" : "NO_PEDIMEN").setValue(cells[0]);
+            if (imports)
+                table.Fields("FRACCION").setValue(cells[1]);
+            table.Fields(imports ? "VAL_TOT_IN" : "VAL_TOTPED").setValue(cells[2].toDouble());
+            table.Update();
+        }
+        QFile file(dir.filePath("9_551.asc"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const char *line = "3420|%1|470|%2|%3|1.5|%4|%5|40|400|JPN|%6|A1|%7|\r\n";
+        file.write("Patente|Pedimento|SeccionAduanera|Fraccion|SecuenciaFraccion|PrecioUnitario|ValorAduana|"
+                   "ValorDolares|CantidadUMTarifa|CantidadUMComercial|PaisOrigenDestino|TipoOperacion|"
+                   "ClaveDocumento|FechaPagoReal|\r\n");
+        for (const char *item : {"4001234 73181500 1 100.00 5 1 2026-03-01", "4001234 73181500 2 100 5 1 2026-03-01",
+                                 "4001234 73181500 3 250 5 1 2026-03-01", "4001234 39269099 4 10 5 1 2026-03-01",
+                                 "4001236 73181500 1 10 5 1 2024-01-05", "4001237 73181500 1 10 5 1 2026-04-01",
+                                 "4009999 84713001 1 10 250.5 2 2026-04-03", "4009999 84713001 2 10 0.25 2 2026-04-03"}) {
+            QString text = QString::fromLatin1(line);
+            for (const QString &cell : QString::fromLatin1(item).split(u' '))
+                text = text.arg(cell);
+            file.write(text.toLatin1());
+        }
+        file.close();
+
+        IncomingRows::Context context;
+        context.grid = grid;
+        context.today = QDate(2026, 6, 15);
+        context.fractionLines = {FractionLine::build("73181500", 5, 2.25)};
+        const QList<DataStage::Item> items = DataStage::read(dir.path()).items;
+        int present = 0;
+        QStringList out;
+        for (const QStringList &row : IncomingRows::stageRows(context, table, items, {}, true,
+                                                              QSet<QString>(chosen.begin(), chosen.end()), &present))
+            out << (imports ? QStringList{row[1], row[3], row[9]} : QStringList{row[0], QString(), row[5]}).join(u' ');
+        // The items the pedimento dialog marks as in the table.
+        const QHash<QString, int> counts = IncomingRows::heldItems(context, table, items);
+        for (auto at = counts.cbegin(); at != counts.cend(); ++at)
+            out << at.key() + u'=' + QString::number(at.value());
+        QCOMPARE(out.join(u'\n'), given);
     }
 
     // Year, section, patent and number, then the pedimento number ("-": none).

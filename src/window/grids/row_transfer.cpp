@@ -390,12 +390,7 @@ void RowTransfer::importPackage()
         choice.pedimentos = IncomingRows::acceptedDates(found, context.today);
         // The pedimentos whose items the grid holds: those are marked, and
         // a pedimento held whole is not ticked.
-        QHash<QString, int> held;
-        const QSet<QString> heldKeys = IncomingRows::heldItems(context, *rs);
-        for (const DataStage::Item &item : std::as_const(itemsRead))
-            if (item.operation == (imports ? 1 : 2)
-                && heldKeys.contains(item.pedimento + u'|' + (imports ? item.fraction.trimmed() : QString())))
-                ++held[item.pedimento];
+        const QHash<QString, int> held = IncomingRows::heldItems(context, *rs, itemsRead);
         for (const DataStage::Pedimento &p : found)
             if (held.value(p.number) >= p.items)
                 choice.pedimentos.remove(p.number);
