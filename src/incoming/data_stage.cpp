@@ -17,6 +17,8 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <tuple>
+#include <vector>
 
 namespace DataStage {
 
@@ -346,34 +348,92 @@ QString pedimentoNumberOf(int year, QStringView section, QStringView patent, QSt
     return QString(out.data(), qsizetype(out.size()));
 }
 
-// The sequence number of an item in its pedimento, as compared: blanks
-// and leading zeros cut ("01" is "1").
-QString sequenceOf(QStringView text)
+// The sequence number of an item in its pedimento; 0 for none (an empty
+// cell, or one that is no whole number from 1 on).
+int sequenceOf(QStringView text)
 {
     text = text.trimmed();
-    if (allDigits(text))
-        while (text.size() > 1 && text.front() == u'0')
-            text = text.mid(1);
-    return text.toString();
+    if (text.size() > 9 || !allDigits(text))
+        return 0;
+    int number = 0;
+    for (const QChar c : text)
+        number = number * 10 + (c.unicode() - u'0');
+    return number;
 }
 
-// What tells an item from its repeats in another download: its pedimento
-// and sequence, or when the file gives no sequence, every field read.
-using ItemKey = std::pair<QString, QString>;
+// Tells the items read from their repeats in another download: by
+// pedimento and sequence, or for a line without a sequence, by every field
+// read. Pedimento and sequence are noted as numbers and told at the end, by
+// sorting them: faster than looking up each item in a table.
+class Repeats {
+public:
+    // False when the item, one without a sequence, repeats one before; an
+    // item with a sequence is noted as the item `at` (see drop).
+    bool note(const Item &item, qsizetype at)
+    {
+        if (item.sequence <= 0) {
+            // A line break never comes inside a cell.
+            const auto before = byFields_.size();
+            byFields_.insert(QStringList{item.pedimento, QString::number(item.operation), item.key,
+                                         item.paid.toString(Qt::ISODate), item.fraction, item.country, item.unitPrice,
+                                         item.customsValue, item.dollarValue, item.tariffQuantity,
+                                         item.commercialQuantity}
+                                 .join(u'\n'));
+            return byFields_.size() > before;
+        }
+        // The items of a pedimento come one after the other, sharing the
+        // string of its number: it is read as a number once.
+        if (item.pedimento.constData() != pedimento_.constData() && item.pedimento != pedimento_) {
+            pedimento_ = item.pedimento;
+            number_ = 0;
+            for (const QChar c : pedimento_)
+                number_ = number_ * 10 + (c.unicode() - u'0');
+        }
+        bySequence_.push_back({number_, item.sequence, at});
+        return true;
+    }
 
-ItemKey keyOf(const Item &item)
-{
-    if (!item.sequence.isEmpty())
-        return {item.pedimento, item.sequence};
-    // A line break never comes inside a cell: no sequence is taken for this.
-    return {item.pedimento, QStringList{QString(), QString::number(item.operation), item.key,
-                                        item.paid.toString(Qt::ISODate), item.fraction, item.country, item.unitPrice,
-                                        item.customsValue, item.dollarValue, item.tariffQuantity,
-                                        item.commercialQuantity}
-                                .join(u'\n')};
-}
+    // Takes out of the items those noted with the pedimento and sequence of
+    // one before them; returns how many.
+    int drop(QList<Item> &items)
+    {
+        const auto byKey = [](const Noted &a, const Noted &b) {
+            return std::tie(a.number, a.sequence, a.at) < std::tie(b.number, b.sequence, b.at);
+        };
+        if (!std::is_sorted(bySequence_.begin(), bySequence_.end(), byKey))
+            std::sort(bySequence_.begin(), bySequence_.end(), byKey);
+        std::vector<bool> repeated(size_t(items.size()), false);
+        int count = 0;
+        for (size_t i = 1; i < bySequence_.size(); ++i) {
+            const Noted &a = bySequence_[i - 1], &b = bySequence_[i];
+            if (a.number == b.number && a.sequence == b.sequence) {
+                repeated[size_t(b.at)] = true;
+                ++count;
+            }
+        }
+        if (count > 0) {
+            qsizetype kept = 0;
+            for (qsizetype i = 0; i < items.size(); ++i)
+                if (!repeated[size_t(i)])
+                    items[kept++] = std::move(items[i]);
+            items.resize(kept);
+        }
+        return count;
+    }
 
-void parse(const Source &source, const QString &package, Package &out, QSet<ItemKey> &seen)
+private:
+    struct Noted {
+        qint64 number;
+        int sequence;
+        qsizetype at;
+    };
+    std::vector<Noted> bySequence_;
+    QString pedimento_; // the last one noted
+    qint64 number_ = 0; // its number
+    QSet<QString> byFields_;
+};
+
+void parse(const Source &source, const QString &package, Package &out, Repeats &repeats)
 {
     const QString text = CodePage::decodeText(source.bytes);
     const QString where =
@@ -505,14 +565,11 @@ void parse(const Source &source, const QString &package, Package &out, QSet<Item
         }
         if (!amountsRead)
             continue;
-        if (!cell[SecuenciaFraccion].isEmpty())
-            item.sequence = sequenceOf(cell[SecuenciaFraccion]);
-        const auto before = seen.size();
-        seen.insert(keyOf(item));
-        if (seen.size() == before)
-            ++out.repeated;
-        else
+        item.sequence = sequenceOf(cell[SecuenciaFraccion]);
+        if (repeats.note(item, out.items.size()))
             out.items.append(std::move(item));
+        else
+            ++out.repeated;
     }
 }
 
@@ -544,9 +601,10 @@ Package read(const QString &package)
                                         "cuyo nombre termina en 551.asc).")
                              .arg(shown(package)));
     Package out;
-    QSet<ItemKey> seen;
+    Repeats repeats;
     for (const Source &source : sources)
-        parse(source, package, out, seen);
+        parse(source, package, out, repeats);
+    out.repeated += repeats.drop(out.items);
     return out;
 }
 

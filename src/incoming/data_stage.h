@@ -48,7 +48,7 @@
 // A package may hold the items twice, when a second download that overlaps
 // the first was put beside it (in the .zip or in the folder): one item is
 // kept per pedimento number and sequence, the first read; in a file without
-// the sequence (or a line with it empty), lines equal in every field read are
+// the sequence (or a line without one), lines equal in every field read are
 // the repeats.
 namespace DataStage {
 
@@ -65,7 +65,7 @@ struct Item {
     // leading zeros nor trailing decimal zeros ("012.500" gives "12.5"); empty
     // when the cell is.
     QString unitPrice, customsValue, dollarValue, tariffQuantity, commercialQuantity;
-    QString sequence;  // SecuenciaFraccion, leading zeros cut; empty when not given
+    int sequence = 0; // SecuenciaFraccion; 0 when not given, or not a whole number from 1 on
 };
 
 // A line of file 551 that was not read: its file (as named in the package),
