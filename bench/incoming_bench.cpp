@@ -280,10 +280,9 @@ int main(int argc, char *argv[])
         context.grid = QStringLiteral("dbMI");
         Recordset insupedi(DbfTable::open(QDir(folder).filePath(QStringLiteral("insupedi.dbf"))));
         qsizetype brought = 0;
-        const double staging = timeMedian(runs, [&] {
-            int present = 0;
-            brought = IncomingRows::stageRows(context, insupedi, items, {}, true, {}, &present).size();
-        }) / 1000;
+        const double staging =
+            timeMedian(runs, [&] { brought = IncomingRows::stageRows(context, insupedi, items, {}, true).rows.size(); })
+            / 1000;
         if (items.size() != count || brought != count - count / 3) {
             std::fprintf(stderr, "El paquete dio %lld partidas y %lld renglones\n", qlonglong(items.size()),
                          qlonglong(brought));

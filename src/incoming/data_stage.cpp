@@ -635,6 +635,19 @@ QList<Pedimento> pedimentos(const QList<Item> &items, int operation)
     return out;
 }
 
+QStringList importRow(const Item &item, const QHash<QString, QString> &countryNames, bool tariffUnit)
+{
+    QStringList row(int(ImportCol::MontSolic) + 1);
+    row[columnIndex(ImportCol::Clave)] = item.key;
+    row[columnIndex(ImportCol::Pedimento)] = item.pedimento;
+    row[columnIndex(ImportCol::FechaPago)] = dayText(item.paid);
+    row[columnIndex(ImportCol::Fraccion)] = item.fraction;
+    row[columnIndex(ImportCol::Pais)] = countryNames.value(item.country, item.country);
+    row[columnIndex(ImportCol::CantidadImportada)] = tariffUnit ? item.tariffQuantity : item.commercialQuantity;
+    row[columnIndex(ImportCol::ValorTotal)] = item.customsValue;
+    return row;
+}
+
 QList<QStringList> importRows(const QList<Item> &items, const QStringList &unitCostItems,
                               const QHash<QString, QString> &countryNames, bool tariffUnit, const QSet<QString> &chosen)
 {
@@ -642,20 +655,10 @@ QList<QStringList> importRows(const QList<Item> &items, const QStringList &unitC
     for (const QString &f : unitCostItems)
         fractions.insert(f.trimmed());
     QList<QStringList> rows;
-    for (const Item &item : items) {
-        if (item.operation != 1 || !fractions.contains(item.fraction.trimmed())
-            || (!chosen.isEmpty() && !chosen.contains(item.pedimento)))
-            continue;
-        QStringList row(int(ImportCol::MontSolic) + 1);
-        row[columnIndex(ImportCol::Clave)] = item.key;
-        row[columnIndex(ImportCol::Pedimento)] = item.pedimento;
-        row[columnIndex(ImportCol::FechaPago)] = dayText(item.paid);
-        row[columnIndex(ImportCol::Fraccion)] = item.fraction;
-        row[columnIndex(ImportCol::Pais)] = countryNames.value(item.country, item.country);
-        row[columnIndex(ImportCol::CantidadImportada)] = tariffUnit ? item.tariffQuantity : item.commercialQuantity;
-        row[columnIndex(ImportCol::ValorTotal)] = item.customsValue;
-        rows.append(row);
-    }
+    for (const Item &item : items)
+        if (item.operation == 1 && fractions.contains(item.fraction.trimmed())
+            && (chosen.isEmpty() || chosen.contains(item.pedimento)))
+            rows.append(importRow(item, countryNames, tariffUnit));
     return rows;
 }
 

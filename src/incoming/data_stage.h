@@ -140,6 +140,8 @@ QList<Pedimento> pedimentos(const QList<Item> &items, int operation);
 QList<QStringList> importRows(const QList<Item> &items, const QStringList &unitCostItems,
                               const QHash<QString, QString> &countryNames, bool tariffUnit,
                               const QSet<QString> &chosen = {});
+// The row of one item, as importRows makes it.
+QStringList importRow(const Item &item, const QHash<QString, QString> &countryNames, bool tariffUnit);
 
 // Rows for the direct-export grid (dbED), 8 cells in the order of
 // DirectExportCol, one per export pedimento (operation 2) in `chosen` (empty:

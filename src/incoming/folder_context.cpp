@@ -10,6 +10,7 @@
 #include "store/recordset.h"
 #include "store/request_choices.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace IncomingRows {
@@ -127,11 +128,17 @@ QHash<QString, QString> countryNames(const QString &folder)
     return names;
 }
 
+namespace {
+
+bool dateTaken(const QDate &paid, const QDate &today) { return paid.year() >= today.year() - 1 && paid <= today; }
+
+} // namespace
+
 QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const QDate &today)
 {
     QSet<QString> chosen;
     for (const DataStage::Pedimento &p : pedimentos)
-        if (p.paid.year() >= today.year() - 1 && p.paid <= today)
+        if (dateTaken(p.paid, today))
             chosen.insert(p.number);
     return chosen;
 }
@@ -160,23 +167,28 @@ public:
         tolerance_ = value.isNumeric() ? 0.5 * std::pow(10.0, -value.decimals) : 0;
         table.forEachRecord([&](const RecordView &r) {
             bool isNull = false;
-            values_[keyOf(r.value(numberField).toString(), itemField < 0 ? QString() : r.value(itemField).toString())]
+            values_[{r.value(numberField).toString().trimmed(),
+                     itemField < 0 ? QString() : r.value(itemField).toString().trimmed()}]
                 .append(r.number(valueField, &isNull));
         });
     }
+
+    bool isEmpty() const { return values_.isEmpty(); }
 
     // True when the table holds one more record of that pedimento, tariff
     // item and value (as numbers: "100.00" is "100"); that record is then
     // taken, and matches no other item.
     bool take(const QString &pedimento, const QString &item, const QString &value)
     {
-        const auto found = values_.find(keyOf(pedimento, item));
+        if (values_.isEmpty())
+            return false;
+        const auto found = values_.find({pedimento.trimmed(), item.trimmed()});
         if (found == values_.end())
             return false;
         const double wanted = value.toDouble();
         const double within = tolerance_ + 1e-9 * std::max(1.0, std::abs(wanted));
-        const auto at = std::find_if(found->begin(), found->end(),
-                                     [&](double held) { return std::abs(held - wanted) <= within; });
+        const auto at =
+            std::find_if(found->begin(), found->end(), [&](double held) { return std::abs(held - wanted) <= within; });
         if (at == found->end())
             return false;
         found->erase(at);
@@ -184,12 +196,8 @@ public:
     }
 
 private:
-    static QString keyOf(const QString &pedimento, const QString &item)
-    {
-        return pedimento.trimmed() + u'|' + item.trimmed();
-    }
-
-    QHash<QString, QList<double>> values_;
+    // By pedimento and tariff item, both trimmed.
+    QHash<std::pair<QString, QString>, QList<double>> values_;
     double tolerance_ = 0;
 };
 
@@ -202,6 +210,8 @@ QList<bool> heldOf(const Context &context, Recordset &table, const QList<DataSta
     const bool imports = context.grid == QLatin1String("dbMI");
     Held held(context, table);
     QList<bool> out(items.size(), false);
+    if (held.isEmpty())
+        return out;
     if (imports) {
         for (qsizetype i = 0; i < items.size(); ++i)
             out[i] = items[i].operation == 1
@@ -229,30 +239,81 @@ QHash<QString, int> heldItems(const Context &context, Recordset &table, const QL
     return out;
 }
 
-QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
-                             const QHash<QString, QString> &countries, bool tariffUnit,
-                             const QSet<QString> &chosen, int *present)
+StageRows stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
+                    const QHash<QString, QString> &countries, bool tariffUnit, const QSet<QString> &chosen)
 {
     const bool imports = context.grid == QLatin1String("dbMI");
-    QStringList unitCostItems;
+    const int operation = imports ? 1 : 2;
+    QSet<QString> fractions;
     for (const QString &line : context.fractionLines)
-        unitCostItems.append(FractionLine::read(line).item);
+        fractions.insert(FractionLine::read(line).item.trimmed());
     const QList<bool> held = heldOf(context, table, items);
-    const QSet<QString> fractions(unitCostItems.cbegin(), unitCostItems.cend());
-    QList<DataStage::Item> fresh;
-    fresh.reserve(items.size());
-    int count = 0;
+    // An export comes whole: its date is that of its first item, as the
+    // dialog takes it (acceptedDates).
+    const QSet<QString> exportsTaken =
+        imports ? QSet<QString>() : acceptedDates(DataStage::pedimentos(items, 2), context.today);
+
+    // Why an item is left out, the first that applies, in this order.
+    enum Reason { OtherOperation, UnknownOperation, InTable, Date, NotCosted, NotChosen, Reasons };
+    const std::array<QString, Reasons> reasons{
+        imports ? QStringLiteral("son de exportación") : QStringLiteral("son de importación"),
+        QStringLiteral("su tipo de operación no es 1 (importación) ni 2 (exportación)"),
+        QStringLiteral("ya están en la tabla"),
+        QStringLiteral("su fecha de pago no es de este año o del anterior, o es posterior a hoy"),
+        QStringLiteral("su fracción no está en Costos Unitarios"),
+        QStringLiteral("su pedimento no se eligió")};
+    struct Tally {
+        int count = 0;
+        QStringList fractions; // in order of first appearance
+        QHash<QString, int> each;
+    };
+    std::array<Tally, Reasons> tallies;
+
+    StageRows out;
+    QSet<QString> exportsKept;
     for (qsizetype i = 0; i < items.size(); ++i) {
-        if (!held[i])
-            fresh.append(items[i]);
-        else if ((chosen.isEmpty() || chosen.contains(items[i].pedimento))
-                 && (!imports || fractions.contains(items[i].fraction.trimmed())))
-            ++count;
+        const DataStage::Item &item = items[i];
+        Reason reason = Reasons;
+        if (item.operation != operation)
+            reason = item.operation == 3 - operation ? OtherOperation : UnknownOperation;
+        else if (held[i])
+            reason = InTable;
+        else if (imports ? !dateTaken(item.paid, context.today) : !exportsTaken.contains(item.pedimento))
+            reason = Date;
+        else if (imports && !fractions.contains(item.fraction.trimmed()))
+            reason = NotCosted;
+        else if (!chosen.isEmpty() && !chosen.contains(item.pedimento))
+            reason = NotChosen;
+        if (reason == Reasons) {
+            if (imports)
+                out.rows.append(DataStage::importRow(item, countries, tariffUnit));
+            else
+                exportsKept.insert(item.pedimento);
+            continue;
+        }
+        Tally &tally = tallies[reason];
+        ++tally.count;
+        int &each = tally.each[item.fraction];
+        if (each++ == 0)
+            tally.fractions.append(item.fraction);
     }
-    if (present)
-        *present = count;
-    return imports ? DataStage::importRows(fresh, unitCostItems, countries, tariffUnit, chosen)
-                   : DataStage::exportRows(fresh, countries, tariffUnit, chosen);
+    if (!exportsKept.isEmpty())
+        out.rows = DataStage::exportRows(items, countries, tariffUnit, exportsKept);
+
+    for (int r = 0; r < Reasons; ++r) {
+        const Tally &tally = tallies[size_t(r)];
+        if (tally.count == 0)
+            continue;
+        QStringList counted;
+        for (const QString &fraction : tally.fractions)
+            counted.append(QStringLiteral("%1 (%2)")
+                               .arg(fraction.isEmpty() ? QStringLiteral("sin fracción") : fraction)
+                               .arg(tally.each.value(fraction)));
+        out.leftOut.append(QStringLiteral("%1 partidas no se traen: %2: %3")
+                               .arg(tally.count)
+                               .arg(reasons[size_t(r)], counted.join(QStringLiteral(", "))));
+    }
+    return out;
 }
 
 } // namespace IncomingRows

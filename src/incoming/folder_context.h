@@ -46,11 +46,22 @@ QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const
 // record leave one not held.
 QHash<QString, int> heldItems(const Context &context, Recordset &table, const QList<DataStage::Item> &items);
 // The rows of a customs package for the imported goods (dbMI) or the direct
-// exports (dbED) of the request, those of the pedimentos chosen (all when
-// none is), leaving out those the table holds (as heldItems counts them);
-// *present counts the items held.
-QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
-                             const QHash<QString, QString> &countries, bool tariffUnit,
-                             const QSet<QString> &chosen, int *present);
+// exports (dbED) of the request, and what was left out.
+struct StageRows {
+    QList<QStringList> rows;
+    // A line for each reason an item was left out, with how many and their
+    // tariff items (in order of first appearance, each counted):
+    // "3 partidas no se traen: su fracción no está en Costos Unitarios:
+    // 73181500 (2), 39269099 (1)".
+    QStringList leftOut;
+};
+// The rows of the package's items of the grid's operation (DataStage::
+// importRow, exportRows), save those the table holds (as heldItems counts
+// them), of a payment date the grid does not take (this year or the last,
+// not after the context's today; for an export, its first item's, as
+// acceptedDates), for the imports of a tariff item that is not among the
+// unit costs, or of a pedimento not in `chosen` (empty: all).
+StageRows stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
+                    const QHash<QString, QString> &countries, bool tariffUnit, const QSet<QString> &chosen = {});
 
 } // namespace IncomingRows

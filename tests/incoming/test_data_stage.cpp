@@ -122,25 +122,35 @@ private slots:
     // The rows a package gives a grid, with the table holding some of its
     // items ("pedimento tariff-item value", the item empty for exports) and
     // the pedimentos chosen (none: all): each row's pedimento, tariff item
-    // and value, then the items held of each pedimento.
+    // and value, what was left out, then the items held of each pedimento.
     void stageRows_data()
     {
         QTest::addColumn<QString>("grid");
         QTest::addColumn<QStringList>("held");
         QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<QString>("given");
-        const QStringList chosen{"264734204001234", "264734204001237"};
+        const QString exports = "2 partidas no se traen: son de exportación: 84713001 (2)\n";
+        const QString imports = "6 partidas no se traen: son de importación: 73181500 (5), 39269099 (1)\n";
+        const QString others = "1 partidas no se traen: su fecha de pago no es de este año o del anterior, o es "
+                               "posterior a hoy: 73181500 (1)\n1 partidas no se traen: su fracción no está en Costos "
+                               "Unitarios: 39269099 (1)";
         // Of two items alike, one is in the table: the other comes.
-        QTest::newRow("una de dos iguales") << "dbMI" << QStringList{"264734204001234 73181500 100.00"} << chosen
-                                            << "264734204001234 73181500 100\n264734204001234 73181500 250\n"
-                                               "264734204001237 73181500 10\n264734204001234=1";
-        QTest::newRow("otro valor") << "dbMI" << QStringList{"264734204001234 73181500 99.99"} << chosen
+        QTest::newRow("una de dos iguales")
+            << "dbMI" << QStringList{"264734204001234 73181500 100.00"}
+            << QStringList{"264734204001234", "264734204001237"}
+            << "264734204001234 73181500 100\n264734204001234 73181500 250\n264734204001237 73181500 10\n" + exports
+                   + "1 partidas no se traen: ya están en la tabla: 73181500 (1)\n" + others + "\n264734204001234=1";
+        QTest::newRow("otro valor") << "dbMI" << QStringList{"264734204001234 73181500 99.99"}
+                                    << QStringList{"264734204001234"}
                                     << "264734204001234 73181500 100\n264734204001234 73181500 100\n"
-                                       "264734204001234 73181500 250\n264734204001237 73181500 10";
+                                       "264734204001234 73181500 250\n"
+                                           + exports + others
+                                           + "\n1 partidas no se traen: su pedimento no se eligió: 73181500 (1)";
         QTest::newRow("exportación con otro total") << "dbED" << QStringList{"264734204009999  250.7"} << QStringList()
-                                                    << "264734204009999  250.75";
-        QTest::newRow("exportación en la tabla") << "dbED" << QStringList{"264734204009999  250.75"} << QStringList()
-                                                 << "264734204009999=2";
+                                                    << "264734204009999  250.75\n" + imports.chopped(1);
+        QTest::newRow("exportación en la tabla")
+            << "dbED" << QStringList{"264734204009999  250.75"} << QStringList()
+            << imports + "2 partidas no se traen: ya están en la tabla: 84713001 (2)\n264734204009999=2";
     }
     void stageRows()
     {
@@ -183,11 +193,12 @@ private slots:
         context.today = QDate(2026, 6, 15);
         context.fractionLines = {FractionLine::build("73181500", 5, 2.25)};
         const QList<DataStage::Item> items = DataStage::read(dir.path()).items;
-        int present = 0;
+        const IncomingRows::StageRows staged =
+            IncomingRows::stageRows(context, table, items, {}, true, QSet<QString>(chosen.begin(), chosen.end()));
         QStringList out;
-        for (const QStringList &row : IncomingRows::stageRows(context, table, items, {}, true,
-                                                              QSet<QString>(chosen.begin(), chosen.end()), &present))
+        for (const QStringList &row : staged.rows)
             out << (imports ? QStringList{row[1], row[3], row[9]} : QStringList{row[0], QString(), row[5]}).join(u' ');
+        out += staged.leftOut;
         // The items the pedimento dialog marks as in the table.
         const QHash<QString, int> counts = IncomingRows::heldItems(context, table, items);
         for (auto at = counts.cbegin(); at != counts.cend(); ++at)

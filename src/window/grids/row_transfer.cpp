@@ -400,18 +400,16 @@ void RowTransfer::importPackage()
             MessageBox::information(grid_->window(), QStringLiteral("No se eligió ningún pedimento del paquete."));
             return;
         }
-        int present = 0;
-        const QList<QStringList> rows = IncomingRows::stageRows(
-            context, *rs, itemsRead, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos, &present);
-        QStringList notes = read.notes();
-        if (present > 0)
-            notes.append(QStringLiteral("%1 partidas ya están en la tabla y se omiten.").arg(present));
-        if (rows.isEmpty()) {
+        const IncomingRows::StageRows staged = IncomingRows::stageRows(
+            context, *rs, itemsRead, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos);
+        // What the package left out, and why, goes before the rows' own.
+        QStringList notes = read.notes() + staged.leftOut;
+        if (staged.rows.isEmpty()) {
             notes.prepend(QStringLiteral("El paquete no tiene renglones nuevos para esta tabla."));
             MessageBox::information(grid_->window(), notes.join(u'\n'));
             return;
         }
-        bring(rows, grid_->recordModel()->newRecordRow(), true, notes.join(u'\n'));
+        bring(staged.rows, grid_->recordModel()->newRecordRow(), true, notes.join(u'\n'));
     } catch (const StoreError &e) {
         MessageBox::warning(grid_->window(), e.message());
     }
