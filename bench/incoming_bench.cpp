@@ -12,11 +12,15 @@
 // IncomingRows::write of the rows taken into the empty table, and
 // IncomingRows::undo, which leaves the table empty for the next run; then
 // the memory of the process with the rows built, before the check, and its
-// peak while that grid ran.
-// Building the rows is not timed. Exits with 1 when a row is refused or
+// peak while that grid ran. Then a customs Data Stage package of as many
+// items (an unpacked folder holding file 551, three items a pedimento):
+// the median of DataStage::read and of IncomingRows::stageRows over it.
+// Building the rows and writing the package are not timed. Exits with 1 when a row is refused or
 // flagged, or the table does not hold the rows written (or is not empty
 // after the undo); a goal missed is only said.
 
+#include "incoming/data_stage.h"
+#include "incoming/folder_context.h"
 #include "incoming/incoming_rows.h"
 #include "rules/fraction_line.h"
 #include "rules/grid_columns.h"
@@ -116,6 +120,30 @@ void resetPeak()
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
+}
+
+// File 551 of a package with `count` items, three a pedimento, paid this
+// year, as the customs write it (CR LF, a "|" ending each line).
+QByteArray stageFile(int count, const QDate &today)
+{
+    QByteArray out = "Patente|Pedimento|SeccionAduanera|Fraccion|SecuenciaFraccion|SubdivisionFraccion|"
+                     "DescripcionMercancia|PrecioUnitario|ValorAduana|ValorComercial|ValorDolares|"
+                     "CantidadUMComercial|UnidadMedidaComercial|CantidadUMTarifa|UnidadMedidaTarifa|ValorAgregado|"
+                     "ClaveVinculacion|MetodoValorizacion|CodigoMercanciaProducto|MarcaMercanciaProducto|"
+                     "ModeloMercanciaProducto|PaisOrigenDestino|PaisCompradorVendedor|EntidadFedOrigen|"
+                     "EntidadFedDestino|EntidadFedComprador|EntidadFedVendedor|TipoOperacion|ClaveDocumento|"
+                     "FechaPagoReal\r\n";
+    out.reserve(qsizetype(count) * 160);
+    for (int n = 0; n < count; ++n) {
+        const int pedimento = n / 3;
+        const QByteArray date = today.addDays(-(pedimento % today.dayOfYear())).toString(u"yyyy-MM-dd").toLatin1();
+        out += "3420|" + QByteArray::number(1000000 + pedimento) + "|470|" + (n % 3 == 2 ? "84713001" : "73181500")
+               + '|' + QByteArray::number(n % 3 + 1) + "||TORNILLOS DE ACERO|2.25000|" + QByteArray::number(4500 + n % 400)
+               + ".50|" + QByteArray::number(4500 + n % 400) + ".50|" + QByteArray::number(250 + n % 90)
+               + ".10|200.000|6|" + QByteArray::number(100 + n % 50) + ".000|1||0|1||||JPN|USA|||||1|A1|" + date
+               + " 10:00:00|\r\n";
+    }
+    return out;
 }
 
 bool measureFailed = false;
@@ -239,6 +267,29 @@ int main(int argc, char *argv[])
         if (!measure(folder, context, QStringLiteral("exporped.dbf"), directExportRows(count, context.today), runs))
             return 1;
         goal("memoria máxima (con los renglones de texto)", peakMegabytes(), "MB", kMemoryGoal);
+
+        const QString package = QDir(folder).filePath(QStringLiteral("datastage"));
+        QDir().mkpath(package);
+        QFile file(QDir(package).filePath(QStringLiteral("1798546_551.asc")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(stageFile(count, context.today)) < 0 || !file.flush())
+            throw StoreError(QStringLiteral("No se pudo escribir «%1».").arg(file.fileName()));
+        file.close();
+        std::printf("Paquete del Data Stage: %d partidas, mediana de %d corridas\n", count, runs);
+        QList<DataStage::Item> items;
+        const double reading = timeMedian(runs, [&] { items = DataStage::read(package).items; }) / 1000;
+        context.grid = QStringLiteral("dbMI");
+        Recordset insupedi(DbfTable::open(QDir(folder).filePath(QStringLiteral("insupedi.dbf"))));
+        qsizetype brought = 0;
+        const double staging =
+            timeMedian(runs, [&] { brought = IncomingRows::stageRows(context, insupedi, items, {}, true).rows.size(); })
+            / 1000;
+        if (items.size() != count || brought != count - count / 3) {
+            std::fprintf(stderr, "El paquete dio %lld partidas y %lld renglones\n", qlonglong(items.size()),
+                         qlonglong(brought));
+            return 1;
+        }
+        std::printf("%-44s %10.3f s\n", "lectura del archivo 551 (read)", reading);
+        std::printf("%-44s %10.3f s\n", "renglones de las partidas (stageRows)", staging);
     } catch (const StoreError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;

@@ -47,19 +47,19 @@ const char kUsage[] = "Uso:\n"
                       "      solicitud los renglones de un archivo CSV o .xlsx, cuya primera línea nombra\n"
                       "      las columnas, o con --datastage los de un paquete del Data Stage (.zip o su\n"
                       "      carpeta; insupedi o exporped; cantidades en la unidad de la tarifa, o con\n"
-                      "      --comercial en la comercial). Cada renglón se revisa como si se tecleara;\n"
-                      "      dice los que se rechazan y por qué, y escribe los demás (con --revisar sólo\n"
-                      "      revisa). Las cifras se leen como las escribe cada columna del archivo,\n"
-                      "      1,234.56 o 1.234,56; cuando una columna no lo deja ver (sólo \"1,234\", por\n"
-                      "      ejemplo), --decimal=punto o --decimal=coma lo dice para todas.\n"
-                      "      --hoy: la fecha que se toma como hoy.\n"
+                      "      --comercial en la comercial; dice las partidas que no trae y por qué).\n"
+                      "      Cada renglón se revisa como si se tecleara; dice los que se rechazan y por\n"
+                      "      qué, y escribe los demás (con --revisar sólo revisa). Las cifras se leen\n"
+                      "      como las escribe cada columna del archivo, 1,234.56 o 1.234,56; cuando no\n"
+                      "      se ve cuál (sólo \"1,234\", por ejemplo), --decimal=punto o --decimal=coma\n"
+                      "      lo dice para todas. --hoy: la fecha que se toma como hoy.\n"
                       "  quelvar-tablas --help                       muestra esta ayuda\n"
                       "\n"
                       "Estados de salida: 0 hecho, 1 una tabla, un archivo o la salida fallaron, 2 línea\n"
                       "de órdenes incorrecta, 3 la tabla se mostró pero su encabezado declara más\n"
                       "registros de los que contiene el archivo (se muestran los que contiene; la salida\n"
                       "de errores dice cuántos declara y cuántos contiene), 4 se rechazaron renglones\n"
-                      "(los aceptados se escribieron, salvo con --revisar).\n";
+                      "o líneas del paquete (los aceptados se escribieron, salvo con --revisar).\n";
 
 int usage()
 {
@@ -109,17 +109,16 @@ int importRows(QStringList args)
 
     QList<QStringList> rows;
     IncomingRows::Source source;
-    QList<int> lines; // of the rows, in the file
+    QList<int> lines;            // of the rows, in the file
+    bool packageRefused = false; // lines of the package not read
     if (stage) {
-        int present = 0;
-        const QList<DataStage::Item> items = DataStage::read(args[3]);
-        const QSet<QString> chosen = IncomingRows::acceptedDates(
-            DataStage::pedimentos(items, grid == QLatin1String("dbMI") ? 1 : 2), today);
-        if (!chosen.isEmpty())
-            rows = IncomingRows::stageRows(context, rs, items, IncomingRows::countryNames(folder), !commercial, chosen,
-                                           &present);
-        if (present > 0)
-            say(QStringLiteral("%1 renglones del paquete ya están en la tabla y se omiten.").arg(present));
+        const DataStage::Package package = DataStage::read(args[3]);
+        const IncomingRows::StageRows staged =
+            IncomingRows::stageRows(context, rs, package.items, IncomingRows::countryNames(folder), !commercial);
+        for (const QString &note : package.notes() + staged.leftOut)
+            say(note);
+        packageRefused = !package.refused.isEmpty();
+        rows = staged.rows;
     } else {
         const RowFiles::Sheet sheet = RowFiles::read(args[3]);
         const IncomingRows::Mapping mapping = IncomingRows::mapNames(grid, sheet.names);
@@ -153,7 +152,7 @@ int importRows(QStringList args)
                 : QStringLiteral("Se escribieron %1 renglones; %2 se rechazaron."))
             .arg(checked.accepted)
             .arg(checked.refused));
-    return checked.refused > 0 ? kRowsRefused : 0;
+    return checked.refused > 0 || packageRefused ? kRowsRefused : 0;
 }
 
 } // namespace

@@ -17,6 +17,8 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <tuple>
+#include <vector>
 
 namespace DataStage {
 
@@ -40,13 +42,15 @@ enum Field {
     TipoOperacion,
     ClaveDocumento,
     FechaPagoReal,
-    FieldCount
+    FieldCount,
+    SecuenciaFraccion = FieldCount, // may be missing: see read()
+    CellCount
 };
 
-constexpr std::array<const char *, FieldCount> kFieldNames{
+constexpr std::array<const char *, CellCount> kFieldNames{
     "Patente",       "Pedimento",      "SeccionAduanera",     "Fraccion",         "PrecioUnitario",
     "ValorAduana",   "ValorDolares",   "CantidadUMComercial", "CantidadUMTarifa", "PaisOrigenDestino",
-    "TipoOperacion", "ClaveDocumento", "FechaPagoReal"};
+    "TipoOperacion", "ClaveDocumento", "FechaPagoReal",       "SecuenciaFraccion"};
 
 // One 551 file as found in the package: where it is (shown in messages) and
 // its bytes.
@@ -344,7 +348,92 @@ QString pedimentoNumberOf(int year, QStringView section, QStringView patent, QSt
     return QString(out.data(), qsizetype(out.size()));
 }
 
-void parse(const Source &source, const QString &package, QList<Item> &items)
+// The sequence number of an item in its pedimento; 0 for none (an empty
+// cell, or one that is no whole number from 1 on).
+int sequenceOf(QStringView text)
+{
+    text = text.trimmed();
+    if (text.size() > 9 || !allDigits(text))
+        return 0;
+    int number = 0;
+    for (const QChar c : text)
+        number = number * 10 + (c.unicode() - u'0');
+    return number;
+}
+
+// Tells the items read from their repeats in another download: by
+// pedimento and sequence, or for a line without a sequence, by every field
+// read. Pedimento and sequence are noted as numbers and told at the end, by
+// sorting them: faster than looking up each item in a table.
+class Repeats {
+public:
+    // False when the item, one without a sequence, repeats one before; an
+    // item with a sequence is noted as the item `at` (see drop).
+    bool note(const Item &item, qsizetype at)
+    {
+        if (item.sequence <= 0) {
+            // A line break never comes inside a cell.
+            const auto before = byFields_.size();
+            byFields_.insert(QStringList{item.pedimento, QString::number(item.operation), item.key,
+                                         item.paid.toString(Qt::ISODate), item.fraction, item.country, item.unitPrice,
+                                         item.customsValue, item.dollarValue, item.tariffQuantity,
+                                         item.commercialQuantity}
+                                 .join(u'\n'));
+            return byFields_.size() > before;
+        }
+        // The items of a pedimento come one after the other, sharing the
+        // string of its number: it is read as a number once.
+        if (item.pedimento.constData() != pedimento_.constData() && item.pedimento != pedimento_) {
+            pedimento_ = item.pedimento;
+            number_ = 0;
+            for (const QChar c : pedimento_)
+                number_ = number_ * 10 + (c.unicode() - u'0');
+        }
+        bySequence_.push_back({number_, item.sequence, at});
+        return true;
+    }
+
+    // Takes out of the items those noted with the pedimento and sequence of
+    // one before them; returns how many.
+    int drop(QList<Item> &items)
+    {
+        const auto byKey = [](const Noted &a, const Noted &b) {
+            return std::tie(a.number, a.sequence, a.at) < std::tie(b.number, b.sequence, b.at);
+        };
+        if (!std::is_sorted(bySequence_.begin(), bySequence_.end(), byKey))
+            std::sort(bySequence_.begin(), bySequence_.end(), byKey);
+        std::vector<bool> repeated(size_t(items.size()), false);
+        int count = 0;
+        for (size_t i = 1; i < bySequence_.size(); ++i) {
+            const Noted &a = bySequence_[i - 1], &b = bySequence_[i];
+            if (a.number == b.number && a.sequence == b.sequence) {
+                repeated[size_t(b.at)] = true;
+                ++count;
+            }
+        }
+        if (count > 0) {
+            qsizetype kept = 0;
+            for (qsizetype i = 0; i < items.size(); ++i)
+                if (!repeated[size_t(i)])
+                    items[kept++] = std::move(items[i]);
+            items.resize(kept);
+        }
+        return count;
+    }
+
+private:
+    struct Noted {
+        qint64 number;
+        int sequence;
+        qsizetype at;
+    };
+    std::vector<Noted> bySequence_;
+    QString pedimento_; // the last one noted
+    qint64 number_ = 0; // its number
+    QSet<QString> byFields_;
+};
+
+void parse(const Source &source, const QString &package, Package &out, Repeats &repeats)
 {
     const QString text = CodePage::decodeText(source.bytes);
     const QString where =
@@ -388,15 +477,16 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
     qsizetype names = cells.size();
     while (names > 0 && cells[names - 1].trimmed().isEmpty())
         --names; // a "|" at the end of the line names nothing
-    std::array<qsizetype, FieldCount> column{};
-    for (int f = 0; f < FieldCount; ++f) {
+    // The column of each field; the sequence's is -1 when the file lacks it.
+    std::array<qsizetype, CellCount> column{};
+    for (int f = 0; f < CellCount; ++f) {
         const QLatin1String name(kFieldNames[size_t(f)]);
         const auto at = std::find_if(cells.begin(), cells.begin() + names, [&](QStringView c) {
             return c.trimmed().compare(name, Qt::CaseInsensitive) == 0;
         });
-        if (at == cells.begin() + names)
+        if (at == cells.begin() + names && f < FieldCount)
             throw StoreError(QStringLiteral("Falta el campo «%1» en la primera línea %2.").arg(name, where));
-        column[size_t(f)] = at - cells.begin();
+        column[size_t(f)] = at == cells.begin() + names ? -1 : at - cells.begin();
     }
 
     // Neighbouring lines mostly belong to one pedimento: its date, number,
@@ -405,25 +495,24 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
     QStringView lastDate, lastSection, lastPatent, lastNumber;
     QDate paid;
     QString pedimento;
-    std::array<QStringView, FieldCount> cell;
+    std::array<QStringView, CellCount> cell;
+    const auto refuse = [&](const QString &reason) { out.refused.append({source.name, lineNumber, reason}); };
+    const auto notA = [&](Field f, const QString &what) {
+        refuse(QStringLiteral("el campo «%1» tiene «%2», que no es %3")
+                   .arg(QLatin1String(kFieldNames[size_t(f)]), cell[f].toString(), what));
+    };
     while (nextLine(line)) {
         if (line.trimmed().isEmpty())
             continue;
         split(line);
-        if (cells.size() < names)
-            throw StoreError(QStringLiteral("La línea %1 %2 tiene %3 datos, menos que los %4 nombres de campo de "
-                                            "la primera línea.")
-                                 .arg(lineNumber)
-                                 .arg(where)
-                                 .arg(cells.size())
-                                 .arg(names));
-        for (int f = 0; f < FieldCount; ++f)
-            cell[size_t(f)] = cells[column[size_t(f)]].trimmed();
-        const auto refuse = [&](Field f, const QString &what) {
-            return StoreError(QStringLiteral("La línea %1 %2 tiene en el campo «%3» el valor «%4», que no es %5.")
-                                  .arg(lineNumber)
-                                  .arg(where, QLatin1String(kFieldNames[size_t(f)]), cell[f].toString(), what));
-        };
+        if (cells.size() < names) {
+            refuse(QStringLiteral("tiene %1 datos, menos que los %2 nombres de campo de la primera línea")
+                       .arg(cells.size())
+                       .arg(names));
+            continue;
+        }
+        for (int f = 0; f < CellCount; ++f)
+            cell[size_t(f)] = column[size_t(f)] < 0 ? QStringView() : cells[column[size_t(f)]].trimmed();
 
         Item item;
         if (cell[FechaPagoReal] != lastDate || pedimento.isEmpty()) {
@@ -431,13 +520,17 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
             paid = dateOf(lastDate);
             pedimento.clear();
         }
-        if (!paid.isValid())
-            throw refuse(FechaPagoReal, QStringLiteral("una fecha"));
+        if (!paid.isValid()) {
+            notA(FechaPagoReal, QStringLiteral("una fecha"));
+            continue;
+        }
         item.paid = paid;
         bool ok = false;
         item.operation = cell[TipoOperacion].toInt(&ok);
-        if (!ok)
-            throw refuse(TipoOperacion, QStringLiteral("un número entero"));
+        if (!ok) {
+            notA(TipoOperacion, QStringLiteral("un número entero"));
+            continue;
+        }
         if (pedimento.isEmpty() || cell[SeccionAduanera] != lastSection || cell[Patente] != lastPatent
             || cell[NumeroPedimento] != lastNumber) {
             lastSection = cell[SeccionAduanera];
@@ -445,11 +538,12 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
             lastNumber = cell[NumeroPedimento];
             pedimento = pedimentoNumberOf(paid.year(), lastSection, lastPatent, lastNumber);
         }
-        if (pedimento.isEmpty())
-            throw StoreError(QStringLiteral("La línea %1 %2 no da un número de pedimento de 15 dígitos "
-                                            "(sección aduanera «%3», patente «%4», pedimento «%5»).")
-                                 .arg(lineNumber)
-                                 .arg(where, lastSection.toString(), lastPatent.toString(), lastNumber.toString()));
+        if (pedimento.isEmpty()) {
+            refuse(QStringLiteral("no da un número de pedimento de 15 dígitos (sección aduanera «%1», patente «%2», "
+                                  "pedimento «%3»)")
+                       .arg(lastSection.toString(), lastPatent.toString(), lastNumber.toString()));
+            continue;
+        }
         item.pedimento = pedimento;
         item.key = key(cell[ClaveDocumento]);
         item.fraction = fraction(cell[Fraccion]);
@@ -459,19 +553,44 @@ void parse(const Source &source, const QString &package, QList<Item> &items)
                                                              {ValorDolares, &Item::dollarValue},
                                                              {CantidadUMTarifa, &Item::tariffQuantity},
                                                              {CantidadUMComercial, &Item::commercialQuantity}};
+        bool amountsRead = true;
         for (const auto &[field, member] : amounts) {
             std::optional<QString> value = plainDecimal(cell[field]);
-            if (!value)
-                throw refuse(field, QStringLiteral("un número"));
+            if (!value) {
+                notA(field, QStringLiteral("un número"));
+                amountsRead = false;
+                break;
+            }
             item.*member = std::move(*value);
         }
-        items.append(std::move(item));
+        if (!amountsRead)
+            continue;
+        item.sequence = sequenceOf(cell[SecuenciaFraccion]);
+        if (repeats.note(item, out.items.size()))
+            out.items.append(std::move(item));
+        else
+            ++out.repeated;
     }
 }
 
 } // namespace
 
-QList<Item> read(const QString &package)
+QString Refused::text() const
+{
+    return QStringLiteral("Línea %1 de «%2»: %3; la partida no se trae.").arg(line).arg(file, reason);
+}
+
+QStringList Package::notes() const
+{
+    QStringList out;
+    if (repeated > 0)
+        out.append(QStringLiteral("%1 partidas repetidas en el paquete se omiten.").arg(repeated));
+    for (const Refused &r : refused)
+        out.append(r.text());
+    return out;
+}
+
+Package read(const QString &package)
 {
     const QFileInfo info(package);
     if (!info.exists())
@@ -481,10 +600,12 @@ QList<Item> read(const QString &package)
         throw StoreError(QStringLiteral("El paquete Data Stage «%1» no trae el archivo de partidas (un archivo "
                                         "cuyo nombre termina en 551.asc).")
                              .arg(shown(package)));
-    QList<Item> items;
+    Package out;
+    Repeats repeats;
     for (const Source &source : sources)
-        parse(source, package, items);
-    return items;
+        parse(source, package, out, repeats);
+    out.repeated += repeats.drop(out.items);
+    return out;
 }
 
 QString pedimentoNumber(int year, const QString &section, const QString &patent, const QString &number)
@@ -514,6 +635,19 @@ QList<Pedimento> pedimentos(const QList<Item> &items, int operation)
     return out;
 }
 
+QStringList importRow(const Item &item, const QHash<QString, QString> &countryNames, bool tariffUnit)
+{
+    QStringList row(int(ImportCol::MontSolic) + 1);
+    row[columnIndex(ImportCol::Clave)] = item.key;
+    row[columnIndex(ImportCol::Pedimento)] = item.pedimento;
+    row[columnIndex(ImportCol::FechaPago)] = dayText(item.paid);
+    row[columnIndex(ImportCol::Fraccion)] = item.fraction;
+    row[columnIndex(ImportCol::Pais)] = countryNames.value(item.country, item.country);
+    row[columnIndex(ImportCol::CantidadImportada)] = tariffUnit ? item.tariffQuantity : item.commercialQuantity;
+    row[columnIndex(ImportCol::ValorTotal)] = item.customsValue;
+    return row;
+}
+
 QList<QStringList> importRows(const QList<Item> &items, const QStringList &unitCostItems,
                               const QHash<QString, QString> &countryNames, bool tariffUnit, const QSet<QString> &chosen)
 {
@@ -521,20 +655,10 @@ QList<QStringList> importRows(const QList<Item> &items, const QStringList &unitC
     for (const QString &f : unitCostItems)
         fractions.insert(f.trimmed());
     QList<QStringList> rows;
-    for (const Item &item : items) {
-        if (item.operation != 1 || !fractions.contains(item.fraction.trimmed())
-            || (!chosen.isEmpty() && !chosen.contains(item.pedimento)))
-            continue;
-        QStringList row(int(ImportCol::MontSolic) + 1);
-        row[columnIndex(ImportCol::Clave)] = item.key;
-        row[columnIndex(ImportCol::Pedimento)] = item.pedimento;
-        row[columnIndex(ImportCol::FechaPago)] = dayText(item.paid);
-        row[columnIndex(ImportCol::Fraccion)] = item.fraction;
-        row[columnIndex(ImportCol::Pais)] = countryNames.value(item.country, item.country);
-        row[columnIndex(ImportCol::CantidadImportada)] = tariffUnit ? item.tariffQuantity : item.commercialQuantity;
-        row[columnIndex(ImportCol::ValorTotal)] = item.customsValue;
-        rows.append(row);
-    }
+    for (const Item &item : items)
+        if (item.operation == 1 && fractions.contains(item.fraction.trimmed())
+            && (chosen.isEmpty() || chosen.contains(item.pedimento)))
+            rows.append(importRow(item, countryNames, tariffUnit));
     return rows;
 }
 

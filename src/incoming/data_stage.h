@@ -42,6 +42,14 @@
 // "551.asc" (any case, in any subfolder); the text is UTF-8 (with or without
 // a byte-order mark) or else Windows-1252; lines end in CR LF or LF; a date is
 // yyyy-mm-dd or yyyy/mm/dd (a time after it ignored), dd/mm/yyyy or yyyymmdd.
+// SecuenciaFraccion, the item's number within its pedimento, is the one
+// field a file may lack: it only tells an item from its repeats.
+//
+// A package may hold the items twice, when a second download that overlaps
+// the first was put beside it (in the .zip or in the folder): one item is
+// kept per pedimento number and sequence, the first read; in a file without
+// the sequence (or a line without one), lines equal in every field read are
+// the repeats.
 namespace DataStage {
 
 // One line of file 551: one item of a pedimento.
@@ -57,17 +65,42 @@ struct Item {
     // leading zeros nor trailing decimal zeros ("012.500" gives "12.5"); empty
     // when the cell is.
     QString unitPrice, customsValue, dollarValue, tariffQuantity, commercialQuantity;
+    int sequence = 0; // SecuenciaFraccion; 0 when not given, or not a whole number from 1 on
+};
+
+// A line of file 551 that was not read: its file (as named in the package),
+// its number and why, e.g. "el campo «FechaPagoReal» tiene «», que no es una
+// fecha".
+struct Refused {
+    QString file;
+    int line = 0;
+    QString reason;
+    // "Línea 7 de «1798546_551.asc»: <reason>; la partida no se trae."
+    QString text() const;
+};
+
+// What a package gives: its items in the order read, the lines refused, and
+// how many items were left out as repeats of one read before.
+struct Package {
+    QList<Item> items;
+    QList<Refused> refused;
+    int repeated = 0;
+    // What the reading left out, a line each: the repeats (when any), then
+    // every line refused.
+    QStringList notes() const;
 };
 
 // The items of file 551 in the package: a .zip as downloaded, or the folder
 // it was unpacked into (searched with its subfolders). Several 551 files are
-// read one after the other, in the order of their names.
+// read one after the other, in the order of their names, each item kept once
+// (see above).
 // Throws StoreError (Spanish, naming the package) when it cannot be read
 // (missing, not a zip, cut or damaged), holds no 551 file, or that file lacks
 // one of the fields of Item (the message names the field). Blank lines are
 // skipped; a line with fewer cells than names, or whose date, amount,
-// operation or pedimento number cannot be read, is refused with its number.
-QList<Item> read(const QString &package);
+// operation or pedimento number cannot be read, is refused alone (in
+// Package::refused) and the others are read.
+Package read(const QString &package);
 
 // The 15-digit pedimento number: the two last digits of the payment year, the
 // first two digits of SeccionAduanera (the customs office), the 4-digit
@@ -107,6 +140,8 @@ QList<Pedimento> pedimentos(const QList<Item> &items, int operation);
 QList<QStringList> importRows(const QList<Item> &items, const QStringList &unitCostItems,
                               const QHash<QString, QString> &countryNames, bool tariffUnit,
                               const QSet<QString> &chosen = {});
+// The row of one item, as importRows makes it.
+QStringList importRow(const Item &item, const QHash<QString, QString> &countryNames, bool tariffUnit);
 
 // Rows for the direct-export grid (dbED), 8 cells in the order of
 // DirectExportCol, one per export pedimento (operation 2) in `chosen` (empty:

@@ -10,6 +10,9 @@
 #include "store/recordset.h"
 #include "store/request_choices.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace IncomingRows {
 
 namespace {
@@ -141,50 +144,192 @@ QHash<QString, QString> countryNames(const QString &folder)
     return names;
 }
 
+namespace {
+
+bool dateTaken(const QDate &paid, const QDate &today) { return paid.year() >= today.year() - 1 && paid <= today; }
+
+} // namespace
+
 QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const QDate &today)
 {
     QSet<QString> chosen;
     for (const DataStage::Pedimento &p : pedimentos)
-        if (p.paid.year() >= today.year() - 1 && p.paid <= today)
+        if (dateTaken(p.paid, today))
             chosen.insert(p.number);
     return chosen;
 }
 
-QSet<QString> heldItems(const Context &context, Recordset &table)
+namespace {
+
+// The records of the imported goods (dbMI) or the direct exports (dbED), to
+// be matched with a package's items one by one: the values of each
+// pedimento and tariff item (the item empty for the exports).
+class Held {
+public:
+    Held(const Context &context, Recordset &table)
+    {
+        const bool imports = context.grid == QLatin1String("dbMI");
+        const GridDefinition *definition = GridColumns::grid(context.grid);
+        const auto field = [&](int column) { return table.fieldIndex(definition->columns[column].field); };
+        const int numberField = field(imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento));
+        const int itemField = imports ? field(columnIndex(ImportCol::Fraccion)) : -1;
+        const int valueField =
+            field(imports ? columnIndex(ImportCol::ValorTotal) : columnIndex(DirectExportCol::ValorTotal));
+        if (numberField < 0 || valueField < 0 || (imports && itemField < 0))
+            return; // a table of another shape holds none
+        // A value matches what the table would keep of it: within half a
+        // unit of the last place the field holds.
+        const FieldDef &value = table.table()->field(valueField);
+        tolerance_ = value.isNumeric() ? 0.5 * std::pow(10.0, -value.decimals) : 0;
+        table.forEachRecord([&](const RecordView &r) {
+            bool isNull = false;
+            values_[{r.value(numberField).toString().trimmed(),
+                     itemField < 0 ? QString() : r.value(itemField).toString().trimmed()}]
+                .append(r.number(valueField, &isNull));
+        });
+    }
+
+    bool isEmpty() const { return values_.isEmpty(); }
+
+    // True when the table holds one more record of that pedimento, tariff
+    // item and value (as numbers: "100.00" is "100"); that record is then
+    // taken, and matches no other item.
+    bool take(const QString &pedimento, const QString &item, const QString &value)
+    {
+        if (values_.isEmpty())
+            return false;
+        const auto found = values_.find({pedimento.trimmed(), item.trimmed()});
+        if (found == values_.end())
+            return false;
+        const double wanted = value.toDouble();
+        const double within = tolerance_ + 1e-9 * std::max(1.0, std::abs(wanted));
+        const auto at =
+            std::find_if(found->begin(), found->end(), [&](double held) { return std::abs(held - wanted) <= within; });
+        if (at == found->end())
+            return false;
+        found->erase(at);
+        return true;
+    }
+
+private:
+    // By pedimento and tariff item, both trimmed.
+    QHash<std::pair<QString, QString>, QList<double>> values_;
+    double tolerance_ = 0;
+};
+
+// Which of the items the table holds: an import item by its pedimento,
+// tariff item and ValorAduana; an export's items all, when the table holds
+// its pedimento with the sum of their ValorDolares. Items of the other
+// operation are not.
+QList<bool> heldOf(const Context &context, Recordset &table, const QList<DataStage::Item> &items)
 {
     const bool imports = context.grid == QLatin1String("dbMI");
-    const int number = imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento);
-    const GridDefinition *definition = GridColumns::grid(context.grid);
-    const int numberField = table.fieldIndex(definition->columns[number].field);
-    const int itemField = imports ? table.fieldIndex(definition->columns[columnIndex(ImportCol::Fraccion)].field) : -1;
-    QSet<QString> held;
-    table.forEachRecord([&](const RecordView &r) {
-        held.insert(r.value(numberField).toString().trimmed() + u'|'
-                    + (itemField < 0 ? QString() : r.value(itemField).toString().trimmed()));
-    });
-    return held;
+    Held held(context, table);
+    QList<bool> out(items.size(), false);
+    if (held.isEmpty())
+        return out;
+    if (imports) {
+        for (qsizetype i = 0; i < items.size(); ++i)
+            out[i] = items[i].operation == 1
+                     && held.take(items[i].pedimento, items[i].fraction, items[i].customsValue);
+        return out;
+    }
+    QSet<QString> exports;
+    for (const DataStage::Pedimento &p : DataStage::pedimentos(items, 2))
+        if (held.take(p.number, QString(), p.value))
+            exports.insert(p.number);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        out[i] = items[i].operation == 2 && exports.contains(items[i].pedimento);
+    return out;
 }
 
-QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
-                             const QHash<QString, QString> &countries, bool tariffUnit,
-                             const QSet<QString> &chosen, int *present)
+} // namespace
+
+QHash<QString, int> heldItems(const Context &context, Recordset &table, const QList<DataStage::Item> &items)
+{
+    const QList<bool> held = heldOf(context, table, items);
+    QHash<QString, int> out;
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (held[i])
+            ++out[items[i].pedimento];
+    return out;
+}
+
+StageRows stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
+                    const QHash<QString, QString> &countries, bool tariffUnit, const QSet<QString> &chosen)
 {
     const bool imports = context.grid == QLatin1String("dbMI");
-    QStringList unitCostItems;
+    const int operation = imports ? 1 : 2;
+    QSet<QString> fractions;
     for (const QString &line : context.fractionLines)
-        unitCostItems.append(FractionLine::read(line).item);
-    QList<QStringList> rows = imports ? DataStage::importRows(items, unitCostItems, countries, tariffUnit, chosen)
-                                      : DataStage::exportRows(items, countries, tariffUnit, chosen);
-    const QSet<QString> held = heldItems(context, table);
-    const int number = imports ? columnIndex(ImportCol::Pedimento) : columnIndex(DirectExportCol::Pedimento);
-    const int item = imports ? columnIndex(ImportCol::Fraccion) : -1;
-    const auto before = rows.size();
-    rows.removeIf([&](const QStringList &row) {
-        return held.contains(row.value(number) + u'|' + (item < 0 ? QString() : row.value(item)));
-    });
-    if (present)
-        *present = int(before - rows.size());
-    return rows;
+        fractions.insert(FractionLine::read(line).item.trimmed());
+    const QList<bool> held = heldOf(context, table, items);
+    // An export comes whole: its date is that of its first item, as the
+    // dialog takes it (acceptedDates).
+    const QSet<QString> exportsTaken =
+        imports ? QSet<QString>() : acceptedDates(DataStage::pedimentos(items, 2), context.today);
+
+    // Why an item is left out, the first that applies, in this order.
+    enum Reason { OtherOperation, UnknownOperation, InTable, Date, NotCosted, NotChosen, Reasons };
+    const std::array<QString, Reasons> reasons{
+        imports ? QStringLiteral("son de exportación") : QStringLiteral("son de importación"),
+        QStringLiteral("su tipo de operación no es 1 (importación) ni 2 (exportación)"),
+        QStringLiteral("ya están en la tabla"),
+        QStringLiteral("su fecha de pago no es de este año o del anterior, o es posterior a hoy"),
+        QStringLiteral("su fracción no está en Costos Unitarios"),
+        QStringLiteral("su pedimento no se eligió")};
+    struct Tally {
+        int count = 0;
+        QStringList fractions; // in order of first appearance
+        QHash<QString, int> each;
+    };
+    std::array<Tally, Reasons> tallies;
+
+    StageRows out;
+    QSet<QString> exportsKept;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const DataStage::Item &item = items[i];
+        Reason reason = Reasons;
+        if (item.operation != operation)
+            reason = item.operation == 3 - operation ? OtherOperation : UnknownOperation;
+        else if (held[i])
+            reason = InTable;
+        else if (imports ? !dateTaken(item.paid, context.today) : !exportsTaken.contains(item.pedimento))
+            reason = Date;
+        else if (imports && !fractions.contains(item.fraction.trimmed()))
+            reason = NotCosted;
+        else if (!chosen.isEmpty() && !chosen.contains(item.pedimento))
+            reason = NotChosen;
+        if (reason == Reasons) {
+            if (imports)
+                out.rows.append(DataStage::importRow(item, countries, tariffUnit));
+            else
+                exportsKept.insert(item.pedimento);
+            continue;
+        }
+        Tally &tally = tallies[reason];
+        ++tally.count;
+        int &each = tally.each[item.fraction];
+        if (each++ == 0)
+            tally.fractions.append(item.fraction);
+    }
+    if (!exportsKept.isEmpty())
+        out.rows = DataStage::exportRows(items, countries, tariffUnit, exportsKept);
+
+    for (int r = 0; r < Reasons; ++r) {
+        const Tally &tally = tallies[size_t(r)];
+        if (tally.count == 0)
+            continue;
+        QStringList counted;
+        for (const QString &fraction : tally.fractions)
+            counted.append(QStringLiteral("%1 (%2)")
+                               .arg(fraction.isEmpty() ? QStringLiteral("sin fracción") : fraction)
+                               .arg(tally.each.value(fraction)));
+        out.leftOut.append(QStringLiteral("%1 partidas no se traen: %2: %3")
+                               .arg(tally.count)
+                               .arg(reasons[size_t(r)], counted.join(QStringLiteral(", "))));
+    }
+    return out;
 }
 
 } // namespace IncomingRows

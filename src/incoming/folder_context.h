@@ -39,16 +39,32 @@ QHash<QString, QString> countryNames(const QString &folder);
 // The pedimentos of a package whose date the grid takes (this year or the
 // last, not after today), by number.
 QSet<QString> acceptedDates(const QList<DataStage::Pedimento> &pedimentos, const QDate &today);
-// What the table of the imported goods (dbMI) or the direct exports (dbED)
-// holds already: "pedimento|tariff item" of each record, the item empty for
-// the exports.
-QSet<QString> heldItems(const Context &context, Recordset &table);
+// How many items of each pedimento of a package (by number) the table of
+// the imported goods (dbMI) or the direct exports (dbED) holds, counted
+// item by item: an import item is held when the table has a record of its
+// pedimento, tariff item and value (ValorAduana in VAL_TOT_IN), an export's
+// items all when the table has its pedimento with their summed ValorDolares
+// in VAL_TOTPED. Values are compared as numbers, to the places the table
+// keeps; each record holds one item only, so two items alike against one
+// record leave one not held.
+QHash<QString, int> heldItems(const Context &context, Recordset &table, const QList<DataStage::Item> &items);
 // The rows of a customs package for the imported goods (dbMI) or the direct
-// exports (dbED) of the request, those of the pedimentos chosen (all when
-// none is), leaving out those already in the table (the same pedimento and
-// tariff item, or the same export pedimento); *present counts them.
-QList<QStringList> stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
-                             const QHash<QString, QString> &countries, bool tariffUnit,
-                             const QSet<QString> &chosen, int *present);
+// exports (dbED) of the request, and what was left out.
+struct StageRows {
+    QList<QStringList> rows;
+    // A line for each reason an item was left out, with how many and their
+    // tariff items (in order of first appearance, each counted):
+    // "3 partidas no se traen: su fracción no está en Costos Unitarios:
+    // 73181500 (2), 39269099 (1)".
+    QStringList leftOut;
+};
+// The rows of the package's items of the grid's operation (DataStage::
+// importRow, exportRows), save those the table holds (as heldItems counts
+// them), of a payment date the grid does not take (this year or the last,
+// not after the context's today; for an export, its first item's, as
+// acceptedDates), for the imports of a tariff item that is not among the
+// unit costs, or of a pedimento not in `chosen` (empty: all).
+StageRows stageRows(const Context &context, Recordset &table, const QList<DataStage::Item> &items,
+                    const QHash<QString, QString> &countries, bool tariffUnit, const QSet<QString> &chosen = {});
 
 } // namespace IncomingRows

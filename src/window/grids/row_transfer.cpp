@@ -426,7 +426,8 @@ void RowTransfer::importPackage()
     try {
         // A file of the unpacked folder stands for the folder.
         const QString package = path.endsWith(QLatin1String(".asc"), Qt::CaseInsensitive) ? QFileInfo(path).path() : path;
-        const QList<DataStage::Item> itemsRead = DataStage::read(package);
+        const DataStage::Package read = DataStage::read(package);
+        const QList<DataStage::Item> &itemsRead = read.items;
         const IncomingRows::Context context = context_();
         const bool imports = context.grid == QLatin1String("dbMI");
         StageDialog::Choice choice;
@@ -435,12 +436,7 @@ void RowTransfer::importPackage()
         choice.pedimentos = IncomingRows::acceptedDates(found, context.today);
         // The pedimentos whose items the grid holds: those are marked, and
         // a pedimento held whole is not ticked.
-        QHash<QString, int> held;
-        const QSet<QString> heldKeys = IncomingRows::heldItems(context, *rs);
-        for (const DataStage::Item &item : std::as_const(itemsRead))
-            if (item.operation == (imports ? 1 : 2)
-                && heldKeys.contains(item.pedimento + u'|' + (imports ? item.fraction.trimmed() : QString())))
-                ++held[item.pedimento];
+        const QHash<QString, int> held = IncomingRows::heldItems(context, *rs, itemsRead);
         for (const DataStage::Pedimento &p : found)
             if (held.value(p.number) >= p.items)
                 choice.pedimentos.remove(p.number);
@@ -450,18 +446,19 @@ void RowTransfer::importPackage()
             MessageBox::information(grid_->window(), QStringLiteral("No se eligió ningún pedimento del paquete."));
             return;
         }
-        int present = 0;
-        const QList<QStringList> rows = IncomingRows::stageRows(
-            context, *rs, itemsRead, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos, &present);
-        if (rows.isEmpty()) {
-            MessageBox::information(grid_->window(),
-                                    QStringLiteral("El paquete no tiene renglones nuevos para esta tabla (%1 ya están en "
-                                                   "ella).")
-                                        .arg(present));
+        const IncomingRows::StageRows staged = IncomingRows::stageRows(
+            context, *rs, itemsRead, IncomingRows::countryNames(folder_()), choice.tariffUnit, choice.pedimentos);
+        // What the package left out, and why, goes before the rows' own.
+        QStringList notes = read.notes() + staged.leftOut;
+        if (staged.rows.isEmpty()) {
+            notes.prepend(QStringLiteral("El paquete no tiene renglones nuevos para esta tabla."));
+            MessageBox::information(grid_->window(), notes.join(u'\n'));
             return;
         }
-        bring(rows, grid_->recordModel()->newRecordRow(), true,
-              present > 0 ? QStringLiteral("%1 partidas ya están en la tabla y se omiten.").arg(present) : QString());
+        // The package writes its amounts with a decimal point, always.
+        IncomingRows::Source source;
+        source.decimals = QList<RowFiles::Decimal>(grid_->ColumnsCount(), RowFiles::Decimal::Point);
+        bring(staged.rows, grid_->recordModel()->newRecordRow(), true, notes.join(u'\n'), {}, source);
     } catch (const StoreError &e) {
         MessageBox::warning(grid_->window(), e.message());
     }
