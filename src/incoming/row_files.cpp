@@ -671,9 +671,12 @@ Sheet readCsv(const QByteArray &bytes, const QString &sourceName)
     for (QStringList &row : lines) {
         if (blankRow(row))
             continue;
+        // A line break in quotes reads as "\n", with every CR before its LF
+        // ("\r\r\n" too, as a line's end outside quotes).
+        static const QRegularExpression lineBreak(QStringLiteral("\r+\n"));
         for (QString &cell : row)
             if (cell.contains(u'\r'))
-                cell.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+                cell.replace(lineBreak, QStringLiteral("\n"));
         if (named) {
             sheet.rows.append(std::move(row));
         } else {
