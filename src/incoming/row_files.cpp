@@ -123,13 +123,13 @@ public:
     bool has(const QString &part) { return zip_.setCurrentFile(part); }
 
     // Runs read over the part's XML, with QXmlStreamReader; a damaged part
-    // is refused.
+    // is refused. read goes on while more(xml).
     template <typename Read> void parse(const QString &part, Read &&read)
     {
         open(part, [&](QuaZipFile &file) {
             QXmlStreamReader xml(&file);
             read(xml);
-            while (!xml.atEnd())
+            while (more(xml))
                 xml.readNext();
             return !xml.hasError();
         });
@@ -150,6 +150,12 @@ public:
             }
         });
     }
+
+    // Whether the reader has more to give; not after an error. After a
+    // premature end atEnd() answers the device's, and a part the zip cannot
+    // read through (its data or its header damaged) is never at its end:
+    // reading on would never stop.
+    static bool more(const QXmlStreamReader &xml) { return !xml.atEnd() && !xml.hasError(); }
 
     QString text(const QString &part)
     {
@@ -199,7 +205,7 @@ QHash<QString, Relation> relations(Package &package, const QString &part)
     if (!package.has(file))
         return out;
     package.parse(file, [&](QXmlStreamReader &xml) {
-        while (!xml.atEnd()) {
+        while (Package::more(xml)) {
             if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship")
                 continue;
             const QXmlStreamAttributes a = xml.attributes();
@@ -377,7 +383,7 @@ Workbook workbookOf(Package &package, const QString &path)
     Workbook book;
     QString firstSheet;
     package.parse(part, [&](QXmlStreamReader &xml) {
-        while (!xml.atEnd()) {
+        while (Package::more(xml)) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             const QXmlStreamAttributes a = xml.attributes();
@@ -439,7 +445,7 @@ QList<bool> dateStyles(Package &package, const QString &part)
     QList<int> formats;
     package.parse(part, [&](QXmlStreamReader &xml) {
         bool cellStyles = false;
-        while (!xml.atEnd()) {
+        while (Package::more(xml)) {
             const QXmlStreamReader::TokenType token = xml.readNext();
             if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs")
                 cellStyles = false;
