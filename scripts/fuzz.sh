@@ -5,11 +5,12 @@
 #
 #   [QUELVAR_FUZZ_SANITIZERS=undefined] scripts/fuzz.sh [objetivo] [ejecuciones]
 #
-# objetivo: tabla, reglas, reporte or todos (the default); ejecuciones: the
-# inputs each target tries (10,000,000 by default). Each run starts from a
-# scratch copy of the seed corpus (fuzz/corpus/<objetivo>, which stays
-# untouched) in <build>/corpus/<objetivo>; what breaks something is left
-# in <build>/hallazgos/<objetivo>/ and the whole output in
+# objetivo: tabla, reglas, reporte, csv, xlsx, paquete or todos (the
+# default); ejecuciones: the inputs each target tries (10,000,000 by
+# default). Each run starts from a scratch copy of the seed corpus
+# (fuzz/corpus/<objetivo>, which stays untouched) in <build>/corpus/<objetivo>,
+# with the words of fuzz/<objetivo>.dict where there is one; what breaks
+# something is left in <build>/hallazgos/<objetivo>/ and the whole output in
 # <build>/registro-<objetivo>.txt. Prints at the end, per target, the
 # executions, exec/s, cov and ft figures and the files of findings; exits
 # non-zero when any target found something.
@@ -24,9 +25,9 @@ root="$(pwd)"
 target="${1:-todos}"
 runs="${2:-10000000}"
 case "$target" in
-    todos) targets=(tabla reglas reporte) ;;
-    tabla | reglas | reporte) targets=("$target") ;;
-    *) echo "objetivo desconocido: $target (tabla, reglas, reporte o todos)" >&2; exit 2 ;;
+    todos) targets=(tabla reglas reporte csv xlsx paquete) ;;
+    tabla | reglas | reporte | csv | xlsx | paquete) targets=("$target") ;;
+    *) echo "objetivo desconocido: $target (tabla, reglas, reporte, csv, xlsx, paquete o todos)" >&2; exit 2 ;;
 esac
 
 sanitizers="${QUELVAR_FUZZ_SANITIZERS:-address,undefined}"
@@ -48,6 +49,7 @@ configure "$build" "$sanitizers"
 max_len() {
     case "$1" in
         reglas) echo 512 ;;
+        xlsx | paquete) echo 16384 ;;
         *) echo 8192 ;;
     esac
 }
@@ -68,7 +70,9 @@ for t in "${targets[@]}"; do
     cp fuzz/corpus/"$t"/* "$corpus"/
     echo "== $t: $runs ejecuciones (registro en $log)"
     status=0
-    nice -n 10 "$build/bin/fuzz_$t" "$corpus" -runs="$runs" -max_len="$(max_len "$t")" -timeout=10 \
+    dict=()
+    [ ! -f fuzz/"$t".dict ] || dict=(-dict="fuzz/$t.dict")
+    nice -n 10 "$build/bin/fuzz_$t" "$corpus" "${dict[@]}" -runs="$runs" -max_len="$(max_len "$t")" -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$root/$findings/" >"$log" 2>&1 || status=$?
     [ "$status" -eq 0 ] || failed=1
     if [ "$build" != build-fuzz ]; then

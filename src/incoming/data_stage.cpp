@@ -269,7 +269,8 @@ public:
     {
         if (overflow_)
             return decimalText(approx_);
-        QString digits = QString::number(total_ < 0 ? -total_ : total_);
+        // The magnitude unsigned: the least qint64 has no positive counterpart.
+        QString digits = QString::number(total_ < 0 ? 0 - quint64(total_) : quint64(total_));
         if (places_ > 0) {
             if (digits.size() <= places_)
                 digits.prepend(QString(places_ - digits.size() + 1, u'0'));

@@ -123,13 +123,13 @@ public:
     bool has(const QString &part) { return zip_.setCurrentFile(part); }
 
     // Runs read over the part's XML, with QXmlStreamReader; a damaged part
-    // is refused.
+    // is refused. read goes on while more(xml).
     template <typename Read> void parse(const QString &part, Read &&read)
     {
         open(part, [&](QuaZipFile &file) {
             QXmlStreamReader xml(&file);
             read(xml);
-            while (!xml.atEnd())
+            while (more(xml))
                 xml.readNext();
             return !xml.hasError();
         });
@@ -150,6 +150,12 @@ public:
             }
         });
     }
+
+    // Whether the reader has more to give; not after an error. After a
+    // premature end atEnd() answers the device's, and a part the zip cannot
+    // read through (its data or its header damaged) is never at its end:
+    // reading on would never stop.
+    static bool more(const QXmlStreamReader &xml) { return !xml.atEnd() && !xml.hasError(); }
 
     QString text(const QString &part)
     {
@@ -199,7 +205,7 @@ QHash<QString, Relation> relations(Package &package, const QString &part)
     if (!package.has(file))
         return out;
     package.parse(file, [&](QXmlStreamReader &xml) {
-        while (!xml.atEnd()) {
+        while (Package::more(xml)) {
             if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship")
                 continue;
             const QXmlStreamAttributes a = xml.attributes();
@@ -378,7 +384,7 @@ Workbook workbookOf(Package &package, const QString &path)
     Workbook book;
     QString firstSheet, firstName;
     package.parse(part, [&](QXmlStreamReader &xml) {
-        while (!xml.atEnd()) {
+        while (Package::more(xml)) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             const QXmlStreamAttributes a = xml.attributes();
@@ -446,7 +452,7 @@ QList<bool> dateStyles(Package &package, const QString &part)
     QList<int> formats;
     package.parse(part, [&](QXmlStreamReader &xml) {
         bool cellStyles = false;
-        while (!xml.atEnd()) {
+        while (Package::more(xml)) {
             const QXmlStreamReader::TokenType token = xml.readNext();
             if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs")
                 cellStyles = false;
@@ -681,9 +687,12 @@ Sheet readCsv(const QByteArray &bytes, const QString &sourceName)
         QStringList &row = lines[i];
         if (blankRow(row))
             continue;
+        // A line break in quotes reads as "\n", with every CR before its LF
+        // ("\r\r\n" too, as a line's end outside quotes).
+        static const QRegularExpression lineBreak(QStringLiteral("\r+\n"));
         for (QString &cell : row)
             if (cell.contains(u'\r'))
-                cell.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+                cell.replace(lineBreak, QStringLiteral("\n"));
         if (named) {
             sheet.rows.append(std::move(row));
             sheet.lines.append(starts.value(i));
