@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                            reinterpret_cast<const char *>(data + 1), size - 1);
     QList<DataStage::Item> items;
     try {
-        items = DataStage::read(package);
+        items = DataStage::read(package).items;
     } catch (const StoreError &) {
         return 0;
     } catch (...) {
