@@ -42,7 +42,8 @@ class TestIncomingRows : public QObject {
     Q_OBJECT
 private slots:
     // A row as the grid's columns take it ("~": a cell not given, "!": a
-    // cell its file could not give) and what comes of it: the fields
+    // cell its file could not give, "#": a spreadsheet's number) and what
+    // comes of it: the fields
     // stored, or the first refusal; "flag" rows are stored and say what was
     // not found in a list. Figures are read in the style their texts make.
     void rows_data()
@@ -80,6 +81,8 @@ private slots:
         row("decimal comma", "dbMI", 1, head + "~|~|~|~|1,5|~|1234,56", "CAN_MIMP=1.5 VAL_TOT_IN=1234.56");
         row("blanks and a comma", "dbED", 0, "260123456789012|~|~|2 000,50", "CANT_TOTAL=2000.5");
         row("a column told by the others", "dbMI", 1, head + "~|~|~|~|1.000|~|1.234,56", "CAN_MIMP=1000");
+        row("a spreadsheet's number beside texts", "dbMI", 1, head + "~|~|~|~|#1.234|~|1.234,5", "CAN_MIMP=1.234 VAL_TOT_IN=1234.5");
+        row("value too long", "dbMI", 1, head + "~|~|~|~|~|~|12345678901234567890", "El número que indica el valor");
         row("negative", "dbMI", 1, head + "~|~|~|~|-100", "Es negativo");
         row("in parentheses", "dbEI", 0, "F-1|~|(2000)", "Es negativo");
         row("exponent", "dbITLC", 0, "japon|73181500|01/02/2026|1E5", "Está en notación científica");
@@ -107,15 +110,23 @@ private slots:
             context.locked = "000000000000001"; // the amount, as the modes lock it
         QStringList given = cells.split(u'|');
         IncomingRows::Source source;
+        source.numbers.append(QBitArray(given.size()));
         for (int c = 0; c < given.size(); ++c) {
             if (given[c] == "!")
                 source.faults.append({0, c, "Hoja1!D2", "La celda Hoja1!D2 tiene una fórmula sin resultado."});
+            if (given[c].startsWith(u'#'))
+                source.numbers[0].setBit(c), given[c].remove(0, 1);
             given[c] = given[c] == "~" || given[c] == "!" ? QString() : given[c];
         }
-        source.decimals = IncomingRows::decimalStyles(context, *table, {given});
+        source.decimals = IncomingRows::decimalStyles(context, *table, {given}, source);
         const IncomingRows::Checked checked = IncomingRows::check(context, *table, {given}, {}, {}, source);
         const IncomingRows::RowResult &result = checked.rows.value(0);
         const bool stored = outcome.contains(u'=');
+        // Each reason is said once.
+        QStringList said;
+        for (const IncomingRows::Remark &r : result.refusals + result.flags)
+            said.append(QString::number(r.column) + r.message);
+        QCOMPARE(QSet<QString>(said.cbegin(), said.cend()).size(), said.size());
         if (!stored) {
             QVERIFY(!result.refusals.isEmpty());
             QVERIFY2(result.refusals[0].message.contains(outcome), qPrintable(result.refusals[0].message));
