@@ -4,8 +4,10 @@
 #   openpyxl_tool.py make PATH YEAR  the sample, in the 1900 or 1904 date system
 #   openpyxl_tool.py formula PATH    a sheet with a formula (openpyxl stores no
 #                                    result) and an error value
-#   openpyxl_tool.py cdata PATH      a sheet whose texts are written as CDATA
-#                                    sections, as some programs write them
+#   openpyxl_tool.py cdata PATH [X]  a sheet whose texts are written as CDATA
+#                                    sections and character references, as
+#                                    some programs write them (with X, a
+#                                    cell past the sheet's last column)
 #   openpyxl_tool.py dump PATH       the first sheet as JSON: whether its first
 #                                    row is bold, then its rows of values
 import datetime, json, sys, openpyxl
@@ -36,6 +38,9 @@ elif sys.argv[1] == "cdata":
     parts = {i.filename: zipfile.ZipFile(sys.argv[2]).read(i) for i in zipfile.ZipFile(sys.argv[2]).infolist()}
     sheet = "xl/worksheets/sheet1.xml"
     parts[sheet] = parts[sheet].replace(b"<t>a&lt;b &amp; c]</t>", b"<t><![CDATA[a<b & c]]]></t>")
+    parts[sheet] = parts[sheet].replace(b"<t>Nota</t>", b"<t>N&#x6F;t&#97;</t>")
+    if len(sys.argv) > 3:  # and a cell past the last column a sheet has
+        parts[sheet] = parts[sheet].replace(b"</row></sheetData>", b'<c r="XFD2"><v>1</v></c><c><v>2</v></c></row></sheetData>')
     with zipfile.ZipFile(sys.argv[2], "w") as z:
         for name, data in parts.items():
             z.writestr(name, data)

@@ -103,6 +103,11 @@ private slots:
                    + QByteArray(export1).replace("|1|1|10|250.5", "|3|1|10|0.25")
             << "1\n264734204009999 A1 3 501.25\n264734204009999|03/04/2026|ESTADOS UNIDOS|21||501.25||\n"
                "1 partidas repetidas en el paquete se omiten.";
+        // Lines of one number and office under two patents are two pedimentos.
+        QTest::newRow("otra patente") << "d" << names + export1 + QByteArray(export1).replace("3420|", "3421|")
+                                      << "1\n264734204009999 A1 1 250.5\n264734214009999 A1 1 250.5\n"
+                                         "264734204009999|03/04/2026|ESTADOS UNIDOS|7||250.5||\n"
+                                         "264734214009999|03/04/2026|ESTADOS UNIDOS|7||250.5||";
     }
     void reads()
     {

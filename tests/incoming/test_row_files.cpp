@@ -88,6 +88,9 @@ private slots:
         QTest::newRow("openpyxl formula") << bytesOf("formula") << "Número|Importe¶1|¶2|5¶3|¶!0 2 'Mi hoja'!B2¶!2 5 'Mi hoja'!B5";
         QCOMPARE(openpyxl({"cdata", dir_.filePath("cdata")}), QString());
         QTest::newRow("cdata") << bytesOf("cdata") << "Nota|Cifra¶a<b & c]|2";
+        QCOMPARE(openpyxl({"cdata", dir_.filePath("xfd"), "x"}), QString());
+        QTest::newRow("past XFD") << bytesOf("xfd") << "El archivo «filas» no es una hoja de cálculo que se pueda leer: "
+                                                       "la celda «» no tiene una columna válida.";
         for (const QString year : {"1900", "1904"}) {
             QCOMPARE(openpyxl({"make", dir_.filePath(year), year}), QString());
             QTest::addRow("openpyxl %s", qPrintable(year)) << bytesOf(year)
