@@ -4,8 +4,9 @@
 // A StoreError is a file refused, as the program shows it: an expected
 // outcome. A crash, a sanitizer report, any other exception, a sheet with
 // no names or with a row that has no text (such lines are skipped), a cell
-// holding a CR LF (read as "\n") or a row our own CSV writing gives back
-// otherwise is a finding.
+// holding a CR LF (read as "\n"), a row our own CSV writing gives back
+// otherwise, or rows whose lines are not one each, from 2 on and in order,
+// is a finding.
 #include "fuzz_support.h"
 
 #include "incoming/row_files.h"
@@ -47,5 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(sheet.names, "los nombres");
     for (const QStringList &row : sheet.rows)
         check(row, "un renglón");
+    if (sheet.lines.size() != sheet.rows.size())
+        broken("los renglones y sus líneas no son tantos unos como otras");
+    for (qsizetype i = 0; i < sheet.lines.size(); ++i)
+        if (sheet.lines[i] < 2 || (i > 0 && sheet.lines[i] <= sheet.lines[i - 1]))
+            broken("las líneas de los renglones no van en orden", QString::number(sheet.lines[i]));
     return 0;
 }

@@ -7,15 +7,17 @@
 // outcome. A crash, a sanitizer report, any other exception, or items
 // against what the reader promises is a finding: a pedimento number that is
 // not 15 digits starting with its payment year, an invalid payment date, an
-// amount that is not plain decimal text, pedimentos whose items do not add
-// up to those of their operation, or export rows that are not one per
-// export pedimento.
+// amount that is not plain decimal text, two items of one pedimento with
+// the same sequence, a line refused without its number or reason,
+// pedimentos whose items do not add up to those of their operation, or
+// export rows that are not one per export pedimento.
 #include "fuzz_support.h"
 
 #include "incoming/data_stage.h"
 #include "store/store_error.h"
 
 #include <QDir>
+#include <QSet>
 
 #include <algorithm>
 
@@ -46,8 +48,15 @@ bool plainDecimal(QStringView t)
     return !(negative && whole == u"0" && fraction.isEmpty());
 }
 
-void check(const QList<DataStage::Item> &items)
+void check(const DataStage::Package &package)
 {
+    const QList<DataStage::Item> &items = package.items;
+    for (const DataStage::Refused &r : package.refused)
+        if (r.line < 1 || r.reason.isEmpty() || r.file.isEmpty())
+            broken("una línea rechazada sin su número o su razón", r.text());
+    if (package.repeated < 0 || package.notes().size() != package.refused.size() + (package.repeated > 0))
+        broken("las notas no dicen las repetidas y cada línea rechazada");
+    QSet<std::pair<QString, int>> sequences;
     qsizetype byOperation[2] = {};
     for (const DataStage::Item &item : items) {
         if (!item.paid.isValid())
@@ -59,6 +68,12 @@ void check(const QList<DataStage::Item> &items)
                                       &item.commercialQuantity})
             if (!plainDecimal(*amount))
                 broken("un importe que no es un decimal simple", *amount);
+        if (item.sequence > 0) {
+            const std::pair<QString, int> sequence{item.pedimento, item.sequence};
+            if (sequences.contains(sequence))
+                broken("dos partidas de un pedimento con la misma secuencia", item.pedimento);
+            sequences.insert(sequence);
+        }
         if (item.operation == 1 || item.operation == 2)
             ++byOperation[item.operation - 1];
     }
@@ -92,14 +107,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString package = zipped ? zip : folder;
     FuzzSupport::writeFile(zipped ? zip : folder + QStringLiteral("/x_551.asc"),
                            reinterpret_cast<const char *>(data + 1), size - 1);
-    QList<DataStage::Item> items;
+    DataStage::Package given;
     try {
-        items = DataStage::read(package).items;
+        given = DataStage::read(package);
     } catch (const StoreError &) {
         return 0;
     } catch (...) {
         broken("una excepción que no es StoreError");
     }
-    check(items);
+    check(given);
     return 0;
 }
