@@ -241,6 +241,26 @@ quint32 DbfTable::refreshCount()
     return count_;
 }
 
+void DbfTable::catchUp()
+{
+    const Stamp now = stamp();
+    if (now == ownStamp_)
+        return;
+    readAgain();
+    ownStamp_ = now;
+}
+
+void DbfTable::readAgain()
+{
+    unsigned char c[4];
+    struct stat st {};
+    if (::pread(fd_, c, 4, 4) == 4 && ::fstat(fd_, &st) == 0)
+        takeCount(le32(c), st.st_size);
+    bufferCount_ = 0;
+    generation_ = nextGeneration();
+    ++changesElsewhere_;
+}
+
 void DbfTable::load(quint32 recno)
 {
     if (recno >= count_)
@@ -333,6 +353,7 @@ void DbfTable::stampHeader(bool withCount)
 void DbfTable::writeRecord(quint32 recno, const QByteArray &bytes)
 {
     Q_ASSERT(bytes.size() == recordLength_);
+    catchUp();
     if (recno >= count_)
         fail(QStringLiteral("se quiso escribir el registro %1 de %2").arg(recno + 1).arg(count_));
     const quint64 from = generation_;
@@ -353,6 +374,7 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
 {
     Q_ASSERT(bytes.size() == recordLength_);
     ensureWritable();
+    catchUp();
     // Another handle on the same file may have appended since we last looked.
     const quint32 recno = refreshCount();
     // (after the count is read again: records another program appended are
@@ -379,6 +401,7 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
 quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
 {
     ensureWritable();
+    catchUp();
     const quint32 first = refreshCount();
     if (records.isEmpty())
         return first;
@@ -422,6 +445,7 @@ quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
 void DbfTable::truncate(quint32 count)
 {
     ensureWritable();
+    catchUp();
     refreshCount();
     if (count >= count_)
         return;
@@ -435,10 +459,12 @@ void DbfTable::truncate(quint32 count)
     if (::ftruncate(fd_, off_t(end + 1)) != 0)
         fail(QStringLiteral("no se pudo recortar (%1)").arg(systemError()));
     syncData();
+    ownStamp_ = stamp();
 }
 
 void DbfTable::markDeleted(quint32 recno)
 {
+    catchUp();
     if (recno >= count_)
         fail(QStringLiteral("se quiso borrar el registro %1 de %2").arg(recno + 1).arg(count_));
     const char flag = '*';
