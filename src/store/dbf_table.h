@@ -20,6 +20,10 @@ class CodePage;
 // Writes go straight to the file: when a write returns, the record and the
 // header that covers it are in the file.
 //
+// Every write also tells the other handles this program has open on the
+// same file (an undo or a roll-back writes through one of its own): each
+// lets go of what it had read, as after another program's write.
+//
 // A header that counts more records than the file holds whole is what a power
 // cut leaves when the count of an appended record reached the disk and the
 // record did not (another program's writes, or ours when appends are not
@@ -74,7 +78,8 @@ public:
     // before the write (a write in the same tick of the file system's clock
     // as the last one, and of the same size, cannot be told).
     const Stamp &ownStamp() const { return ownStamp_; }
-    // How many times this handle found the table written by someone else:
+    // How many times this handle found the table written by someone else
+    // (another program, or another handle of this one):
     // each time its count was read again, the records read before were let
     // go and whatever follows the table was left behind. Views of the
     // records that saw another number read them anew.
@@ -156,6 +161,12 @@ private:
     // (without throwing; a file that cannot be read says so at the next
     // reading), the records and the followers are behind.
     void readAgain();
+    // After a write, done or failed: the other handles of the file read it
+    // again.
+    void tellOtherHandles();
+    void forget(); // leaves the handles open in the program
+    quint64 device_ = 0;
+    quint64 inode_ = 0;
     void syncData();
     [[noreturn]] void fail(const QString &what) const;
 
