@@ -56,6 +56,7 @@ void RecordTableModel::readLink()
     }
     if (!rs)
         return;
+    changesSeen_ = rs->table()->changesElsewhere();
     try {
         records_ = rs->rowCount();
     } catch (const StoreError &) {
@@ -63,6 +64,12 @@ void RecordTableModel::readLink()
         // reports the damage to whoever walks it.
         records_ = 0;
     }
+}
+
+bool RecordTableModel::changedElsewhere() const
+{
+    const Recordset *rs = recordset();
+    return rs && rs->table()->changesElsewhere() != changesSeen_;
 }
 
 void RecordTableModel::reload()
@@ -344,7 +351,9 @@ bool RecordTableModel::commitPendingRow()
     pendingRow_ = -1;
     pendingTexts_.clear();
     pendingFields_.clear();
-    if (adding) {
+    if (changedElsewhere()) {
+        reload(); // the write found the table written by someone else
+    } else if (adding) {
         if (rs->rowCount() == records_ + 1) {
             // The new record takes the place of the line typed on, and the
             // blank line moves down below it.
@@ -413,5 +422,7 @@ void RecordTableModel::deleteRow(int row)
     }
     --records_;
     endRemoveRows();
+    if (changedElsewhere())
+        reload();
     emit rowDeleted();
 }

@@ -151,6 +151,8 @@ private:
     QList<int> fields_;       // field index of each column, -1 when absent
     QList<bool> numeric_;     // the column's field holds numbers
     int records_ = 0;
+    quint64 changesSeen_ = 0; // the table's changesElsewhere() as last read
+    bool changedElsewhere() const;
     int pendingRow_ = -1;
     QMap<int, QString> pendingTexts_; // by column
     QMap<int, QVariant> pendingFields_; // by field, for fields without a column

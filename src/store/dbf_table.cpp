@@ -8,6 +8,9 @@
 #include <atomic>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <algorithm>
+#include <mutex>
 
 #include <cerrno>
 #include <cstring>
@@ -78,12 +81,39 @@ QString fieldFault(const FieldDef &f)
     }
 }
 
+// The tables open in the program: a write through one tells the others of
+// the same file.
+std::mutex openTablesLock;
+std::vector<DbfTable *> &openTables()
+{
+    static std::vector<DbfTable *> tables;
+    return tables;
+}
+
 } // namespace
 
 DbfTable::~DbfTable()
 {
+    forget();
     if (fd_ >= 0)
         ::close(fd_);
+}
+
+void DbfTable::forget()
+{
+    const std::lock_guard lock(openTablesLock);
+    std::vector<DbfTable *> &tables = openTables();
+    tables.erase(std::remove(tables.begin(), tables.end(), this), tables.end());
+}
+
+void DbfTable::tellOtherHandles()
+{
+    const std::lock_guard lock(openTablesLock);
+    for (DbfTable *other : openTables())
+        if (other != this && other->device_ == device_ && other->inode_ == inode_) {
+            other->readAgain();
+            other->ownStamp_ = other->stamp();
+        }
 }
 
 void DbfTable::fail(const QString &what) const
@@ -110,8 +140,12 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString &path)
     struct stat st {};
     if (::fstat(t->fd_, &st) != 0 || !S_ISREG(st.st_mode))
         t->fail(QStringLiteral("no es un archivo"));
+    t->device_ = quint64(st.st_dev);
+    t->inode_ = quint64(st.st_ino);
     t->readHeader();
     t->ownStamp_ = t->stamp();
+    const std::lock_guard lock(openTablesLock);
+    openTables().push_back(t.get());
     return t;
 }
 
@@ -241,6 +275,26 @@ quint32 DbfTable::refreshCount()
     return count_;
 }
 
+void DbfTable::catchUp()
+{
+    const Stamp now = stamp();
+    if (now == ownStamp_)
+        return;
+    readAgain();
+    ownStamp_ = now;
+}
+
+void DbfTable::readAgain()
+{
+    unsigned char c[4];
+    struct stat st {};
+    if (::pread(fd_, c, 4, 4) == 4 && ::fstat(fd_, &st) == 0)
+        takeCount(le32(c), st.st_size);
+    bufferCount_ = 0;
+    generation_ = nextGeneration();
+    ++changesElsewhere_;
+}
+
 void DbfTable::load(quint32 recno)
 {
     if (recno >= count_)
@@ -333,6 +387,8 @@ void DbfTable::stampHeader(bool withCount)
 void DbfTable::writeRecord(quint32 recno, const QByteArray &bytes)
 {
     Q_ASSERT(bytes.size() == recordLength_);
+    const auto told = qScopeGuard([this] { tellOtherHandles(); });
+    catchUp();
     if (recno >= count_)
         fail(QStringLiteral("se quiso escribir el registro %1 de %2").arg(recno + 1).arg(count_));
     const quint64 from = generation_;
@@ -353,6 +409,8 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
 {
     Q_ASSERT(bytes.size() == recordLength_);
     ensureWritable();
+    const auto told = qScopeGuard([this] { tellOtherHandles(); });
+    catchUp();
     // Another handle on the same file may have appended since we last looked.
     const quint32 recno = refreshCount();
     // (after the count is read again: records another program appended are
@@ -379,6 +437,8 @@ quint32 DbfTable::appendRecord(const QByteArray &bytes)
 quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
 {
     ensureWritable();
+    const auto told = qScopeGuard([this] { tellOtherHandles(); });
+    catchUp();
     const quint32 first = refreshCount();
     if (records.isEmpty())
         return first;
@@ -422,6 +482,8 @@ quint32 DbfTable::appendRecords(const QList<QByteArray> &records)
 void DbfTable::truncate(quint32 count)
 {
     ensureWritable();
+    const auto told = qScopeGuard([this] { tellOtherHandles(); });
+    catchUp();
     refreshCount();
     if (count >= count_)
         return;
@@ -435,10 +497,13 @@ void DbfTable::truncate(quint32 count)
     if (::ftruncate(fd_, off_t(end + 1)) != 0)
         fail(QStringLiteral("no se pudo recortar (%1)").arg(systemError()));
     syncData();
+    ownStamp_ = stamp();
 }
 
 void DbfTable::markDeleted(quint32 recno)
 {
+    const auto told = qScopeGuard([this] { tellOtherHandles(); });
+    catchUp();
     if (recno >= count_)
         fail(QStringLiteral("se quiso borrar el registro %1 de %2").arg(recno + 1).arg(count_));
     const char flag = '*';

@@ -20,6 +20,10 @@ class CodePage;
 // Writes go straight to the file: when a write returns, the record and the
 // header that covers it are in the file.
 //
+// Every write also tells the other handles this program has open on the
+// same file (an undo or a roll-back writes through one of its own): each
+// lets go of what it had read, as after another program's write.
+//
 // A header that counts more records than the file holds whole is what a power
 // cut leaves when the count of an appended record reached the disk and the
 // record did not (another program's writes, or ours when appends are not
@@ -67,9 +71,19 @@ public:
         bool operator==(const Stamp &) const = default;
     };
     Stamp stamp() const;
-    // The stamp as this handle last saw the file: when it opened it, and
-    // after each write of its own that completed.
+    // The stamp as this handle last saw the file: when it opened it, after
+    // each write of its own that completed, and when it found the file
+    // changed and let go of what it had read. Each write compares the stamp
+    // with it first: a table written by anyone else since is read again
+    // before the write (a write in the same tick of the file system's clock
+    // as the last one, and of the same size, cannot be told).
     const Stamp &ownStamp() const { return ownStamp_; }
+    // How many times this handle found the table written by someone else
+    // (another program, or another handle of this one):
+    // each time its count was read again, the records read before were let
+    // go and whatever follows the table was left behind. Views of the
+    // records that saw another number read them anew.
+    quint64 changesElsewhere() const { return changesElsewhere_; }
 
     // Something kept beside the records (sums over a field, say) and
     // brought up to date by every record this handle writes, instead of
@@ -140,6 +154,19 @@ private:
     void writeAt(qint64 offset, const char *data, qint64 size);
     void stampHeader(bool withCount);
     void takeCount(quint32 declared, qint64 fileSize);
+    // Before a write of its own: a stamp other than ownStamp_ means the
+    // table changed behind the program's back, and it is read again.
+    void catchUp();
+    // Lets go of everything read from the file: the count is read again
+    // (without throwing; a file that cannot be read says so at the next
+    // reading), the records and the followers are behind.
+    void readAgain();
+    // After a write, done or failed: the other handles of the file read it
+    // again.
+    void tellOtherHandles();
+    void forget(); // leaves the handles open in the program
+    quint64 device_ = 0;
+    quint64 inode_ = 0;
     void syncData();
     [[noreturn]] void fail(const QString &what) const;
 
@@ -165,6 +192,7 @@ private:
     void tell(quint64 from, const char *before, const char *after);
     std::vector<std::pair<QString, std::unique_ptr<Follower>>> followers_;
     Stamp ownStamp_;
+    quint64 changesElsewhere_ = 0;
 
     std::vector<char> buffer_; // a run of consecutive records
     quint32 bufferFirst_ = 0;

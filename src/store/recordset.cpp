@@ -83,11 +83,15 @@ std::vector<quint32> otherRecords(const std::vector<quint32> &ordered, quint32 c
 
 void Recordset::setReadingProgress(ReadingProgress progress) { readingProgress() = std::move(progress); }
 
+bool Recordset::indexed() const { return live_ && indexedChanges_ == table_->changesElsewhere(); }
+
 void Recordset::buildIndex()
 {
-    if (live_)
-        return;
     DbfTable &t = open();
+    if (indexed())
+        return;
+    live_.reset();
+    indexedChanges_ = t.changesElsewhere();
     // What is kept beside the table and is behind it is brought up to date
     // on the way: the table is read once.
     const std::vector<DbfTable::Follower *> behind = t.followersBehind();
@@ -123,7 +127,7 @@ void Recordset::buildIndex()
 
 std::optional<std::vector<quint32>> Recordset::deletedRecords() const
 {
-    if (!table_ || !live_ || indexedCount_ != table_->recordCount())
+    if (!table_ || !indexed() || indexedCount_ != table_->recordCount())
         return std::nullopt;
     return otherRecords(*live_, indexedCount_);
 }
@@ -361,7 +365,7 @@ void Recordset::Update()
         break;
     case EditMode::AddNew: {
         const quint32 recno = t.appendRecord(buffer_);
-        if (live_ && indexedCount_ == recno) {
+        if (indexed() && indexedCount_ == recno) {
             live_->push_back(recno);
             indexedCount_ = recno + 1;
         } else {
@@ -387,7 +391,9 @@ void Recordset::Delete()
     if (t.isDeleted(current_))
         return;
     t.markDeleted(current_);
-    if (live_) {
+    if (!indexed()) {
+        live_.reset();
+    } else {
         const auto it = std::lower_bound(live_->begin(), live_->end(), current_);
         if (it != live_->end() && *it == current_)
             live_->erase(it);

@@ -176,9 +176,12 @@ private:
     QByteArray buffer_;
     std::function<void()> moved_;
 
-    // Physical numbers of the live records, built when first needed.
+    // Physical numbers of the live records, built when first needed, and
+    // again when the table was found written by someone else.
     std::optional<std::vector<quint32>> live_;
     quint32 indexedCount_ = 0; // physical records the index covers
+    quint64 indexedChanges_ = 0; // the table's changesElsewhere() then
+    bool indexed() const;
     struct KnownDeletions {
         quint64 generation; // of the table when they were given
         quint32 count;

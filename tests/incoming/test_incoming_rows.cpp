@@ -10,11 +10,16 @@
 #include "store/dbf_table.h"
 #include "store/recordset.h"
 #include "store/request_folder.h"
+#include "store/store_error.h"
 #include "test_registry.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -149,7 +154,8 @@ private slots:
 
     // A write rewrites the rows given a record and adds the others; what a
     // dead program leaves with its note is taken back at the next start,
-    // exactly as an undo does.
+    // exactly as an undo does. A write that fails puts the table back at
+    // once.
     void writeIsOneStep()
     {
         QTemporaryDir dir;
@@ -170,6 +176,23 @@ private slots:
         QCOMPARE(rs.valueAt(0, 3).toDouble(), 7.0);
         QVERIFY(!QFile::exists(UnfinishedWork::noteFile(dir.path())));
 
+        {
+            // The disk full as the rows are added: what was rewritten is
+            // put back through another handle, and read so.
+            const QByteArray kept(rs.table()->record(0), rs.table()->recordLength());
+            rlimit was{}, full{};
+            getrlimit(RLIMIT_FSIZE, &was);
+            full = {rlim_t(QFileInfo(rs.table()->path()).size()), was.rlim_max};
+            const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+            const auto back = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &was), std::signal(SIGXFSZ, ignored); });
+            setrlimit(RLIMIT_FSIZE, &full);
+            const QList<QStringList> more{{QString(), QString(), QString(), "8"}, {"260000000000004"}};
+            QVERIFY_THROWS_EXCEPTION(
+                StoreError,
+                IncomingRows::write(dir.path(), rs, IncomingRows::check(context, *rs.table(), more, {kept}), {0}));
+            QCOMPARE(rs.RecordCount(), 3L);
+            QCOMPARE(QByteArray(rs.table()->record(0), rs.table()->recordLength()), kept);
+        }
         for (const bool byStart : {true, false}) {
             if (byStart) {
                 // The note and its records as the write left them before dying.

@@ -310,11 +310,17 @@ private slots:
     // totals are those of the table opened anew.
     void keptSums_data()
     {
-        QTest::addColumn<QString>("changes"); // row:amount:country, "-row" deleted, "+amount:country" appended
+        // row:amount:country, "-row" deleted, "+amount:country" appended; 
+        // and "%" before one of those: through another handle of the table;
+        // "=record:amount": another program's bytes, the same size.
+        QTest::addColumn<QString>("changes");
         QTest::addColumn<QString>("totals");
         QTest::newRow("amount and origin changed") << "0:7.5:CANADA 2:1.25:JAPON" << "237.5 1.45 238.95";
         QTest::newRow("deleted, appended") << "-1 +0.00001:JAPON -3" << "0 1000.30001 1000.30001";
-        QTest::newRow("appended by another program") << "*9:JAPON +5:CANADA 0:1:JAPON" << "235 10.3 245.3";
+        QTest::newRow("appended by another handle") << "*+9:JAPON +5:CANADA 0:1:JAPON" << "235 10.3 245.3";
+        QTest::newRow("rewritten by another program") << "=0:7 2:1.25:JAPON" << "230 8.45 238.45";
+        QTest::newRow("rewritten, deleted by another handle") << "%0:5:CANADA %-1 2:1:JAPON"
+                                                              << "35 1.1 36.1";
     }
     void keptSums()
     {
@@ -337,20 +343,28 @@ private slots:
         }
         const GridTotals::Totalling mode2{2, false, false, 0};
         GridTotals::importedGoods(rs, mode2);
-        for (const QString &change : changes.split(u' ')) {
+        for (QString change : changes.split(u' ')) {
+            Recordset &by = change[0] == u'*' || change[0] == u'%' ? other : rs;
+            if (&by == &other)
+                change.remove(0, 1);
             const QStringList p = change.mid(1).split(u':');
-            if (change[0] == u'-') {
-                rs.moveToRow(p[0].toInt());
-                rs.Delete();
-            } else if (change[0] == u'+' || change[0] == u'*') {
-                Recordset &by = change[0] == u'+' ? rs : other;
+            if (change[0] == u'=') {
+                const FieldDef &f = rs.table()->field(rs.fieldIndex(QStringLiteral("MONT_SOLIC")));
+                QByteArray file = readAll(path);
+                const int at = quint8(file[8]) + quint8(file[9]) * 256 + p[0].toInt() * rs.table()->recordLength();
+                file.replace(at + f.offset, f.length, p[1].toLatin1().rightJustified(f.length));
+                writeAll(path, file);
+            } else if (change[0] == u'-') {
+                by.moveToRow(p[0].toInt());
+                by.Delete();
+            } else if (change[0] == u'+') {
                 by.AddNew();
                 put(by, p[0], p[1]);
             } else {
                 const QStringList q = change.split(u':');
-                rs.moveToRow(q[0].toInt());
-                rs.Edit();
-                put(rs, q[1], q[2]);
+                by.moveToRow(q[0].toInt());
+                by.Edit();
+                put(by, q[1], q[2]);
             }
         }
         Recordset fresh(DbfTable::open(path));

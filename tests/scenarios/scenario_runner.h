@@ -13,6 +13,8 @@
 //                                  grid, a reply to folio 0012/2024)
 //   set TABLE FIELD=VALUE ...      fields of the table's first record
 //   record TABLE FIELD=VALUE ...   one more record of the table
+//   (once the folder is written, also while the window is open, both are
+//   python3-dbf writing the table file, as another program would)
 //   empty TABLE                    no records in the table
 //   (a VALUE is a number, a date yyyy-mm-dd, true, false, null or a text; a
 //   quoted value is always text)
@@ -114,6 +116,7 @@
 #pragma once
 
 #include "complete_request.h"
+#include "python_dbf.h"
 
 #include "grids/bound_grid.h"
 #include "platform/drive_a.h"
@@ -127,6 +130,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QDialog>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -373,6 +377,17 @@ private:
         t->writeRecord(row, bytes);
         return true;
     }
+    // python3-dbf writes fields of a record of the table's file.
+    bool writtenBy(const char *record, const QString &table, const QStringList &pairs)
+    {
+        QJsonObject values;
+        for (const QString &pair : pairs)
+            values.insert(plain(pair.section(u'=', 0, 0)).toUpper(), PythonDbf::toJson(valueOf(pair.section(u'=', 1))));
+        QString error;
+        PythonDbf::runTool({QStringLiteral("set"), h_->fixture.file(table), QString::fromLatin1(record)},
+                           QJsonDocument(values).toJson(), &error);
+        return error.isEmpty() || fail(error);
+    }
     bool runProgram(QStringList args)
     {
         const QString program = args.value(0) == QLatin1String("quelvar-tablas") ? args.takeFirst() : "quelvar";
@@ -448,6 +463,8 @@ book.save(path)
         if (verb == QLatin1String("set") || verb == QLatin1String("record")) {
             if (!needs(w, 2))
                 return false;
+            if (written_)
+                return writtenBy(verb == QLatin1String("set") ? "0" : "new", arg, w.mid(2));
             QList<QVariantMap> &table = records_[arg];
             if (verb == QLatin1String("record") || table.isEmpty())
                 table.append(QVariantMap());

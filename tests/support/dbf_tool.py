@@ -10,6 +10,8 @@
 #                                  stdin: {"tables": [{"file": ..., "codepage": ...,
 #                                  "fields": ..., "records": [...]}, ...]}
 #   dbf_tool.py dumpall DIR F...   prints {"F": table, ...} for the named files
+#   dbf_tool.py set PATH ROW       writes the JSON {"FIELD": value, ...} on stdin
+#                                  into record ROW (0-based; "new": appended)
 #   dbf_tool.py serve              reads requests, one JSON line each:
 #                                  {"dir": DIR, "files": [F, ...]}, and answers
 #                                  each with one line {"F": table, ...}; a table
@@ -120,6 +122,17 @@ def main():
             create(os.path.join(path, spec["file"]), spec)
     elif command == "dumpall":
         json.dump({f: read(os.path.join(path, f)) for f in sys.argv[3:]}, sys.stdout, ensure_ascii=True)
+    elif command == "set":
+        values = json.load(sys.stdin)
+        table = dbf.Table(path)
+        table.open(dbf.READ_WRITE)
+        if sys.argv[3] == "new":
+            table.append()
+        types = {str(n).upper(): t for n, t in zip(table.field_names, field_types(table))}
+        with table[-1 if sys.argv[3] == "new" else int(sys.argv[3])] as rec:
+            for name, value in values.items():
+                rec[name.lower()] = from_json(value, types[name.upper()])
+        table.close()
     elif command == "append":
         spec = json.load(sys.stdin)
         table = dbf.Table(path)

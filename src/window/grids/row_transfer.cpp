@@ -318,8 +318,11 @@ bool RowTransfer::bring(const QList<QStringList> &rows, int first, bool ask, con
         const QScopedValueRollback still(writing_, true);
         written_ = IncomingRows::write(folder_(), *rs, checked, targets);
     } catch (const StoreError &e) {
+        // Taken back through another handle of the table: the rows and the
+        // totals are read again from what it holds.
         written_.reset();
         model->reload();
+        emit controller_->rowsDeleted();
         MessageBox::warning(grid_->window(), e.message());
         return false;
     }
