@@ -311,15 +311,17 @@ private slots:
     // totals are those of the table opened anew.
     void keptSums_data()
     {
-        // row:amount:country, "-row" deleted, "+amount:country" appended; 
+        // row:amount:country, "-row" deleted, "+amount:country" appended; "*"
         // and "%" before one of those: through another handle of the table;
         // "=record:amount": another program's bytes, the same size.
         QTest::addColumn<QString>("changes");
         QTest::addColumn<QString>("totals");
         QTest::newRow("amount and origin changed") << "0:7.5:CANADA 2:1.25:JAPON" << "237.5 1.45 238.95";
         QTest::newRow("deleted, appended") << "-1 +0.00001:JAPON -3" << "0 1000.30001 1000.30001";
-        QTest::newRow("appended by another handle") << "*+9:JAPON +5:CANADA 0:1:JAPON" << "235 10.3 245.3";
-        QTest::newRow("rewritten by another program") << "=0:7 2:1.25:JAPON" << "230 8.45 238.45";
+        QTest::newRow("appended by another handle") << "*+9:JAPON +5:CANADA 0:1:JAPON"
+                                                    << "235 10.3 245.3";
+        QTest::newRow("rewritten by another program") << "=0:7 2:1.25:JAPON"
+                                                      << "230 8.45 238.45";
         QTest::newRow("rewritten, deleted by another handle") << "%0:5:CANADA %-1 2:1:JAPON"
                                                               << "35 1.1 36.1";
     }
