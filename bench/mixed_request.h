@@ -63,9 +63,8 @@ inline Totals expectedTotals(int records, int changed = -1, double amount = 0)
     return {double(originating) / 100, double(nonOriginating) / 100};
 }
 
-// The window opens with the non-originating total capped by the duties of
-// the TLCAN imports stored; a row of imported goods written totals them
-// again without the cap.
+// The window shows the non-originating total capped by the duties of the
+// TLCAN imports stored, whichever of the two changed last.
 inline Totals cappedBy(Totals t, double duties)
 {
     t.nonOriginating = std::min(t.nonOriginating, duties);

@@ -120,7 +120,7 @@ bool measureImports(const QString &folder, int records, int runs)
                      qPrintable(model->cellValue(middle, columnIndex(ImportCol::SaldoValor))));
         return false;
     }
-    if (!showsTotals(*window, expectedTotals(records, middle, amount)) || !noMessages())
+    if (!showsTotals(*window, cappedBy(expectedTotals(records, middle, amount), noTlcanDuties)) || !noMessages())
         return false;
     report("escritura de un renglón editado (mediana)", write, "ms", 5);
 

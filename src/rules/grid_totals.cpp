@@ -11,6 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
+#include <ctime>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <vector>
 
 namespace GridTotals {
@@ -184,8 +188,9 @@ private:
 };
 
 // The sums of the last session, for tables no one wrote since: beside the
-// tables, one line a table and key. A file that cannot be read, or a line
-// that does not match the table as it is now, only means reading the table.
+// tables, one line a table and key, after the line of the clock (below). A
+// file that cannot be read, or a line that does not match the table as it
+// is now, only means reading the table.
 const QString kKeptFile = QStringLiteral(".quelvar.sumas");
 const QStringList kKeys{QStringLiteral("sumas"), QStringLiteral("sumas por PAIS_IMPOR")};
 // Beside the sums, which records of the table are deleted: with both, a
@@ -222,6 +227,57 @@ void restoreRows(Recordset &rs, const QStringList &line)
     }
     if (ok)
         rs.knowDeletedRecords(count, std::move(deleted));
+}
+
+// The file system's clock where the sums were kept: its tick, and the time
+// it gave as they were written, in nanoseconds. A table whose stamp is the
+// one kept could still have been written by another program afterwards,
+// with the same size, within the tick of its last change; changed at least
+// a tick before the sums were kept, it cannot.
+const QString kClockKey = QStringLiteral("reloj");
+
+struct KeptClock {
+    qint64 tick = 0;
+    qint64 written = 0;
+};
+
+qint64 nanoseconds(const timespec &t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+// The tick of the times of a file system, from a file just made on it: the
+// kernel's clock tick where times are kept to the nanosecond (and the file
+// shows a fraction of a second), two seconds (FAT's) anywhere else or when
+// it cannot be told.
+qint64 timeTick(int fd, const struct stat &made)
+{
+    constexpr qint64 kCoarse = 2000000000;
+    static constexpr quint32 kFine[] = {
+        0xEF53 /* ext4 */,     0x58465342 /* xfs */, 0x9123683E /* btrfs */,    0x01021994 /* tmpfs */,
+        0xF2F52010 /* f2fs */, 0x2FC12FC1 /* zfs */, 0xCA451A4E /* bcachefs */, 0x794C7630 /* overlay */};
+    struct statfs fs {};
+    timespec clockTick{};
+    if (made.st_mtim.tv_nsec == 0 || ::fstatfs(fd, &fs) != 0
+        || std::find(std::begin(kFine), std::end(kFine), quint32(fs.f_type)) == std::end(kFine)
+        || ::clock_getres(CLOCK_REALTIME_COARSE, &clockTick) != 0)
+        return kCoarse;
+    return std::max<qint64>(1, nanoseconds(clockTick));
+}
+
+std::optional<KeptClock> keptClock(const QList<QStringList> &lines)
+{
+    for (const QStringList &line : lines) {
+        bool tick = false, written = false;
+        if (line.size() == 3 && line[0] == kClockKey) {
+            const KeptClock clock{line[1].toLongLong(&tick), line[2].toLongLong(&written)};
+            if (tick && written)
+                return clock;
+        }
+    }
+    return std::nullopt;
+}
+
+bool settled(const DbfTable::Stamp &stamp, const std::optional<KeptClock> &clock)
+{
+    return clock && clock->written - std::max(stamp.modified, stamp.changed) >= clock->tick;
 }
 
 QString keyOf(const char *splitBy)
@@ -348,7 +404,10 @@ void follow(Recordset &rs)
     KeptSums &kept = keptBeside(rs, splitBy);
     kept.keep(rs, fields);
     const DbfTable &opened = *rs.table();
-    for (const QStringList &line : keptLines(QFileInfo(opened.path()).absolutePath())) {
+    const QList<QStringList> lines = keptLines(QFileInfo(opened.path()).absolutePath());
+    if (!settled(opened.stamp(), keptClock(lines)))
+        return;
+    for (const QStringList &line : lines) {
         if (line.size() > 1 && line[0] == table && line[1] == keyOf(splitBy))
             kept.restore(opened, line);
         else if (line.size() > 1 && line[0] == table && line[1] == kRowsKey)
@@ -370,10 +429,17 @@ void keepForNextStart(const QString &folder, const QList<Recordset *> &tables)
                 lines.append(line);
     }
     // Written whole under another name and renamed: a reader finds the old
-    // lines or the new ones. A file cut short only costs a reading.
+    // lines or the new ones. A file cut short only costs a reading. The
+    // file made anew gives the clock's time now, after every write of the
+    // tables.
     QSaveFile file(QDir(folder).filePath(kKeptFile));
     if (file.open(QIODevice::WriteOnly)) {
         file.setDirectWriteFallback(false);
+        struct stat made {};
+        if (::fstat(file.handle(), &made) == 0)
+            lines.prepend(QStringList{kClockKey, QString::number(timeTick(file.handle(), made)),
+                                      QString::number(nanoseconds(made.st_mtim))}
+                              .join(u'\t'));
         file.write((lines.join(u'\n') + u'\n').toLatin1());
         file.commit();
     }

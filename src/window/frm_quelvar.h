@@ -327,12 +327,8 @@ private:
     void releaseTotals();
     bool holdingTotals_ = false;
     int totalsHeld_ = 0;
-    bool tlcanHeldLast_ = false;
     void writeTotals(const QString &array, const QStringList &totals);
     bool sumTlcanImports();
-    // The TLCAN totals' cap on the non-originating total; with nothing to
-    // cap, the imported goods totalled again when asked.
-    void capNonOriginating(bool totalOtherwise);
     bool shownOnce_ = false;
     FrmImp *frmImp_ = nullptr;
     quint8 OpcDT = 0;

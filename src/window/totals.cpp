@@ -96,25 +96,22 @@ bool FrmQuelvar::holdTotal(HeldTotal total)
     if (!holdingTotals_)
         return false;
     totalsHeld_ |= total;
-    if (total == HeldImports || total == HeldTlcan)
-        tlcanHeldLast_ = total == HeldTlcan;
     return true;
 }
 
 void FrmQuelvar::releaseTotals()
 {
-    // Each total walked once. The imported goods are totalled first; the
-    // TLCAN cap, when those totals were asked for after the imported goods'
-    // last time, is applied to what they give, as it was asked for.
+    // Each total walked once; the TLCAN imports before the imported goods,
+    // whose non-originating total their duties cap.
     const int held = std::exchange(totalsHeld_, 0);
     if (held & HeldDirect)
         TotalExpDirecta();
     if (held & HeldIndirect)
         TotalExpIndirecta();
+    if (held & HeldTlcan)
+        sumTlcanImports();
     if (held & (HeldImports | HeldTlcan))
         TotalOrNOr();
-    if ((held & HeldTlcan) && sumTlcanImports() && tlcanHeldLast_)
-        capNonOriginating(false); // the imported goods were totalled just now
 }
 
 void FrmQuelvar::writeTotals(const QString &array, const QStringList &totals)
@@ -163,8 +160,9 @@ void FrmQuelvar::TotalImpTLCAN()
 {
     if (holdTotal(HeldTlcan))
         return;
+    // The duties cap the non-originating goods, taken again with them.
     if (sumTlcanImports())
-        capNonOriginating(true);
+        TotalOrNOr();
 }
 
 bool FrmQuelvar::sumTlcanImports()
@@ -176,19 +174,6 @@ bool FrmQuelvar::sumTlcanImports()
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar las importaciones TLCAN."), e.message());
         return false;
-    }
-}
-
-void FrmQuelvar::capNonOriginating(bool totalOtherwise)
-{
-    const std::optional<GridTotals::Capped> capped =
-        GridTotals::capNonOriginating(txt(QStringLiteral("txtTNO"))->text(), txt(QStringLiteral("txtTO"))->text(),
-                                      txt(QStringLiteral("txtTLCAN(1)"))->text());
-    if (capped) {
-        txt(QStringLiteral("txtTNO"))->setText(capped->nonOriginating);
-        txt(QStringLiteral("txtDevS"))->setText(capped->requested);
-    } else if (totalOtherwise) {
-        TotalOrNOr();
     }
 }
 
@@ -209,6 +194,14 @@ void FrmQuelvar::TotalOrNOr()
         txt(QStringLiteral("txtTNO"))->setText(totals.nonOriginating);
         if (totals.requested)
             txt(QStringLiteral("txtDevS"))->setText(*totals.requested);
+        // Whichever side changed, the non-originating amount asked for is
+        // at most the duties the TLCAN imports' total shows.
+        if (const std::optional<GridTotals::Capped> capped = GridTotals::capNonOriginating(
+                txt(QStringLiteral("txtTNO"))->text(), txt(QStringLiteral("txtTO"))->text(),
+                txt(QStringLiteral("txtTLCAN(1)"))->text())) {
+            txt(QStringLiteral("txtTNO"))->setText(capped->nonOriginating);
+            txt(QStringLiteral("txtDevS"))->setText(capped->requested);
+        }
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar los montos de las mercancías importadas."), e.message());
     }
