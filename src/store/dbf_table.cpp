@@ -111,6 +111,8 @@ void DbfTable::tellOtherHandles()
     const std::lock_guard lock(openTablesLock);
     for (DbfTable *other : openTables())
         if (other != this && other->device_ == device_ && other->inode_ == inode_) {
+            // What this write left is the program's own: the other handle
+            // has nothing read from before it.
             other->readAgain();
             other->ownStamp_ = other->stamp();
         }

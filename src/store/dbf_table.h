@@ -79,10 +79,10 @@ public:
     // as the last one, and of the same size, cannot be told).
     const Stamp &ownStamp() const { return ownStamp_; }
     // How many times this handle found the table written by someone else
-    // (another program, or another handle of this one):
-    // each time its count was read again, the records read before were let
-    // go and whatever follows the table was left behind. Views of the
-    // records that saw another number read them anew.
+    // (another program, or another handle of this one): each time its count
+    // was read again, the records read before were let go and whatever
+    // follows the table was left behind. Views of the records that saw
+    // another number read them anew.
     quint64 changesElsewhere() const { return changesElsewhere_; }
 
     // Something kept beside the records (sums over a field, say) and
