@@ -79,6 +79,8 @@ public:
     bool isBound(int column) const;
 
     bool hasPendingRow() const { return pendingRow_ >= 0; }
+    // The table was read anew since the rows shown were counted.
+    bool changedElsewhere() const;
     int pendingRow() const { return pendingRow_; }
     // The typed text of a cell of the pending row, or a null string.
     QString pendingText(int row, int column) const;
@@ -152,7 +154,6 @@ private:
     QList<bool> numeric_;     // the column's field holds numbers
     int records_ = 0;
     quint64 changesSeen_ = 0; // the table's changesElsewhere() as last read
-    bool changedElsewhere() const;
     int pendingRow_ = -1;
     QMap<int, QString> pendingTexts_; // by column
     QMap<int, QVariant> pendingFields_; // by field, for fields without a column

@@ -331,7 +331,7 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
     ImportTotals out;
     const int rows = insupedi.rowCount();
     if (rows == 0)
-        return out;
+        return out; // nothing to refund
     const std::vector<RunningTotal> sums = keptSums(insupedi, {QStringLiteral("MONT_SOLIC")}, "PAIS_IMPOR");
     const RunningTotal &tlcan = sums[0];
     const RunningTotal &other = sums[1];

@@ -33,9 +33,10 @@ struct Totalling {
 struct ImportTotals {
     QString originating = QStringLiteral("0");
     QString nonOriginating = QStringLiteral("0");
-    // The refund requested: nothing when the table has no record (it keeps
-    // what it showed).
-    std::optional<QString> requested;
+    // The refund requested: their sum, "0" when the table has no record
+    // (whatever the request kept from before, the rows stored are what is
+    // asked for).
+    QString requested = QStringLiteral("0");
 };
 
 // Whether a country of origin is in the TLCAN: its name exactly as the

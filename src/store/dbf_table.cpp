@@ -286,6 +286,13 @@ void DbfTable::catchUp()
     ownStamp_ = now;
 }
 
+bool DbfTable::lookAgain()
+{
+    const quint64 before = changesElsewhere_;
+    catchUp();
+    return changesElsewhere_ != before;
+}
+
 void DbfTable::readAgain()
 {
     unsigned char c[4];

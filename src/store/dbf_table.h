@@ -84,6 +84,9 @@ public:
     // follows the table was left behind. Views of the records that saw
     // another number read them anew.
     quint64 changesElsewhere() const { return changesElsewhere_; }
+    // Whether the file changed since this handle last saw it; when it did,
+    // it is let go of as before a write, and whatever shows it reads anew.
+    bool lookAgain();
 
     // Something kept beside the records (sums over a field, say) and
     // brought up to date by every record this handle writes, instead of

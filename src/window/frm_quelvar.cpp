@@ -36,6 +36,7 @@ FrmQuelvar::FrmQuelvar(const QString &folder, QWidget *parent)
     connectPickers();
     connectGridEvents();
     connectTotals();
+    watchTables();
     Form_Load();
 }
 

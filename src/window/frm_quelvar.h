@@ -4,6 +4,7 @@
 #include "incoming/incoming_rows.h"
 #include "rules/request_mode.h"
 #include "rules/request_report.h"
+#include "store/dbf_table.h"
 #include "store/request_choices.h"
 
 #include <QDate>
@@ -230,6 +231,9 @@ private:
     int tabOf(const QWidget *control) const; // -1: the header
     void connectFieldRules();
     void connectTotals();
+    void watchTables();
+    bool showTablesWrittenElsewhere();
+    void totalled(DataLink *link);
     bool reviewApplies(const CompletenessReview::SingleCheck &check) const;
     void reportMissing(int tab, const QString &message, QWidget *focus);
     // The totals as the request opens with them: the start-up's
@@ -326,6 +330,8 @@ private:
     bool holdTotal(HeldTotal total);
     void releaseTotals();
     bool holdingTotals_ = false;
+    // Each grid's table as its totals last read it.
+    QHash<const DataLink *, DbfTable::Stamp> totalledAt_;
     int totalsHeld_ = 0;
     void writeTotals(const QString &array, const QStringList &totals);
     bool sumTlcanImports();

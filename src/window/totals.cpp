@@ -7,6 +7,8 @@
 #include "checks/leading_number.h"
 #include "field_edit.h"
 #include "grids/bound_grid.h"
+#include "grids/record_table_model.h"
+#include "store/dbf_table.h"
 #include "rules/cost_structure.h"
 #include "rules/grid_totals.h"
 #include "store/data_link.h"
@@ -15,7 +17,11 @@
 #include "store/store_error.h"
 #include "window/grids/grid_controllers.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QRadioButton>
 #include <QLabel>
 #include <QScopedValueRollback>
@@ -52,18 +58,68 @@ void FrmQuelvar::connectTotals()
                 connect(documentGrid, &DocumentGrid::dutiesCommitted, this, total);
         }
     }
-    connect(imports_, &GridController::rowWritten, this, &FrmQuelvar::TotalOrNOr);
     // A deleted document takes its amount out of the refund requested too;
     // with the last one gone there is nothing left to refund.
-    connect(imports_, &GridController::rowsDeleted, this, [this] {
-        TotalOrNOr();
-        try {
-            if (links_->dtsInsupedi->openRecordset().RecordCount() == 0)
-                txt(QStringLiteral("txtDevS"))->setText(QStringLiteral("0"));
-        } catch (const StoreError &) {
-            // Reported by the totals already.
-        }
+    connect(imports_, &GridController::rowWritten, this, &FrmQuelvar::TotalOrNOr);
+    connect(imports_, &GridController::rowsDeleted, this, &FrmQuelvar::TotalOrNOr);
+}
+
+void FrmQuelvar::watchTables()
+{
+    // Another program may write the tables while the window is open: its
+    // rows are shown, and totalled, as soon as the file system tells of the
+    // write. A grid being typed in takes them once its row is written.
+    auto *watcher = new QFileSystemWatcher(this);
+    auto *settle = new QTimer(this);
+    settle->setSingleShot(true);
+    settle->setInterval(50);
+    const auto watchFiles = [this, watcher] {
+        const QDir dir(folder_);
+        for (const QString &f : dir.entryList({QStringLiteral("*.dbf")}, QDir::Files))
+            if (!watcher->files().contains(dir.filePath(f)))
+                watcher->addPath(dir.filePath(f));
+    };
+    watchFiles();
+    watcher->addPath(folder_);
+    connect(watcher, &QFileSystemWatcher::fileChanged, settle, qOverload<>(&QTimer::start));
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, [watchFiles, settle] {
+        watchFiles(); // a table written anew under its name is another file
+        settle->start();
     });
+    connect(settle, &QTimer::timeout, this, [this, settle] {
+        if (!showTablesWrittenElsewhere())
+            settle->start(500);
+    });
+}
+
+bool FrmQuelvar::showTablesWrittenElsewhere()
+{
+    bool shown = true;
+    for (GridController *c : std::as_const(gridControllers_)) {
+        Recordset *rs = c->grid()->link() ? c->grid()->link()->recordset() : nullptr;
+        if (!rs || !rs->table())
+            continue;
+        rs->table()->lookAgain();
+        // The totals were taken from the file as it stood then; the table
+        // may since have been opened anew, or written by another program.
+        const bool changed = totalledAt_.value(c->grid()->link()) != rs->table()->stamp();
+        RecordTableModel *model = c->grid()->recordModel();
+        const QWidget *focus = QApplication::focusWidget();
+        const bool typing = model->hasPendingRow() || (focus && focus != c->grid() && c->grid()->isAncestorOf(focus));
+        if ((changed || model->changedElsewhere()) && typing)
+            shown = false;
+        else if (changed || model->changedElsewhere())
+            model->reload();
+        if (changed)
+            emit c->rowsDeleted(); // its totals, from the table as it is now
+    }
+    return shown;
+}
+
+void FrmQuelvar::totalled(DataLink *link)
+{
+    if (Recordset *rs = link->recordset(); rs && rs->table())
+        totalledAt_.insert(link, rs->table()->stamp());
 }
 
 void FrmQuelvar::costFieldChanged(const QString &field)
@@ -85,6 +141,7 @@ void FrmQuelvar::TotalCostosUnitarios()
         Recordset &insunit = links_->dtsInsunit->openRecordset();
         if (const std::optional<QString> total = GridTotals::unitCosts(insunit, OpcDT))
             txt(QStringLiteral("txtTCU"))->setText(*total);
+        totalled(links_->dtsInsunit);
     } catch (const StoreError &e) {
         txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0"));
         showStoreFailure(QStringLiteral("No se pudieron sumar los costos unitarios."), e.message());
@@ -127,6 +184,7 @@ void FrmQuelvar::TotalExpDirecta()
     try {
         writeTotals(QStringLiteral("txtTED"),
                     GridTotals::fieldSums(links_->dtsExporped->openRecordset(), GridTotals::directExportFields()));
+        totalled(links_->dtsExporped);
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar los documentos de exportación directa."), e.message());
     }
@@ -151,6 +209,7 @@ void FrmQuelvar::TotalExpIndirecta()
                 ->setText(pesos ? QStringLiteral("Valor Utilizado Doc. M.N.") : QStringLiteral("Valor Utilizado Doc. dls."));
         }
         writeTotals(QStringLiteral("txtTEI"), GridTotals::fieldSums(factura, GridTotals::indirectExportFields(pesos)));
+        totalled(links_->dtsFactura);
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar los documentos de exportación indirecta."), e.message());
     }
@@ -170,6 +229,7 @@ bool FrmQuelvar::sumTlcanImports()
     try {
         writeTotals(QStringLiteral("txtTLCAN"),
                     GridTotals::fieldSums(links_->dtsImpTLC->openRecordset(), GridTotals::tlcanFields()));
+        totalled(links_->dtsImpTLC);
         return true;
     } catch (const StoreError &e) {
         showStoreFailure(QStringLiteral("No se pudieron sumar las importaciones TLCAN."), e.message());
@@ -190,10 +250,10 @@ void FrmQuelvar::TotalOrNOr()
         // The walk leaves the record set, and the grid's cursor with it, past
         // the last record.
         const GridTotals::ImportTotals totals = GridTotals::importedGoods(links_->dtsInsupedi->openRecordset(), how);
+        totalled(links_->dtsInsupedi);
         txt(QStringLiteral("txtTO"))->setText(totals.originating);
         txt(QStringLiteral("txtTNO"))->setText(totals.nonOriginating);
-        if (totals.requested)
-            txt(QStringLiteral("txtDevS"))->setText(*totals.requested);
+        txt(QStringLiteral("txtDevS"))->setText(totals.requested);
         // Whichever side changed, the non-originating amount asked for is
         // at most the duties the TLCAN imports' total shows.
         if (const std::optional<GridTotals::Capped> capped = GridTotals::capNonOriginating(

@@ -283,7 +283,7 @@ private slots:
         QTest::newRow("mode 3: TLCAN only") << QList<int>{3, 1, 0, 5} << "230 0 230";
         QTest::newRow("mode 4: nothing") << QList<int>{4, 1, 0, 5} << "0 0 0";
         QTest::newRow("sums of 15 digits") << QList<int>{1, 0, 0, 7} << "1234.3 0 1234.3";
-        QTest::newRow("no record") << QList<int>{1, 0, 0, 0} << "0 0 none";
+        QTest::newRow("no record") << QList<int>{1, 0, 0, 0} << "0 0 0";
     }
     void importedGoods()
     {
@@ -302,7 +302,7 @@ private slots:
             insupedi->Update();
         }
         const auto t = GridTotals::importedGoods(*insupedi, {how[0], how[1] != 0, how[2] != 0, 40});
-        QCOMPARE(t.originating + u' ' + t.nonOriginating + u' ' + t.requested.value_or("none"), totals);
+        QCOMPARE(t.originating + u' ' + t.nonOriginating + u' ' + t.requested, totals);
         QVERIFY(insupedi->Eof()); // the walk ends past the last record
     }
 
@@ -373,8 +373,8 @@ private slots:
         Recordset fresh(DbfTable::open(path));
         const auto kept = GridTotals::importedGoods(rs, mode2);
         const auto walked = GridTotals::importedGoods(fresh, mode2);
-        QCOMPARE(walked.originating + u' ' + walked.nonOriginating + u' ' + *walked.requested, totals);
-        QCOMPARE(kept.originating + u' ' + kept.nonOriginating + u' ' + *kept.requested, totals);
+        QCOMPARE(walked.originating + u' ' + walked.nonOriginating + u' ' + walked.requested, totals);
+        QCOMPARE(kept.originating + u' ' + kept.nonOriginating + u' ' + kept.requested, totals);
     }
 
     // The sums and the deleted records kept for the next start are taken when

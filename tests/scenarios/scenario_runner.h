@@ -264,6 +264,7 @@ public:
     // Where and why the last step failed.
     QString error() const { return error_; }
     WindowHarness &harness() { return *h_; }
+    QString mediumFolder() const { return medium_.path(); }
 
 private:
     bool fail(const QString &why)
