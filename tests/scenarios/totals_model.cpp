@@ -372,9 +372,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < std::min(kEpisode, steps - done); ++i)
             actions.append(model.draw());
         int failedAt = 0;
-        QStringList seen;
-        const QString wrong = model.episode(actions, &seen, &failedAt);
-        if (qEnvironmentVariableIsSet("DBGLINES")) std::printf("%s\n", qPrintable(seen.join(u'\n')));
+        const QString wrong = model.episode(actions, nullptr, &failedAt);
         if (wrong.isEmpty())
             continue;
         std::printf("semilla %u, pasos %d a %d: %s\n", seed, done + 1, done + failedAt + 1, qPrintable(wrong));
