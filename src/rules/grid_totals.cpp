@@ -306,6 +306,14 @@ KeptSums &keptBeside(Recordset &rs, const char *splitBy)
     return static_cast<KeptSums &>(table.addFollower(key, std::make_unique<KeptSums>(rs, splitBy)));
 }
 
+// The table as it stands on disk now: written behind the program's back
+// since it last looked, it is read again (a stat of the file otherwise).
+void lookAgain(Recordset &rs)
+{
+    if (rs.table())
+        rs.table()->lookAgain();
+}
+
 std::vector<RunningTotal> keptSums(Recordset &rs, const QStringList &fields, const char *splitBy = nullptr)
 {
     rs.rowCount(); // a table that cannot be read says so here
@@ -318,6 +326,7 @@ std::optional<QString> unitCosts(Recordset &insunit, int opcDT)
 {
     if (opcDT == 3 || opcDT == 5)
         return std::nullopt;
+    lookAgain(insunit);
     return keptSums(insunit, {QStringLiteral("COSTO_UNIT")})[0].text();
 }
 
@@ -329,6 +338,7 @@ bool isTlcanOrigin(QByteArrayView storedName)
 ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
 {
     ImportTotals out;
+    lookAgain(insupedi);
     const int rows = insupedi.rowCount();
     if (rows == 0)
         return out; // nothing to refund
@@ -372,6 +382,7 @@ ImportTotals importedGoods(Recordset &insupedi, const Totalling &how)
 
 QStringList fieldSums(Recordset &table, const QStringList &fields)
 {
+    lookAgain(table);
     QStringList out;
     for (const RunningTotal &sum : keptSums(table, fields))
         out.append(sum.text());

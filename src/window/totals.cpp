@@ -100,9 +100,9 @@ bool FrmQuelvar::showTablesWrittenElsewhere()
         if (!rs || !rs->table())
             continue;
         rs->table()->lookAgain();
-        // The totals were taken from the file as it stood then; the table
+        // The totals were taken from the file as the table saw it then; it
         // may since have been opened anew, or written by another program.
-        const bool changed = totalledAt_.value(c->grid()->link()) != rs->table()->stamp();
+        const bool changed = totalledAt_.value(c->grid()->link()) != rs->table()->ownStamp();
         RecordTableModel *model = c->grid()->recordModel();
         const QWidget *focus = QApplication::focusWidget();
         const bool typing = model->hasPendingRow() || (focus && focus != c->grid() && c->grid()->isAncestorOf(focus));
@@ -119,7 +119,7 @@ bool FrmQuelvar::showTablesWrittenElsewhere()
 void FrmQuelvar::totalled(DataLink *link)
 {
     if (Recordset *rs = link->recordset(); rs && rs->table())
-        totalledAt_.insert(link, rs->table()->stamp());
+        totalledAt_.insert(link, rs->table()->ownStamp());
 }
 
 void FrmQuelvar::costFieldChanged(const QString &field)
