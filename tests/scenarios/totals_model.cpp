@@ -136,11 +136,16 @@ private:
             out << w.toString();
         return out.join(QStringLiteral("; "));
     }
+    // The requests made here are direct ones, once their refund is chosen
+    // (an erased one has none until then, and no mode to total by).
+    bool moded()
+    {
+        return h().window && h().window->isVisible() && h().get<QComboBox>(QStringLiteral("cmbTDevolucion"))->currentIndex() >= 0
+               && h().get<QRadioButton>(QStringLiteral("opcTSolicitud(0)"))->isChecked();
+    }
     QString checkWindow()
     {
-        // The requests made here are direct ones, once their refund is chosen.
-        if (!h().window || !h().window->isVisible() || h().get<QComboBox>(QStringLiteral("cmbTDevolucion"))->currentIndex() < 0
-            || !h().get<QRadioButton>(QStringLiteral("opcTSolicitud(0)"))->isChecked())
+        if (!moded())
             return {};
         QJsonObject shown;
         QStringList boxes{"txtTO", "txtTNO", "txtDevS", "txtTLCAN(0)", "txtTLCAN(1)"};
@@ -284,14 +289,14 @@ private:
         case ChangeMode: run(QStringLiteral("pick cmbTExportacion %1").arg(a.c % 3)); break;
         case Save:
             run(QStringLiteral("answer Yes")), run(QStringLiteral("click cmdAccion(6)"));
-            if (h().window && (wrong = checkWindow()).isEmpty())
+            if (moded() && (wrong = checkWindow()).isEmpty())
                 wrong = check(folder(), {{"stored", QString()}});
             break;
         case CloseReopen: {
             const QString refund = h().get<QLineEdit>("txtDevS")->text();
-            const bool yes = a.b % 2;
+            const bool yes = a.b % 2, saved = yes && moded();
             run(QStringLiteral("answer %1").arg(yes ? "Yes" : "No")), run(QStringLiteral("close"));
-            if (!h().window->isVisible() && yes && modeOf().value(QStringLiteral("mdev")).toInt() > 0)
+            if (!h().window->isVisible() && saved)
                 wrong = check(folder(), {{"stored", refund}});
             if (!h().window->isVisible())
                 run(QStringLiteral("reopen"));
