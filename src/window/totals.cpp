@@ -40,8 +40,17 @@ void FrmQuelvar::connectTotals()
     }
     connect(unitCosts_, &GridController::rowWritten, this, &FrmQuelvar::TotalCostosUnitarios);
     connect(unitCosts_, &GridController::rowsDeleted, this, &FrmQuelvar::TotalCostosUnitarios);
-    connect(unitCosts_, &UnitCostGrid::unitCostAccepted, this,
-            [this] { txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0")); });
+    // A cost typed shows the total at 0 until its row is written; a row
+    // left, or taken back, without a change shows the table's sum again.
+    RecordTableModel *costs = unitCosts_->grid()->recordModel();
+    connect(unitCosts_, &UnitCostGrid::unitCostAccepted, this, [this, costs] {
+        if (costs->hasPendingRow())
+            txt(QStringLiteral("txtTCU"))->setText(QStringLiteral("0"));
+    });
+    connect(costs, &RecordTableModel::rowMarkChanged, this, [this, costs] {
+        if (!costs->hasPendingRow() && txt(QStringLiteral("txtTCU"))->text() == QLatin1String("0"))
+            TotalCostosUnitarios();
+    });
     // The documents' totals follow their rows, and the TLCAN duties as soon
     // as one is committed.
     const QList<QPair<const char *, void (FrmQuelvar::*)()>> documents{
